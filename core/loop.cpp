@@ -1,0 +1,135 @@
+#include "loop.h"
+
+#include "memory.h"
+#include "tms3556.h"
+#include "tms7000.h"
+#include "trace.h"
+
+orv_host_hooks orv_host = {ORV_LOOP_FRAME, nullptr, nullptr, nullptr, nullptr, nullptr};
+
+int instr_cycles;
+veld_time delta;
+int cycle_line;
+int scanline;
+int vblnum;
+int g_time;
+int ask_bkpt;
+uint16_t pc_debug[8];
+int last_pc_debug;
+
+namespace {
+
+// One instruction and its time. Returns true when the run must stop; the
+// cycles of that last instruction are then charged to nothing.
+template <bool until_stop>
+inline bool orv_step(unsigned short stop_pc)
+{
+    p_pc = tms7000.pc.w;
+    if (until_stop) {
+        pc_debug[last_pc_debug] = p_pc;
+        last_pc_debug = (last_pc_debug + 1) & 7;
+    }
+    instr_cycles = tms7000_orv_execute(1);
+    if (tms7000.pc.w == stop_pc || ask_bkpt)
+        return true;
+    if (until_stop && orv_host.stop_key && *orv_host.stop_key)
+        return true;
+
+    delta = {0, static_cast<uint32_t>(instr_cycles)};
+    veld_timer_update_clock(delta);
+    veld_check_timers();
+    cycle_line += instr_cycles;
+    // Lines logged during the next instruction carry this one's start time.
+    set_trace_time(g_time);
+    g_time = static_cast<int>(static_cast<unsigned>(g_time) + static_cast<unsigned>(instr_cycles));
+    if (cycle_line >= ORV_CYCLES_PER_LINE) {
+        scanline++;
+        cycle_line -= ORV_CYCLES_PER_LINE;
+    }
+    return false;
+}
+
+template <bool until_stop>
+bool orv_run_frame(unsigned short stop_pc)
+{
+    cycle_line = 0;
+    scanline = 0;
+    while (scanline < ORV_LINES_PER_FRAME)
+        if (orv_step<until_stop>(stop_pc))
+            return false;
+    return true;
+}
+
+void orv_show_frame(bool poll)
+{
+    if (poll && orv_host.key_poll)
+        orv_host.key_poll();
+    tms3556_redraw();
+    if (orv_host.frame_ready)
+        orv_host.frame_ready();
+}
+
+int orv_loop_frame(unsigned short stop_pc)
+{
+    ask_bkpt = 0;
+    if (!orv_run_frame<false>(stop_pc))
+        return 0;  // stopped: the partial frame is abandoned, nothing redrawn
+    orv_show_frame(vblnum % 2 == 0);
+    vblnum++;
+    return 0;
+}
+
+int orv_loop_until_stop(unsigned short stop_pc)
+{
+    ask_bkpt = 0;
+    for (int frame = 0;; frame++) {
+        if (!orv_run_frame<true>(stop_pc))
+            break;
+        orv_show_frame(frame % 2 == 0);
+        if (orv_host.frame_end)
+            orv_host.frame_end();
+        bool stop_key = orv_host.stop_key && *orv_host.stop_key;
+        if (tms7000.pc.w == stop_pc || ask_bkpt || stop_key)
+            break;
+    }
+    if (orv_host.stopped)
+        orv_host.stopped();
+    return 2;
+}
+
+} // namespace
+
+int orv_loop(unsigned short stop_pc)
+{
+    if (orv_host.style == ORV_LOOP_UNTIL_STOP)
+        return orv_loop_until_stop(stop_pc);
+    return orv_loop_frame(stop_pc);
+}
+
+int orv_reset()
+{
+    tms7000_reset(nullptr);
+    tms3556_reset();
+    return 0;
+}
+
+void orv_cold_start()
+{
+    tms7000_reset(nullptr);
+    tms3556_init(0x8000);
+    tms3556_reset();
+}
+
+void loop_clear_state()
+{
+    instr_cycles = 0;
+    delta = {0, 0};
+    cycle_line = 0;
+    scanline = 0;
+    vblnum = 0;
+    g_time = 0;
+    ask_bkpt = 0;
+    for (auto &pc : pc_debug)
+        pc = 0;
+    last_pc_debug = 0;
+}

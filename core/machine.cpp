@@ -1,0 +1,20 @@
+#include "machine.h"
+
+#include "iocpu.h"
+#include "loop.h"
+#include "memory.h"
+#include "timers.h"
+#include "tms3556.h"
+#include "tms7000.h"
+#include "trace.h"
+
+void orv_clear_globals()
+{
+    trace_clear_state();
+    memory_clear_state();
+    timers_clear_state();
+    loop_clear_state();
+    tms7000_clear_state();
+    iocpu_clear_state();
+    tms3556_clear_state();
+}

@@ -1,0 +1,7 @@
+// The machine as a whole.
+#pragma once
+
+// Puts every global of the emulation core back to its program-start value:
+// memory images, ports, write-watch, processor, timers, trace facility, frame
+// counters and every chip. The host hooks stay as the program set them.
+void orv_clear_globals();

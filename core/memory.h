@@ -1,0 +1,29 @@
+// The main processor's bus: memory images, the memory map, the four ports,
+// the write-watch, and the loading of firmware and cartridge images.
+#pragma once
+
+#include <cstdint>
+
+extern uint8_t rom_cart[32768];  // cartridge area, indexed by machine address
+extern uint8_t rom_7020[2048];   // processor internal ROM at 0xF800
+extern uint8_t ram_2k[2048];     // external RAM at 0xC000
+extern uint8_t rom_7041[4096];   // I/O processor ROM, rearranged (not on the bus)
+extern uint8_t porta_val, portb_val, portc_val, portd_val;
+extern uint16_t p_pc;            // address of the instruction being executed
+extern uint16_t PC_ON_WRITE[65536];
+
+int program_read_byte_8(long address);
+void program_write_byte_8(long address, unsigned char value);
+int io_read_byte_8(long port);
+void io_write_byte_8(long port, unsigned char value);
+
+int get_porta();
+int get_portb();
+void and_porta(unsigned char mask);
+void or_porta(unsigned char mask);
+unsigned short get_pc_write(unsigned short address);
+
+const char *MemInit(const char *directory);
+const char *RomLoad(const char *path);
+
+void memory_clear_state();

@@ -1,0 +1,148 @@
+#include "timers.h"
+
+#include "trace.h"
+
+#include <cstring>
+
+veld_timer timer_tab[VELD_TIMER_MAX];
+int g_timer_num;
+veld_time g_timer_clock;
+
+veld_time veld_time_add(veld_time a, veld_time b)
+{
+    veld_time r = {a.seconds + b.seconds, a.cycles + b.cycles};
+    // Exactly one second's worth of cycles stays in the cycle field.
+    if (r.cycles > VELD_CYCLES_PER_SECOND) {
+        r.cycles -= VELD_CYCLES_PER_SECOND;
+        r.seconds += 1;
+    }
+    return r;
+}
+
+static bool later_than(veld_time a, veld_time b)
+{
+    return a.seconds > b.seconds || (a.seconds == b.seconds && a.cycles > b.cycles);
+}
+
+int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay)
+{
+    static trace_fn tf = {"veld_timer_create()", 0};
+    trace_enter(tf);
+    if (g_timer_num >= VELD_TIMER_MAX) {
+        TRACE_ALWAYS(tf, "Cannot allocate timer !!!");
+        return 1;
+    }
+    TRACE(tf, "Create timer %d", tag);
+    veld_timer &t = timer_tab[g_timer_num++];
+    t.tag = tag;
+    t.callback = callback;
+    t.param = param;
+    t.start = g_timer_clock;
+    t.due = veld_time_add(g_timer_clock, delay);
+    return 0;
+}
+
+int veld_timer_remove(int tag)
+{
+    static trace_fn tf = {"veld_timer_remove()", 0};
+    trace_enter(tf);
+    int removed = 0;
+    int i = 0;
+    while (i < g_timer_num) {
+        if (timer_tab[i].tag == tag) {
+            // The last entry moves into the slot and is examined in its turn.
+            timer_tab[i] = timer_tab[g_timer_num - 1];
+            g_timer_num--;
+            removed++;
+        } else {
+            i++;
+        }
+    }
+    if (removed)
+        TRACE(tf, "removed %d timers tag 0x%x", removed, tag);
+    return removed;
+}
+
+void veld_timer_update_clock(veld_time delta)
+{
+    g_timer_clock = veld_time_add(g_timer_clock, delta);
+}
+
+void veld_check_timers()
+{
+    static trace_fn tf = {"veld_check_timers()", 0};
+    trace_enter(tf);
+    for (int i = 0; i < g_timer_num; i++) {
+        if (!later_than(g_timer_clock, timer_tab[i].due))
+            continue;
+        TRACE(tf, "Timer %d elapsed", timer_tab[i].tag);
+        veld_callback callback = timer_tab[i].callback;
+        int param = timer_tab[i].param;
+        // The entry is gone before the callback runs, so that it may re-arm its tag.
+        if (i != g_timer_num - 1)
+            timer_tab[i] = timer_tab[g_timer_num - 1];
+        g_timer_num--;
+        callback(param);
+        return;
+    }
+}
+
+static double seconds_of(veld_time t)
+{
+    return t.seconds + t.cycles / static_cast<double>(VELD_CYCLES_PER_SECOND);
+}
+
+static const veld_timer *find_timer(int tag)
+{
+    for (int i = 0; i < g_timer_num; i++)
+        if (timer_tab[i].tag == tag)
+            return &timer_tab[i];
+    return nullptr;
+}
+
+double veld_timer_get_elapsed_time(int tag)
+{
+    static trace_fn tf = {"veld_timer_get_elapsed_time()", 0};
+    trace_enter(tf);
+    const veld_timer *t = find_timer(tag);
+    if (!t)
+        return 0.0;
+    return seconds_of(g_timer_clock) - seconds_of(t->start);
+}
+
+double veld_timer_get_left_time(int tag)
+{
+    static trace_fn tf = {"veld_timer_get_left_time()", 0};
+    trace_enter(tf);
+    const veld_timer *t = find_timer(tag);
+    if (!t)
+        return 0.0;
+    double left = seconds_of(t->due) - seconds_of(g_timer_clock);
+    return left < 0.0 ? 0.0 : left;
+}
+
+veld_time veld_get_time() { return g_timer_clock; }
+double veld_get_time_double() { return seconds_of(g_timer_clock); }
+double veld_time2double(veld_time t) { return seconds_of(t); }
+
+veld_time double2time(double d)
+{
+    static trace_fn tf = {"double2time", 0};
+    trace_enter(tf);
+    veld_time t;
+    t.seconds = static_cast<uint32_t>(d);
+    // The fraction times the clock rate is formed in extended precision and
+    // truncated: a delay such as 12/982000 s, whose double lies just below the
+    // exact value, gives 29 cycles, not 30.
+    long double fraction = static_cast<long double>(d) - t.seconds;
+    t.cycles = static_cast<uint32_t>(fraction * static_cast<long double>(VELD_CYCLES_PER_SECOND));
+    TRACE(tf, "double %f = %d %d", d, static_cast<int>(t.seconds), static_cast<int>(t.cycles));
+    return t;
+}
+
+void timers_clear_state()
+{
+    std::memset(timer_tab, 0, sizeof timer_tab);
+    g_timer_num = 0;
+    g_timer_clock = {0, 0};
+}

@@ -1,0 +1,63 @@
+// TMS7020 main processor: state record, reset, execution, interrupts,
+// timer 1 and the peripheral file.
+#pragma once
+
+#include <cstdint>
+
+// A 16-bit value reachable as a whole or as its two bytes (low byte first).
+union PAIR {
+    struct {
+        uint8_t l, h;
+    } b;
+    uint16_t w;
+};
+
+struct tms7000_state {
+    PAIR pc;
+    uint8_t sp;
+    uint8_t sr;                // C N Z I x x x x, bit 7 first
+    uint8_t irq_state[3];      // INT1, INT2, INT3 line levels
+    uint8_t rf[128];           // register file; R0 = A, R1 = B
+    uint8_t pf[256];           // peripheral file as stored
+    uint8_t idle_state;        // 1 after IDLE until an interrupt is taken
+    uint8_t t1_capture_latch;
+    int8_t t1_prescaler;
+    int16_t t1_decrementer;
+};
+
+extern tms7000_state tms7000;
+extern int tms7000_icount;
+extern int tms7000_div_by_16_trigger;
+extern int tms7000_cycles_per_INT2;
+
+// Status register bits.
+constexpr uint8_t SR_C = 0x80;
+constexpr uint8_t SR_N = 0x40;
+constexpr uint8_t SR_Z = 0x20;
+constexpr uint8_t SR_I = 0x10;
+
+void tms7000_reset(void *unused);
+int tms7000_orv_execute(int cycles);
+void tms7000_set_irq_line(int line, int state);
+void tms7000_check_IRQ_lines();
+void tms7000_do_interrupt(uint16_t vector, uint8_t line);
+void tms7000_A6EC1();
+
+void tms70x0_pf_w(long reg, unsigned char value);
+unsigned char tms70x0_pf_r(long reg);
+void tms7000_internal_w(long address, unsigned char value);
+unsigned char tms7000_internal_r(long address);
+
+uint16_t RM16(unsigned long address);
+uint16_t RRF16(unsigned long reg);
+void WRF16(unsigned long reg, PAIR value);
+
+uint16_t get_pc();
+uint8_t get_sp();
+uint8_t get_sr();
+const char *get_sr_str();
+uint8_t get_rf(unsigned char n);
+
+void illegal();
+
+void tms7000_clear_state();

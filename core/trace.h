@@ -1,0 +1,71 @@
+// Trace log: an in-memory ring of the last 1000 lines, each stamped with the
+// emulated cycle count and the program counter.
+//
+// Every traced function owns one `trace_fn` record (its trace name and its
+// debug flag). The flag is decided once, at the first call made while tracing
+// is not suppressed, from the names listed in `debug.lst`:
+//   0 = not yet decided, 1 = on (gated lines written), -1 = off.
+// Gated lines (TRACE) are written only when the flag is on; ungated lines
+// (TRACE_ALWAYS) whenever tracing is not suppressed.
+//
+//   int program_read_byte_8(long address) {
+//       static trace_fn tf = {"program_read_byte_8()", 0};
+//       trace_enter(tf);
+//       ...
+//       TRACE(tf, "Reading RAM %04x, got %02x", a, v);
+#pragma once
+
+struct trace_fn {
+    const char *name;
+    int flag;
+};
+
+extern int g_notrace;
+extern const char *g_func_name;
+extern int trace_init_flag;
+extern int trace_log_next;
+extern int trace_log_size;
+extern int s_trace_time;
+extern int debug_func_list_size;
+extern char debug_func_list[100][64];
+
+int check_debug(const char *name);
+int do_trace(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void no_trace();
+void restore_trace();
+void set_trace_time(int cycles);
+void clear_log_str();
+void get_log_str(char *buffer, int size);
+void init_trace();
+void deinit_trace();
+
+// Decides a function's flag (the slow path of trace_enter).
+void trace_decide(trace_fn &tf);
+
+// Entry of a traced function: names it and decides its flag once.
+inline void trace_enter(trace_fn &tf)
+{
+    g_func_name = tf.name;
+    if (!g_notrace && tf.flag == 0)
+        trace_decide(tf);
+}
+
+#define TRACE(tf, ...)                                                         \
+    do {                                                                       \
+        if (!g_notrace && (tf).flag == 1) {                                    \
+            g_func_name = (tf).name;                                           \
+            do_trace(__VA_ARGS__);                                             \
+        }                                                                      \
+    } while (0)
+
+#define TRACE_ALWAYS(tf, ...)                                                  \
+    do {                                                                       \
+        if (!g_notrace) {                                                      \
+            g_func_name = (tf).name;                                           \
+            do_trace(__VA_ARGS__);                                             \
+        }                                                                      \
+    } while (0)
+
+// Puts the facility back to its program-start state: uninitialised, empty
+// ring, `debug.lst` to be read again, every decided flag undecided.
+void trace_clear_state();
