@@ -291,35 +291,39 @@ const tms3556_picture *tms3556_redraw()
     return &tms3556_screen;
 }
 
-namespace {
-
-template <typename Put>
-void scale_picture(const tms3556_picture &picture, int scale, Put put)
+void tms3556_to_rgb32(const tms3556_picture &picture, uint32_t *out, int pitch, int scale)
 {
     if (scale < 1)
         return;
-    for (int y = 0; y < TMS3556_HEIGHT; y++)
-        for (int sy = 0; sy < scale; sy++)
-            for (int x = 0; x < TMS3556_WIDTH; x++)
-                for (int sx = 0; sx < scale; sx++)
-                    put(y * scale + sy, x * scale + sx, orv_col[picture[y][x] & 7]);
-}
-
-} // namespace
-
-void tms3556_to_rgb32(const tms3556_picture &picture, uint32_t *out, int pitch, int scale)
-{
-    scale_picture(picture, scale, [&](int y, int x, orv_rgb c) {
-        out[static_cast<long>(y) * pitch + x] = uint32_t{c.r} << 16 | uint32_t{c.g} << 8 | c.b;
-    });
+    uint32_t colour[8];
+    for (int c = 0; c < 8; c++)
+        colour[c] = uint32_t{orv_col[c].r} << 16 | uint32_t{orv_col[c].g} << 8 | orv_col[c].b;
+    for (int y = 0; y < TMS3556_HEIGHT; y++) {
+        uint32_t *first = out + static_cast<long>(y) * scale * pitch;
+        uint32_t *px = first;
+        for (int x = 0; x < TMS3556_WIDTH; x++)
+            for (int sx = 0; sx < scale; sx++)
+                *px++ = colour[picture[y][x] & 7];
+        for (int sy = 1; sy < scale; sy++)
+            std::memcpy(first + static_cast<long>(sy) * pitch, first, sizeof(uint32_t) * TMS3556_WIDTH * scale);
+    }
 }
 
 void tms3556_to_rgb24(const tms3556_picture &picture, uint8_t *out, int pitch, int scale)
 {
-    scale_picture(picture, scale, [&](int y, int x, orv_rgb c) {
-        uint8_t *px = out + static_cast<long>(y) * pitch + 3L * x;
-        px[0] = c.r;
-        px[1] = c.g;
-        px[2] = c.b;
-    });
+    if (scale < 1)
+        return;
+    for (int y = 0; y < TMS3556_HEIGHT; y++) {
+        uint8_t *first = out + static_cast<long>(y) * scale * pitch;
+        uint8_t *px = first;
+        for (int x = 0; x < TMS3556_WIDTH; x++)
+            for (int sx = 0; sx < scale; sx++) {
+                const orv_rgb &c = orv_col[picture[y][x] & 7];
+                *px++ = c.r;
+                *px++ = c.g;
+                *px++ = c.b;
+            }
+        for (int sy = 1; sy < scale; sy++)
+            std::memcpy(first + static_cast<long>(sy) * pitch, first, 3UL * TMS3556_WIDTH * scale);
+    }
 }

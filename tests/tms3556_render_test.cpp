@@ -4,6 +4,7 @@
 
 #include "core/tms3556.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -132,6 +133,7 @@ protected:
 
 TEST_F(VideoTest, BlankModeIsBlack)
 {
+    write_file("debug.lst", "tms3556_redraw()");
     for (auto &b : tms3556.vram)
         b = 0xA5;
     for (auto &line : tms3556_screen)
@@ -143,6 +145,7 @@ TEST_F(VideoTest, BlankModeIsBlack)
     expected_screen want;
     std::fill(want.dot.begin(), want.dot.end(), 0);
     expect_screen(want);
+    EXPECT_EQ(log_text(), "00000000 0000 tms3556_redraw():Called for mode x0\n");
 }
 
 TEST_F(VideoTest, TextModeScreen)

@@ -1,0 +1,63 @@
+// Picture drawing speed: the whole 320 x 250 picture is drawn every frame,
+// so this is a fixed cost of every emulated frame.
+#include "core/machine.h"
+#include "core/tms3556.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// A busy page: every cell a character with varied attributes (both colour
+// rules, spaces, double width and height, flashing), generators filled.
+void fill_text_page()
+{
+    orv_clear_globals();
+    tms3556_init(0);
+    tms3556.vdp_regs16[VDP_BAPA - 8] = 0x0000;
+    for (int g = 0; g < 4; g++)
+        tms3556.vdp_regs16[VDP_BAGC0 - 8 + g] = static_cast<uint16_t>(0x4000 + 0x800 * g);
+    for (unsigned a = 0x4000; a < 0x6000; a++)
+        tms3556.vram[a] = static_cast<uint8_t>(a * 37 >> 3);
+    for (unsigned i = 0; i < 25 * 40; i++) {
+        tms3556.vram[2 * i] = static_cast<uint8_t>(i * 29);
+        tms3556.vram[2 * i + 1] = static_cast<uint8_t>(i % 7 == 0 ? 0x20 : 0x21 + i % 90 + (i % 11 == 0 ? 0x80 : 0));
+    }
+    tms3556.vdp_regs8[VDP_CM4] = 0x20;
+}
+
+void BM_RedrawText(benchmark::State &state)
+{
+    fill_text_page();
+    tms3556.vdp_regs8[VDP_CM3] = 0x40;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tms3556_redraw());
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_RedrawText);
+
+void BM_RedrawBitmap(benchmark::State &state)
+{
+    orv_clear_globals();
+    tms3556_init(0);
+    for (unsigned a = 0; a < 0x8000; a++)
+        tms3556.vram[a] = static_cast<uint8_t>(a * 131 >> 2);
+    tms3556.vdp_regs8[VDP_CM3] = 0x80;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tms3556_redraw());
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_RedrawBitmap);
+
+// What a program does after each frame to show it at twice the size.
+void BM_Scale2x(benchmark::State &state)
+{
+    static uint32_t out[500][640];
+    for (auto _ : state) {
+        tms3556_to_rgb32(tms3556_screen, &out[0][0], 640, 2);
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Scale2x);
+
+} // namespace
