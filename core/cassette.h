@@ -1,0 +1,66 @@
+// Cassette input: a recording of a tape played into port A bit 4.
+//
+// The machine has no tape motor control and no tape output: once loaded, a
+// recording plays from its start to its end in emulated time, one sample per
+// sample period on event timer `K7_TIMER`, whatever the firmware does. Each
+// sample sets or clears the input bit by its sign; the firmware's own tape
+// routines decode the signal as they would from a real recorder.
+//
+// The programs decode the file (WAV loader of their host library) and hand
+// the core the decoded recording: rate, sample format, channels and bytes.
+#pragma once
+
+#include "timers.h"
+
+#include <cstdint>
+#include <string>
+
+// Sample formats, as the host libraries deliver decoded recordings.
+enum k7_sample_format : int {
+    K7_U8,       // unsigned 8-bit, zero level 128
+    K7_S8,       // signed 8-bit
+    K7_U16LSB,   // unsigned 16-bit little-endian, zero level 0x8000
+    K7_S16LSB,   // signed 16-bit little-endian
+    K7_OTHER,    // anything else: played for its timing, the bit left alone
+};
+
+// The loaded recording's format.
+struct k7_audio_spec {
+    int freq;                 // samples per second and channel
+    k7_sample_format format;
+    int sample_bytes;         // bytes of one channel's sample (K7_OTHER only; others imply it)
+    int channels;             // samples in one sample frame; only the first is played
+};
+
+extern k7_audio_spec K7;
+extern uint8_t *K7_buffer;    // decoded samples, owned here; null when none is loaded
+extern uint32_t K7_size;      // bytes in K7_buffer
+extern int K7where;           // byte offset of the next sample frame
+extern veld_time K7_period;   // one sample period, truncated to whole cycles
+
+// What the programs show when a file does not decode.
+constexpr const char *K7_LOAD_ERROR = "Error loading wav";   // returned by the load calls
+constexpr const char *K7_NOT_VALID = "Not a valid WAV";      // alert text without the file name
+// "<path> is not a valid WAV"
+std::string K7_not_valid_text(const char *path);
+
+// Takes a copy of a decoded recording and starts playing it from its first
+// sample, one period from now; a recording already playing is released first.
+// Returns null, or K7_LOAD_ERROR when the description cannot be played (no
+// rate, no channel, unknown sample size): nothing is then loaded.
+const char *orv_load_K7(const k7_audio_spec &spec, const uint8_t *data, uint32_t size);
+
+// A file did not decode: releases any loaded recording (a timer left armed
+// then fires without effect) and returns K7_LOAD_ERROR. Emulation goes on.
+const char *orv_K7_load_failed();
+
+// The per-sample timer callback (parameter always 0, not looked at).
+void K7_callback(int param);
+
+// Releases the loaded recording, if any.
+void K7_release();
+
+// The trace line a program writes after its cassette command ("Load K7").
+void K7_log_load();
+
+void cassette_clear_state();
