@@ -77,7 +77,11 @@ void take_up(tms5220_frame_t type)
         _tms.current_k[i] = _tms.new_k[i];
 
     bool coded = type == REPEAT || type == UNVOICED || type == VOICED;
-    if (type != SILENT && type != STOP)
+    // A silent frame's energy index is 0: the energy it records is 0, so the
+    // first silent frame fades the last sound out and the following ones are
+    // quiet. (Keeping the old energy would start every silent frame of a pause
+    // from the level of the last sound and buzz through the pause.)
+    if (type != STOP)
         _tms.new_energy = energy_table[cf[0] >> 4];
     if (coded)
         _tms.new_pitch = pitch_table[((cf[0] & 7) << 3) | (cf[1] >> 5)];
