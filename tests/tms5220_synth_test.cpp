@@ -40,17 +40,14 @@ TEST_F(Tms5220Test, TakeUpDecodesEveryField)
         EXPECT_EQ(_tms.new_k[i], k[i]) << "K" << i + 1;
         EXPECT_EQ(_tms.target_k[i], k[i]) << "K" << i + 1;
     }
-}
 
-// K3's four bits straddle a byte of the frame: its top index bit is bit 24.
-TEST_F(Tms5220Test, K3IndexReachesTheUpperHalfOfItsTable)
-{
+    // K3's four bits straddle a byte of the frame: its top index bit is bit 24.
     const int k3_upper[8] = {-512, 2816, 6400, 9728, 13312, 16640, 20224, 23552};
     for (int index = 8; index < 16; index++) {
         speech_reset();
         start(speech_stream().add(voiced_frame(5, 10, {0, 0, index, 0, 0, 0, 0, 0, 0, 0})));
         speech_do();
-        EXPECT_EQ(_tms.new_k[2], k3_upper[index - 8]) << "index " << index;
+        EXPECT_EQ(_tms.new_k[2], k3_upper[index - 8]) << "K3 index " << index;
     }
 }
 
