@@ -154,16 +154,16 @@ void interpolate(unsigned n)
     }
 }
 
-// Products are formed in 64 bits: the filter's gain near resonance may take
-// its values beyond what a 32-bit product holds.
-int scaled(int k, int v) { return static_cast<int>(static_cast<int64_t>(k) * v / 32768); }
+// Sums and products are formed in 64 bits and kept to 32: near resonance the
+// filter's gain can take its values beyond what a 32-bit product holds.
+int64_t scaled(int k, int v) { return static_cast<int64_t>(k) * v / 32768; }
 
 void lattice()
 {
     for (int i = 9; i >= 0; i--)
-        _tms.u[i] = _tms.u[i + 1] - scaled(_tms.current_k[i], _tms.x[i]);
+        _tms.u[i] = static_cast<int>(_tms.u[i + 1] - scaled(_tms.current_k[i], _tms.x[i]));
     for (int i = 9; i >= 1; i--)
-        _tms.x[i] = _tms.x[i - 1] + scaled(_tms.current_k[i - 1], _tms.u[i - 1]);
+        _tms.x[i] = static_cast<int>(_tms.x[i - 1] + scaled(_tms.current_k[i - 1], _tms.u[i - 1]));
     _tms.x[0] = _tms.u[0];
 }
 
