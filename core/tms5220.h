@@ -121,7 +121,8 @@ uint8_t tms5220_to_u8(int16_t sample);
 // finished block: `length` (200) unsigned 8-bit mono samples at 8000 Hz,
 // 128 being the rest level. The block is only valid during the call: the sink
 // copies what it keeps. It runs on the emulation thread, inside speech_do.
-// With no sink installed (null) blocks are computed and dropped.
+// With no sink installed (null) the samples are still made and the block is
+// dropped.
 // The sink is a host hook: tms5220_clear_state leaves it as the program set it.
 using tms5220_sink_fn = void (*)(const unsigned char *block, int length);
 extern tms5220_sink_fn tms5220_sound_sink;
