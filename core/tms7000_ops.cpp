@@ -300,7 +300,12 @@ inline void movp_in(uint16_t reg, int cycles)
 void movp_p2a() { movp_in(A, 9); }
 void movp_p2b() { movp_in(B, 8); }
 
-// Read Pn, combine with the source, write Pn back.
+inline uint8_t bits_and(uint8_t d, uint8_t s) { return d & s; }
+inline uint8_t bits_or(uint8_t d, uint8_t s) { return d | s; }
+inline uint8_t bits_xor(uint8_t d, uint8_t s) { return d ^ s; }
+
+// Read Pn, combine with the source, write Pn back; the flags only after the
+// write.
 template <alu_fn OP>
 inline void periph_logic(uint8_t s, uint8_t p, int cycles)
 {
@@ -310,15 +315,15 @@ inline void periph_logic(uint8_t s, uint8_t p, int cycles)
     charge(cycles);
 }
 
-void andp_a2p() { uint8_t p = fetch(); periph_logic<op_and>(rd(A), p, 10); }
-void andp_b2p() { uint8_t p = fetch(); periph_logic<op_and>(rd(B), p, 9); }
-void andp_i2p() { uint8_t s = fetch(); periph_logic<op_and>(s, fetch(), 11); }
-void orp_a2p() { uint8_t p = fetch(); periph_logic<op_or>(rd(A), p, 10); }
-void orp_b2p() { uint8_t p = fetch(); periph_logic<op_or>(rd(B), p, 9); }
-void orp_i2p() { uint8_t s = fetch(); periph_logic<op_or>(s, fetch(), 11); }
-void xorp_a2p() { uint8_t p = fetch(); periph_logic<op_xor>(rd(A), p, 10); }
-void xorp_b2p() { uint8_t p = fetch(); periph_logic<op_xor>(rd(B), p, 9); }
-void xorp_i2p() { uint8_t s = fetch(); periph_logic<op_xor>(s, fetch(), 11); }
+void andp_a2p() { uint8_t p = fetch(); periph_logic<bits_and>(rd(A), p, 10); }
+void andp_b2p() { uint8_t p = fetch(); periph_logic<bits_and>(rd(B), p, 9); }
+void andp_i2p() { uint8_t s = fetch(); periph_logic<bits_and>(s, fetch(), 11); }
+void orp_a2p() { uint8_t p = fetch(); periph_logic<bits_or>(rd(A), p, 10); }
+void orp_b2p() { uint8_t p = fetch(); periph_logic<bits_or>(rd(B), p, 9); }
+void orp_i2p() { uint8_t s = fetch(); periph_logic<bits_or>(s, fetch(), 11); }
+void xorp_a2p() { uint8_t p = fetch(); periph_logic<bits_xor>(rd(A), p, 10); }
+void xorp_b2p() { uint8_t p = fetch(); periph_logic<bits_xor>(rd(B), p, 9); }
+void xorp_i2p() { uint8_t s = fetch(); periph_logic<bits_xor>(s, fetch(), 11); }
 
 inline void periph_bit_test(uint8_t d, uint8_t mask, bool zero, int cycles)
 {
