@@ -325,9 +325,6 @@ unsigned char tms70x0_pf_r(long reg)
     }
 }
 
-void tms7000_internal_w(long address, unsigned char value) { tms7000.rf[address & 0x7F] = value; }
-unsigned char tms7000_internal_r(long address) { return tms7000.rf[address & 0x7F]; }
-
 uint16_t RM16(unsigned long address)
 {
     uint16_t a = static_cast<uint16_t>(address);
