@@ -5,6 +5,9 @@
 #include "test_support.h"
 #include "tms7000_test_support.h"
 
+#include "core/tms7000_ops.h"
+#include "core/trace.h"
+
 #include <array>
 #include <cstring>
 
@@ -392,4 +395,27 @@ TEST_F(CoreTest, OperandFormsAgree)
             }
         }
     }
+}
+
+// Over every pair of two-digit decimal operands, DAC and DSB agree with
+// decimal arithmetic; bit 8 is the carry out, or "no borrow" for DSB.
+TEST_F(CoreTest, DecimalArithmeticOverAllDigitPairs)
+{
+    auto bcd = [](int v) { return static_cast<uint16_t>((v / 10) << 4 | v % 10); };
+    no_trace();  // DSB logs every call
+    for (int d = 0; d < 100; d++) {
+        for (int s = 0; s < 100; s++) {
+            for (int cy = 0; cy < 2; cy++) {
+                int sum = d + s + cy;
+                EXPECT_EQ(bcd_add(bcd(d), bcd(s), cy), (sum >= 100 ? 0x100 : 0) | bcd(sum % 100))
+                    << d << " + " << s << " + " << cy;
+                int diff = d - s - (1 - cy);
+                EXPECT_EQ(bcd_sub(bcd(d), bcd(s), cy), (diff >= 0 ? 0x100 : 0) | bcd((diff + 100) % 100))
+                    << d << " - " << s << " with carry " << cy;
+            }
+        }
+    }
+    restore_trace();
+    // A digit above 9 is corrected once only.
+    EXPECT_EQ(bcd_add(0x0F, 0x00, 0), 0x15);
 }
