@@ -116,6 +116,11 @@ int tms7000_orv_execute(int cycles)
 {
     trace_fn &tf = tf_execute;
     trace_enter(tf);
+    // Callers pass 1; anything else is kept within what the counts can hold.
+    if (cycles < 0)
+        cycles = 0;
+    else if (cycles > (1 << 30))
+        cycles = 1 << 30;
     tms7000_icount += cycles;
     tms7000_div_by_16_trigger += cycles;
     const int start = tms7000_icount;
