@@ -1,0 +1,229 @@
+// Command line of orvane-headless.
+#include "headless.h"
+
+#include "core/loop.h"
+#include "core/timers.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+const char *const hl_usage =
+    "Usage: orvane-headless [options]\n"
+    "Runs the machine without a window for a number of frames (about 49.3 a\n"
+    "second of machine time) and writes what it showed and played.\n"
+    "\n"
+    "Machine:\n"
+    "  --bios DIR            firmware directory holding bios7020.bin and 7041b.bin\n"
+    "                        (default: bios); orvane_7041.bin is written to the\n"
+    "                        current directory\n"
+    "  --rom FILE            cartridge image (8, 16, 31.5 or 32 KB), loaded before\n"
+    "                        the run, followed by a reset\n"
+    "  --cassette FILE.wav   tape recording, played into the cassette input from\n"
+    "                        the first frame at its own sample rate\n"
+    "\n"
+    "Length of the run (default: 50 frames):\n"
+    "  --frames N            run N frames\n"
+    "  --seconds S           run S seconds of machine time (rounded up to whole\n"
+    "                        frames); S may have decimals\n"
+    "\n"
+    "Output:\n"
+    "  --screenshot FILE.png the last picture drawn, 320 x 250\n"
+    "  --scale N             screenshot dots per machine dot each way, 1 to 8\n"
+    "                        (2 gives 640 x 500)\n"
+    "  --audio FILE.wav      every sound block of the run, 8000 Hz unsigned 8-bit mono\n"
+    "  --trace               print the trace log at the end (lines of the functions\n"
+    "                        named in ./debug.lst, and every unconditional line)\n"
+    "\n"
+    "Keys (may be repeated; reach the machine at the key polls, which come at the\n"
+    "end of every second frame, 0, 2, 4 ..., one code per poll, in the order\n"
+    "given, none before its frame):\n"
+    "  --key FRAME:CODE[,CODE...]  machine key codes, decimal or 0x hexadecimal;\n"
+    "                        4 is the key release, which is not added for you\n"
+    "  --type FRAME:TEXT     plain text, each character pressed then released:\n"
+    "                        letters give capitals, \\n or a newline gives Enter\n"
+    "                        (13), \\\\ a backslash; other characters their ASCII code\n"
+    "\n"
+    "Debugging:\n"
+    "  --break ADDR          stop when the processor is about to execute ADDR\n"
+    "                        (hexadecimal, 0x or $ allowed) and print its registers;\n"
+    "                        the files are written as the machine stands there\n"
+    "  -h, --help            show this text\n"
+    "\n"
+    "Options take their value as the next argument or after '=' (--frames=100).\n"
+    "Exit status: 0 done, 1 a firmware, cartridge or tape that does not load or\n"
+    "an output file that cannot be written, 2 a bad command line.\n";
+
+namespace {
+
+bool parse_long(const std::string &s, long min, long max, int base, long &out)
+{
+    if (s.empty() || s[0] == '-' || s[0] == '+' || s[0] == ' ')
+        return false;
+    errno = 0;
+    char *end = nullptr;
+    long v = std::strtol(s.c_str(), &end, base);
+    if (errno || *end || v < min || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+// A key code: decimal, or hexadecimal after 0x.
+bool parse_code(const std::string &s, long &out)
+{
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+        return parse_long(s.substr(2), 0, 255, 16, out);
+    return parse_long(s, 0, 255, 10, out);
+}
+
+bool parse_address(std::string s, long &out)
+{
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+        s = s.substr(2);
+    else if (!s.empty() && s[0] == '$')
+        s = s.substr(1);
+    return parse_long(s, 0, 0xFFFF, 16, out);
+}
+
+// "FRAME:REST"
+bool split_frame(const std::string &v, long &frame, std::string &rest)
+{
+    size_t colon = v.find(':');
+    if (colon == std::string::npos)
+        return false;
+    rest = v.substr(colon + 1);
+    return parse_long(v.substr(0, colon), 0, 1000000000L, 10, frame);
+}
+
+} // namespace
+
+bool hl_text_keys(const std::string &text, long frame, std::vector<hl_key_event> &out)
+{
+    std::vector<hl_key_event> keys;
+    for (size_t i = 0; i < text.size(); i++) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == '\\')) {
+            c = text[i + 1] == 'n' ? '\n' : '\\';
+            i++;
+        }
+        uint8_t code;
+        if (c == '\n' || c == '\r')
+            code = 13;
+        else if (c == '\t')
+            code = 9;
+        else if (c >= 'a' && c <= 'z')
+            code = static_cast<uint8_t>(c - 'a' + 'A');
+        else if (c >= 32 && c < 127)
+            code = c;
+        else
+            return false;
+        keys.push_back({frame, code});
+        keys.push_back({frame, 0x04});
+    }
+    out.insert(out.end(), keys.begin(), keys.end());
+    return true;
+}
+
+std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
+{
+    opt = hl_options();
+    bool have_frames = false, have_seconds = false;
+    for (int i = 1; i < argc; i++) {
+        std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            opt.help = true;
+            continue;
+        }
+        if (arg == "--trace") {
+            opt.trace = true;
+            continue;
+        }
+        if (arg.rfind("--", 0) != 0)
+            return "unexpected argument '" + arg + "'";
+
+        std::string name = arg, value;
+        bool inline_value = false;
+        if (size_t eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            inline_value = true;
+        }
+        static const char *const with_value[] = {
+            "--bios", "--rom", "--cassette", "--frames", "--seconds", "--screenshot",
+            "--scale", "--audio", "--key", "--type", "--break"};
+        if (std::find_if(std::begin(with_value), std::end(with_value),
+                         [&](const char *n) { return name == n; }) == std::end(with_value))
+            return "unknown option '" + name + "'";
+        if (!inline_value) {
+            if (i + 1 >= argc)
+                return "option " + name + " needs a value";
+            value = argv[++i];
+        }
+
+        if (name == "--bios") {
+            opt.bios = value;
+        } else if (name == "--rom") {
+            opt.rom = value;
+        } else if (name == "--cassette") {
+            opt.cassette = value;
+        } else if (name == "--screenshot") {
+            opt.screenshot = value;
+        } else if (name == "--audio") {
+            opt.audio = value;
+        } else if (name == "--frames") {
+            if (!parse_long(value, 0, 1000000000L, 10, opt.frames))
+                return "--frames takes a whole number of frames, not '" + value + "'";
+            have_frames = true;
+        } else if (name == "--seconds") {
+            char *end = nullptr;
+            errno = 0;
+            double s = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end || errno || !(s >= 0) || s > 1e7)
+                return "--seconds takes a number of seconds, not '" + value + "'";
+            // Whole frames, enough to cover the time asked for.
+            double cycles = s * VELD_CYCLES_PER_SECOND;
+            opt.frames = static_cast<long>(std::ceil(cycles / ORV_CYCLES_PER_FRAME));
+            have_seconds = true;
+        } else if (name == "--scale") {
+            long scale;
+            if (!parse_long(value, 1, 8, 10, scale))
+                return "--scale takes 1 to 8, not '" + value + "'";
+            opt.scale = static_cast<int>(scale);
+        } else if (name == "--key") {
+            long frame;
+            std::string codes;
+            if (!split_frame(value, frame, codes))
+                return "--key takes FRAME:CODE[,CODE...], not '" + value + "'";
+            size_t start = 0;
+            for (;;) {
+                size_t comma = codes.find(',', start);
+                std::string one = codes.substr(start, comma - start);
+                long code;
+                if (!parse_code(one, code))
+                    return "--key: '" + one + "' is not a key code from 0 to 255";
+                opt.keys.push_back({frame, static_cast<uint8_t>(code)});
+                if (comma == std::string::npos)
+                    break;
+                start = comma + 1;
+            }
+        } else if (name == "--type") {
+            long frame;
+            std::string text;
+            if (!split_frame(value, frame, text))
+                return "--type takes FRAME:TEXT, not '" + value + "'";
+            if (!hl_text_keys(text, frame, opt.keys))
+                return "--type: the text holds a character the keyboard cannot type";
+        } else if (name == "--break") {
+            if (!parse_address(value, opt.break_addr))
+                return "--break takes a hexadecimal address from 0 to FFFF, not '" + value + "'";
+        }
+    }
+    if (have_frames && have_seconds)
+        return "--frames and --seconds cannot be used together";
+    // Keys go out in frame order; those due at the same frame in the order given.
+    std::stable_sort(opt.keys.begin(), opt.keys.end(),
+                     [](const hl_key_event &a, const hl_key_event &b) { return a.frame < b.frame; });
+    return "";
+}
