@@ -1,0 +1,412 @@
+// The headless runner, end to end: firmware of our own (hand-assembled
+// TMS7000 bytes), the runner's own start-up and frame loop, and the files it
+// writes, read back with independent decoders.
+#include "test_support.h"
+
+#include "core/memory.h"
+#include "tools/headless/headless.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+// Fills the whole bitmap page (250 lines of 122 bytes from video address 0)
+// with the running count 0, 1, 2 ... through the data port, then waits at
+// 0xF816 with A = 30500 mod 256.
+//   F800 A2 06 2D     MOVP #06,P45    pointer byte: CM3 next
+//   F803 A2 80 2D     MOVP #80,P45    CM3 = bitmap mode
+//   F806 B5           CLR A
+//   F807 72 FA 03     MOV #250,R3
+//   F80A 72 7A 02     MOV #122,R2
+//   F80D 82 2E        MOVP A,P46      video RAM byte
+//   F80F B3           INC A
+//   F810 DA 02 FA     DJNZ R2,F80D
+//   F813 DA 03 F4     DJNZ R3,F80A
+//   F816 E0 FE        JMP F816
+const bytes fill_bitmap = {0xA2, 0x06, 0x2D, 0xA2, 0x80, 0x2D, 0xB5, 0x72, 0xFA, 0x03, 0x72, 0x7A,
+                           0x02, 0x82, 0x2E, 0xB3, 0xDA, 0x02, 0xFA, 0xDA, 0x03, 0xF4, 0xE0, 0xFE};
+constexpr int fill_done = 0xF816;
+
+// Waits for the cassette input (port A bit 4), then loops at 0xF806.
+//   F800 A6 10 04 02  BTJOP #10,P4,F806
+//   F804 E0 FA        JMP F800
+//   F806 E0 FE        JMP F806
+const bytes wait_tape = {0xA6, 0x10, 0x04, 0x02, 0xE0, 0xFA, 0xE0, 0xFE};
+constexpr int tape_seen = 0xF806;
+
+// Runs undefined opcodes (each logs a line) forever.
+const bytes illegal_loop = {0x02, 0x03, 0xE0, 0xFC};
+
+// A 16-byte WAV header and data.
+std::string wav_file(int channels, int bits, int rate, const bytes &data)
+{
+    auto le = [](uint32_t v, int n) {
+        std::string s;
+        for (int i = 0; i < n; i++)
+            s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return s;
+    };
+    uint32_t n = static_cast<uint32_t>(data.size());
+    int align = channels * bits / 8;
+    return "RIFF" + le(36 + n, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(channels, 2) +
+           le(rate, 4) + le(rate * align, 4) + le(align, 2) + le(bits, 2) + "data" + le(n, 4) +
+           std::string(data.begin(), data.end());
+}
+
+struct picture {
+    unsigned width = 0, height = 0;
+    bytes rgb;
+};
+
+// Decodes a PNG into red, green, blue bytes.
+bool read_png(const std::string &path, picture &p)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return false;
+    image.format = PNG_FORMAT_RGB;
+    p.width = image.width;
+    p.height = image.height;
+    p.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, p.rgb.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return false;
+    }
+    return true;
+}
+
+class HeadlessTest : public CoreTest {
+protected:
+    // Firmware in bios/: `code` at 0xF800 with the reset vector pointing
+    // there, and a blank I/O processor image.
+    void firmware(const bytes &code)
+    {
+        ASSERT_EQ(std::system("mkdir -p bios"), 0);
+        std::string rom(2048, '\0');
+        std::copy(code.begin(), code.end(), rom.begin());
+        rom[0x7FE] = static_cast<char>(0xF8);
+        rom[0x7FF] = 0x00;
+        write_file("bios/bios7020.bin", rom);
+        write_file("bios/7041b.bin", std::string(4096, '\0'));
+    }
+
+    // Runs the program in this process; `out` and `err` get what it printed.
+    int run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "orvane-headless");
+        std::vector<const char *> argv;
+        for (auto &a : args)
+            argv.push_back(a.c_str());
+        char *out_buf = nullptr, *err_buf = nullptr;
+        size_t out_len = 0, err_len = 0;
+        FILE *o = open_memstream(&out_buf, &out_len);
+        FILE *e = open_memstream(&err_buf, &err_len);
+        int status = hl_main(static_cast<int>(argv.size()), argv.data(), o, e);
+        std::fclose(o);
+        std::fclose(e);
+        out.assign(out_buf, out_len);
+        err.assign(err_buf, err_len);
+        std::free(out_buf);
+        std::free(err_buf);
+        return status;
+    }
+
+    // Runs the built command; returns its exit status.
+    int command(const std::string &args)
+    {
+        std::string cmd = std::string(ORVANE_HEADLESS_COMMAND) + " " + args + " >out.txt 2>err.txt";
+        int rc = std::system(cmd.c_str());
+        out = read_file("out.txt");
+        err = read_file("err.txt");
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+
+    std::string out, err;
+};
+
+// The colour of dot (x, y) of the bitmap page filled by `fill_bitmap`: byte
+// a of video RAM holds a mod 256, and dot i of a group of three bytes takes
+// 4 x bit (7 - i) of the first + 2 x that of the second + that of the third.
+int expected_fill_colour(int x, int y)
+{
+    int base = 122 * y + 3 * (x / 8), bit = 7 - x % 8;
+    auto b = [&](int k) { return ((base + k) & 0xFF) >> bit & 1; };
+    return 4 * b(0) + 2 * b(1) + b(2);
+}
+
+const uint8_t shown[8][3] = {{0, 0, 0},   {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                             {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+
+} // namespace
+
+TEST_F(HeadlessTest, OptionsAndTheirDefaults)
+{
+    hl_options o;
+    const char *none[] = {"x"};
+    ASSERT_EQ(hl_parse_args(1, none, o), "");
+    EXPECT_EQ(o.bios, "bios");
+    EXPECT_EQ(o.frames, 50);
+    EXPECT_EQ(o.scale, 1);
+    EXPECT_EQ(o.break_addr, -1);
+
+    const char *all[] = {"x", "--bios", "fw", "--rom=c.bin", "--cassette", "t.wav", "--frames", "7",
+                         "--screenshot", "s.png", "--scale", "2", "--audio", "a.wav", "--trace",
+                         "--break", "$f806", "--key", "9:0x41,4", "--type", "2:a\\nZ", "--key", "0:13"};
+    ASSERT_EQ(hl_parse_args(static_cast<int>(std::size(all)), all, o), "");
+    EXPECT_EQ(o.bios, "fw");
+    EXPECT_EQ(o.rom, "c.bin");
+    EXPECT_EQ(o.cassette, "t.wav");
+    EXPECT_EQ(o.frames, 7);
+    EXPECT_EQ(o.screenshot, "s.png");
+    EXPECT_EQ(o.scale, 2);
+    EXPECT_EQ(o.audio, "a.wav");
+    EXPECT_TRUE(o.trace);
+    EXPECT_EQ(o.break_addr, 0xF806);
+    // In frame order, keys of the same frame in the order given; typed
+    // letters are capitals, each followed by its release.
+    std::vector<std::pair<long, int>> keys;
+    for (auto &k : o.keys)
+        keys.push_back({k.frame, k.code});
+    EXPECT_EQ(keys, (std::vector<std::pair<long, int>>{
+                        {0, 13}, {2, 65}, {2, 4}, {2, 13}, {2, 4}, {2, 90}, {2, 4}, {9, 0x41}, {9, 4}}));
+
+    // Seconds of machine time become whole frames of 49840 cycles.
+    const char *secs[] = {"x", "--seconds", "1"};
+    ASSERT_EQ(hl_parse_args(3, secs, o), "");
+    EXPECT_EQ(o.frames, 50);
+    const char *tenth[] = {"x", "--seconds=0.1"};
+    ASSERT_EQ(hl_parse_args(2, tenth, o), "");
+    EXPECT_EQ(o.frames, 5);
+}
+
+TEST_F(HeadlessTest, BadCommandLinesAreRefusedWithStatus2)
+{
+    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+             {"--frames", "-1"}, {"--frames", "ten"}, {"--frames"}, {"--seconds", "x"},
+             {"--frames", "3", "--seconds", "1"}, {"--scale", "0"}, {"--scale", "9"},
+             {"--key", "65"}, {"--key", "1:256"}, {"--key", "1:65,"}, {"--type", "1:\x01"},
+             {"--break", "10000"}, {"--break", "zz"}, {"--colour"}, {"stray"}}) {
+        std::string line;
+        for (auto &a : args)
+            line += a + " ";
+        EXPECT_EQ(run(args), 2) << line;
+        EXPECT_NE(err.find("Try 'orvane-headless --help'"), std::string::npos) << line;
+    }
+    EXPECT_EQ(run({"--bogus"}), 2);
+    EXPECT_EQ(err, "orvane-headless: unknown option '--bogus'\nTry 'orvane-headless --help'.\n");
+}
+
+TEST_F(HeadlessTest, FilesThatDoNotLoadEndTheRunWithTheirMessage)
+{
+    EXPECT_EQ(run({"--frames", "1"}), 1);
+    EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/bios7020.bin (firmware directory 'bios')\n");
+
+    ASSERT_EQ(std::system("mkdir -p half && head -c 2048 /dev/zero > half/bios7020.bin"), 0);
+    EXPECT_EQ(run({"--bios", "half"}), 1);
+    EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/7041b.bin (firmware directory 'half')\n");
+
+    firmware(wait_tape);
+    EXPECT_EQ(run({"--rom", "missing.bin"}), 1);
+    EXPECT_EQ(err, "orvane-headless: missing.bin: fatal error cannot open rom\n");
+    write_file("odd.bin", std::string(20000, '\x55'));
+    EXPECT_EQ(run({"--rom", "odd.bin"}), 1);
+    EXPECT_EQ(err, "orvane-headless: odd.bin: Sorry, unknown rom size\n");
+
+    write_file("tape.wav", "RIFF this is not a recording");
+    EXPECT_EQ(run({"--cassette", "tape.wav"}), 1);
+    EXPECT_EQ(err, "orvane-headless: tape.wav is not a valid WAV\n");
+    EXPECT_EQ(run({"--cassette", "none.wav"}), 1);
+    EXPECT_EQ(err, "orvane-headless: none.wav is not a valid WAV\n");
+
+    EXPECT_EQ(run({"--frames", "1", "--screenshot", "no/such/dir/s.png"}), 1);
+    EXPECT_EQ(err.rfind("orvane-headless: no/such/dir/s.png: ", 0), 0u) << err;
+    EXPECT_EQ(run({"--frames", "1", "--audio", "no/such/dir/a.wav"}), 1);
+    EXPECT_EQ(err, "orvane-headless: no/such/dir/a.wav: No such file or directory\n");
+
+    // A good cartridge loads and the run succeeds.
+    write_file("cart.bin", std::string(8192, '\x00'));
+    EXPECT_EQ(run({"--frames", "1", "--rom", "cart.bin"}), 0);
+    EXPECT_EQ(err, "");
+}
+
+TEST_F(HeadlessTest, TheCommandItself)
+{
+    EXPECT_EQ(command("--help"), 0);
+    EXPECT_EQ(out.rfind("Usage: orvane-headless [options]", 0), 0u);
+    for (const char *option : {"--bios", "--rom", "--cassette", "--frames", "--seconds", "--screenshot",
+                               "--scale", "--audio", "--key", "--type", "--trace", "--break"})
+        EXPECT_NE(out.find(option), std::string::npos) << option;
+    EXPECT_EQ(command("--frames 1"), 1);
+    EXPECT_NE(err.find("fatal error needs file bios/bios7020.bin"), std::string::npos);
+    EXPECT_EQ(command("--scale 3x"), 2);
+    EXPECT_NE(err.find("--scale takes 1 to 8"), std::string::npos);
+}
+
+TEST_F(HeadlessTest, ScreenshotShowsWhatTheFirmwareDrew)
+{
+    firmware(fill_bitmap);
+    // The fill takes about 15 frames.
+    ASSERT_EQ(run({"--frames", "20", "--screenshot", "s1.png"}), 0) << err;
+    picture p;
+    ASSERT_TRUE(read_png("s1.png", p));
+    ASSERT_EQ(p.width, 320u);
+    ASSERT_EQ(p.height, 250u);
+    int wrong = 0;
+    for (int y = 0; y < 250; y++)
+        for (int x = 0; x < 320; x++) {
+            const uint8_t *px = &p.rgb[3 * (y * 320 + x)];
+            const uint8_t *want = shown[expected_fill_colour(x, y)];
+            if (std::memcmp(px, want, 3) != 0 && wrong++ < 5)
+                ADD_FAILURE() << "dot " << x << "," << y;
+        }
+    EXPECT_EQ(wrong, 0);
+
+    ASSERT_EQ(run({"--frames", "20", "--screenshot", "s2.png", "--scale", "2"}), 0);
+    picture q;
+    ASSERT_TRUE(read_png("s2.png", q));
+    ASSERT_EQ(q.width, 640u);
+    ASSERT_EQ(q.height, 500u);
+    for (int y = 0; y < 500; y += 7)
+        for (int x = 0; x < 640; x += 3)
+            ASSERT_EQ(std::memcmp(&q.rgb[3 * (y * 640 + x)], &p.rgb[3 * (y / 2 * 320 + x / 2)], 3), 0)
+                << x << "," << y;
+}
+
+TEST_F(HeadlessTest, BreakStopsAndPrintsTheRegisters)
+{
+    firmware(fill_bitmap);
+    ASSERT_EQ(run({"--frames", "40", "--break", "0xF816"}), 0);
+    EXPECT_EQ(hl_last.break_reached, true);
+    // About 736,500 cycles of filling: the stop comes in frame 14.
+    EXPECT_EQ(hl_last.frames_run, 15);
+    EXPECT_EQ(out.rfind("Break at f816 in frame 14\nPC=f816\nSP=", 0), 0u) << out;
+    // A = 30500 mod 256, B untouched by the program, both counters run down.
+    EXPECT_NE(out.find("\nR000: 24 "), std::string::npos) << out;
+    EXPECT_NE(out.find("\nR000: 24 00 00 00 "), std::string::npos) << out;
+
+    ASSERT_EQ(run({"--frames", "3", "--break", "f816"}), 0);
+    EXPECT_FALSE(hl_last.break_reached);
+    EXPECT_EQ(out, "Break at f816 not reached in 3 frames\n");
+}
+
+TEST_F(HeadlessTest, TheSameInputsGiveTheSameFiles)
+{
+    firmware(fill_bitmap);
+    write_file("tape.wav", wav_file(1, 8, 11025, bytes(3000, 200)));
+    std::string args = "--frames 9 --cassette tape.wav --type 1:hello --screenshot s.png --audio a.wav";
+    ASSERT_EQ(command(args), 0) << err;
+    std::string png1 = read_file("s.png"), wav1 = read_file("a.wav");
+    ASSERT_EQ(std::rename("s.png", "s0.png"), 0);
+    ASSERT_EQ(command(args), 0) << err;
+    EXPECT_EQ(read_file("s.png"), png1);
+    EXPECT_EQ(read_file("a.wav"), wav1);
+    // Half-way through the fill: the picture is not blank.
+    picture p;
+    ASSERT_TRUE(read_png("s.png", p));
+    EXPECT_NE(std::count(p.rgb.begin(), p.rgb.end(), 0), static_cast<long>(p.rgb.size()));
+}
+
+TEST_F(HeadlessTest, AudioFileHoldsEverySoundBlock)
+{
+    firmware(wait_tape);
+    ASSERT_EQ(run({"--frames", "10", "--audio", "a.wav"}), 0);
+    std::string wav = read_file("a.wav");
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+    auto u32 = [&](size_t at) {
+        return static_cast<uint32_t>(static_cast<uint8_t>(wav[at]) | static_cast<uint8_t>(wav[at + 1]) << 8 |
+                                     static_cast<uint8_t>(wav[at + 2]) << 16 |
+                                     static_cast<uint32_t>(static_cast<uint8_t>(wav[at + 3])) << 24);
+    };
+    EXPECT_EQ(u32(16), 16u);
+    EXPECT_EQ(u32(20), 0x00010001u);  // PCM, mono
+    EXPECT_EQ(u32(24), 8000u);
+    EXPECT_EQ(u32(28), 8000u);
+    EXPECT_EQ(u32(32), 0x00080001u);  // 1 byte a frame, 8 bits
+    EXPECT_EQ(wav.substr(36, 4), "data");
+    EXPECT_EQ(u32(40), hl_last.audio.size());
+    EXPECT_EQ(u32(4), 36 + hl_last.audio.size());
+    EXPECT_EQ(wav.size(), 44 + hl_last.audio.size());
+    EXPECT_EQ(wav.substr(44), std::string(hl_last.audio.begin(), hl_last.audio.end()));
+}
+
+TEST_F(HeadlessTest, WavWriterPadsAnOddLength)
+{
+    ASSERT_EQ(hl_write_wav("odd.wav", {1, 2, 3}), "");
+    std::string wav = read_file("odd.wav");
+    ASSERT_EQ(wav.size(), 48u);
+    EXPECT_EQ(static_cast<uint8_t>(wav[4]), 40);   // RIFF size counts the pad byte
+    EXPECT_EQ(static_cast<uint8_t>(wav[40]), 3);   // data size does not
+    EXPECT_EQ(wav.substr(44), std::string("\x01\x02\x03\x80", 4));
+}
+
+TEST_F(HeadlessTest, ATapeReachesTheCassetteInputBit)
+{
+    firmware(wait_tape);
+    // Silence (the zero level) never sets the bit.
+    write_file("quiet.wav", wav_file(1, 8, 22050, bytes(4000, 128)));
+    ASSERT_EQ(run({"--frames", "3", "--cassette", "quiet.wav", "--break", "f806"}), 0) << err;
+    EXPECT_FALSE(hl_last.break_reached);
+
+    // A tone that rises above the zero level after 100 samples: the firmware
+    // sees it once the hundred-and-first sample has played (about 11,300
+    // cycles at 22050 Hz), in the first frame.
+    bytes tone(4000, 0);
+    for (size_t i = 100; i < tone.size(); i++)
+        tone[i] = 255;
+    write_file("tone.wav", wav_file(1, 8, 22050, tone));
+    ASSERT_EQ(run({"--frames", "3", "--cassette", "tone.wav", "--break", "f806"}), 0) << err;
+    EXPECT_TRUE(hl_last.break_reached);
+    EXPECT_EQ(hl_last.frames_run, 1);
+    EXPECT_EQ(err, "");
+
+    // Stereo 16-bit: the left channel plays (here positive from the start),
+    // the right one (negative throughout) is not looked at.
+    bytes stereo;
+    for (int i = 0; i < 1000; i++)
+        stereo.insert(stereo.end(), {0x00, 0x10, 0x00, 0xF0});
+    write_file("stereo.wav", wav_file(2, 16, 44100, stereo));
+    ASSERT_EQ(run({"--frames", "1", "--cassette", "stereo.wav", "--break", "f806"}), 0) << err;
+    EXPECT_TRUE(hl_last.break_reached);
+    EXPECT_EQ(hl_last.frames_run, 1);
+    // 24-bit samples decode, but cannot reach the bit: the user is told.
+    write_file("deep.wav", wav_file(1, 24, 8000, bytes(300, 0x40)));
+    ASSERT_EQ(run({"--frames", "1", "--cassette", "deep.wav"}), 0);
+    EXPECT_NE(err.find("warning: deep.wav: samples of this format"), std::string::npos) << err;
+}
+
+TEST_F(HeadlessTest, KeysGoOutOnePerPollOnEverySecondFrame)
+{
+    firmware(wait_tape);
+    ASSERT_EQ(run({"--frames", "14", "--type", "3:ab", "--key", "0:0x86", "--key", "1:7,8"}), 0);
+    std::vector<std::pair<long, int>> sent;
+    for (auto &k : hl_last.keys_sent)
+        sent.push_back({k.frame, k.code});
+    // Polls come at the end of frames 0, 2, 4 ...; a key waits for the first
+    // poll at or after its frame and for the keys before it.
+    EXPECT_EQ(sent, (std::vector<std::pair<long, int>>{
+                        {0, 0x86}, {2, 7}, {4, 8}, {6, 65}, {8, 4}, {10, 66}, {12, 4}}));
+}
+
+TEST_F(HeadlessTest, TraceLogIsPrintedAtTheEnd)
+{
+    firmware(illegal_loop);
+    ASSERT_EQ(run({"--frames", "1", "--trace"}), 0);
+    EXPECT_NE(out.find("F800 illegal():called\n"), std::string::npos) << out.substr(0, 200);
+    EXPECT_NE(out.find("F801 illegal():called\n"), std::string::npos);
+    ASSERT_EQ(run({"--frames", "1"}), 0);
+    EXPECT_EQ(out, "");
+}
