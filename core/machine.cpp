@@ -1,5 +1,6 @@
 #include "machine.h"
 
+#include "dasm7000.h"
 #include "iocpu.h"
 #include "loop.h"
 #include "memory.h"
@@ -17,4 +18,5 @@ void orv_clear_globals()
     tms7000_clear_state();
     iocpu_clear_state();
     tms3556_clear_state();
+    dasm7000_clear_state();
 }
