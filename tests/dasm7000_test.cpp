@@ -3,7 +3,9 @@
 #include "core/dasm7000.h"
 #include "core/memory.h"
 #include "core/tms7000.h"
+#include "core/trace.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -132,4 +134,34 @@ TEST_F(CoreTest, DasmAddressTextRing)
     EXPECT_STREQ(first, "$1111");
     set_ea_info(0, 0x3333, 4, EA_ABS_PC);
     EXPECT_STREQ(first, "$3333");
+}
+
+// The disassembler's length of every opcode is what the processor fetches:
+// with tracing of the bus on, the reads of one instruction from RAM show
+// how far into its bytes the handler went. Operand bytes are all zero, so
+// data reads land in the register file and jumps go nowhere else.
+TEST_F(CoreTest, DasmLengthMatchesWhatTheProcessorFetches)
+{
+    write_file("debug.lst", "program_read_byte_8()\n");
+    for (int op = 0; op < 256; op++) {
+        orv_clear_globals();
+        tms7000_reset(nullptr);
+        ram_2k[0x100] = static_cast<uint8_t>(op);
+        char line[64];
+        int length = Dasm7000(line, 0xC100);
+
+        clear_log_str();
+        tms7000.pc.w = 0xC100;
+        p_pc = 0xC100;
+        tms7000_orv_execute(1);
+        int fetched = 0;
+        std::string log = log_text();
+        for (size_t at = log.find("Reading RAM "); at != std::string::npos;
+             at = log.find("Reading RAM ", at + 1)) {
+            unsigned address = std::stoul(log.substr(at + 12, 4), nullptr, 16);
+            if (address >= 0xC100 && address < 0xC110)
+                fetched = std::max(fetched, static_cast<int>(address - 0xC100 + 1));
+        }
+        EXPECT_EQ(fetched, length) << std::hex << "opcode " << op << ": " << line;
+    }
 }

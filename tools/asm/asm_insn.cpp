@@ -372,6 +372,6 @@ asm_encoded asm_encode(const std::string &mnemonic, const std::string &operands,
     else if (ops.empty())
         result.message = mnemonic + " needs operands";
     else
-        result.message = "no form of " + mnemonic + " takes the operands '" + operands + "'";
+        result.message = "no form of " + mnemonic + " takes the operands '" + asm_trim(operands) + "'";
     return result;
 }
