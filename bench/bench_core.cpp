@@ -1,2 +1,66 @@
-#include <benchmark/benchmark.h>
-BENCHMARK_MAIN();
+// Whole frames of a busy instruction mix: register, memory and peripheral
+// accesses, multiplies, calls and a timer-1 interrupt, with the event timers.
+#include "bench_support.h"
+
+#include "core/loop.h"
+#include "core/machine.h"
+#include "core/memory.h"
+
+#include <cstring>
+
+namespace {
+
+// clang-format off
+const uint8_t busy_program[] = {
+    /* F800 */ 0xA2, 0xFF, 0x02,        // MOVP #FF,P2
+    /* F803 */ 0xA2, 0x83, 0x03,        // MOVP #83,P3      timer 1: 16 x 4 x 256 cycles
+    /* F806 */ 0xA2, 0x04, 0x00,        // MOVP #04,P0      INT2 enable
+    /* F809 */ 0x05,                    // EINT
+    /* F80A */ 0x88, 0xC0, 0x00, 0x05,  // MOVD #C000,R5
+    /* F80E */ 0x9B, 0x05,              // STA *R5
+    /* F810 */ 0x9A, 0x05,              // LDA *R5
+    /* F812 */ 0xD3, 0x05,              // INC R5
+    /* F814 */ 0x68,                    // ADD B,A
+    /* F815 */ 0x3C, 0x05,              // MPY R5,B
+    /* F817 */ 0xA2, 0x08, 0x06,        // MOVP #08,P6
+    /* F81A */ 0x8E, 0xF8, 0x30,        // CALL F830
+    /* F81D */ 0x45, 0x05, 0x07,        // XOR R5,R7
+    /* F820 */ 0xDA, 0x06, 0xEB,        // DJNZ R6,F80E
+    /* F823 */ 0xE0, 0xE9,              // JMP F80E
+};
+const uint8_t busy_subroutine[] = {
+    /* F830 */ 0xD8, 0x05,              // PUSH R5
+    /* F832 */ 0x12, 0x07,              // MOV R7,A
+    /* F834 */ 0xD9, 0x05,              // POP R5
+    /* F836 */ 0x0A,                    // RETS
+    /* F837 */ 0xD3, 0x0A,              // INC R10   (timer interrupt)
+    /* F839 */ 0x0B,                    // RETI
+};
+// clang-format on
+
+void boot_busy_machine()
+{
+    bench_enter_empty_directory();
+    orv_clear_globals();
+    std::memcpy(rom_7020, busy_program, sizeof busy_program);
+    std::memcpy(rom_7020 + 0x30, busy_subroutine, sizeof busy_subroutine);
+    rom_7020[0x7FA] = 0xF8;  // INT2 vector
+    rom_7020[0x7FB] = 0x37;
+    rom_7020[0x7FE] = 0xF8;  // reset vector
+    rom_7020[0x7FF] = 0x00;
+    orv_cold_start();
+}
+
+void BM_cpu_frames(benchmark::State &state)
+{
+    boot_busy_machine();
+    long frames = 0;
+    for (auto _ : state) {
+        orv_loop(0xFFFF);
+        frames++;
+    }
+    bench_count_frames(state, frames);
+}
+BENCHMARK(BM_cpu_frames)->Unit(benchmark::kMicrosecond);
+
+} // namespace
