@@ -30,6 +30,13 @@ TEST_F(CoreTest, AsmLabelsForwardAndBackward)
                              "        BTJZ #1,R4,$-4\n",
                              {0xE0, 0x00, 0xE0, 0xFE, 0xE0, 0x7F, 0xE0, 0xFE, 0x77, 0x01, 0x04, 0xFC}));
 
+    // A label on an ORG line names the new address.
+    EXPECT_TRUE(assembles_to("        ORG $C000\n"
+                             "        NOP\n"
+                             "THERE   ORG $C004\n"
+                             "        WORD THERE\n",
+                             {0x00, 0xFF, 0xFF, 0xFF, 0xC0, 0x04}));
+
     // A jump across the top of the address space wraps as the program counter does.
     EXPECT_TRUE(assembles_to("        ORG $FFFC\n"
                              "        JMP $0002\n",

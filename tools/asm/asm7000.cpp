@@ -42,6 +42,23 @@ std::string directory_of(const std::string &path)
     return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
+// Lines end at "\n"; a "\r" before it goes too.
+std::vector<std::string> split_lines(const std::string &content)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find('\n', start);
+        if (end == std::string::npos)
+            end = content.size();
+        lines.push_back(content.substr(start, end - start));
+        if (!lines.back().empty() && lines.back().back() == '\r')
+            lines.back().pop_back();
+        start = end + 1;
+    }
+    return lines;
+}
+
 struct symbol {
     int64_t value = 0;
     bool known = false;
@@ -190,14 +207,7 @@ const source_file &assembler::load(const std::string &path)
         f.message = "'" + path + "' is too large for a source file";
         return f;
     }
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        if (end == std::string::npos)
-            end = content.size();
-        f.lines.push_back(content.substr(start, end - start));
-        start = end + 1;
-    }
+    f.lines = split_lines(content);
     f.ok = true;
     res.files.push_back(path);
     return f;
@@ -208,14 +218,7 @@ void assembler::assemble_file(const std::string &path, const std::string *text)
     std::vector<std::string> text_lines;
     const std::vector<std::string> *lines = &text_lines;
     if (text) {
-        size_t start = 0;
-        while (start < text->size()) {
-            size_t end = text->find('\n', start);
-            if (end == std::string::npos)
-                end = text->size();
-            text_lines.push_back(text->substr(start, end - start));
-            start = end + 1;
-        }
+        text_lines = split_lines(*text);
     } else {
         const source_file &f = load(path);
         if (!f.ok) {
@@ -239,10 +242,7 @@ void assembler::assemble_file(const std::string &path, const std::string *text)
         }
         file = path;
         line_no = static_cast<int>(i + 1);
-        std::string raw = (*lines)[i];
-        if (!raw.empty() && raw.back() == '\r')
-            raw.pop_back();
-        assemble_line(raw);
+        assemble_line((*lines)[i]);
     }
     depth--;
     file = saved_file;
@@ -364,21 +364,24 @@ void assembler::statement(const std::string &label, const std::string &mnemonic,
             equ(label, asm_trim(rest));
         return;
     }
+    if (mnemonic == "ORG") {
+        // A label on an ORG line names the new address.
+        int64_t v;
+        if (value(rest, &v, true, "ORG")) {
+            if (v >= 0 && v <= 0xFFFF) {
+                pc = v;
+                line_start = pc;
+            } else {
+                error("ORG address " + std::to_string(v) + " out of range 0 to $FFFF");
+            }
+        }
+        if (!label.empty())
+            define(label, pc, true);
+        return;
+    }
     if (!label.empty())
         define(label, pc, true);
 
-    if (mnemonic == "ORG") {
-        int64_t v;
-        if (!value(rest, &v, true, "ORG"))
-            return;
-        if (v < 0 || v > 0xFFFF) {
-            error("ORG address " + std::to_string(v) + " out of range 0 to $FFFF");
-            return;
-        }
-        pc = v;
-        line_start = pc;
-        return;
-    }
     if (mnemonic == "BYTE" || mnemonic == "WORD" || mnemonic == "TEXT" || mnemonic == "FILL" ||
         mnemonic == "ALIGN") {
         data(mnemonic, rest);
