@@ -1,6 +1,7 @@
 #include "machine.h"
 
 #include "cassette.h"
+#include "dasm7000.h"
 #include "iocpu.h"
 #include "loop.h"
 #include "memory.h"
@@ -21,4 +22,5 @@ void orv_clear_globals()
     tms3556_clear_state();
     tms5220_clear_state();
     cassette_clear_state();
+    dasm7000_clear_state();
 }
