@@ -1,9 +1,8 @@
-// The headless runner, end to end: firmware of our own (hand-assembled
-// TMS7000 bytes), the runner's own start-up and frame loop, and the files it
-// writes, read back with independent decoders.
+// The headless runner, end to end: firmware of our own (TMS7000 assembly
+// in tests/programs), the runner's own start-up and frame loop, and the files
+// it writes, read back with independent decoders.
 #include "test_support.h"
 
-#include "core/memory.h"
 #include "tools/headless/headless.h"
 
 #include <png.h>
@@ -20,34 +19,13 @@ namespace {
 
 using bytes = std::vector<uint8_t>;
 
-// Fills the whole bitmap page (250 lines of 122 bytes from video address 0)
-// with the running count 0, 1, 2 ... through the data port, then waits at
-// 0xF816 with A = 30500 mod 256.
-//   F800 A2 06 2D     MOVP #06,P45    pointer byte: CM3 next
-//   F803 A2 80 2D     MOVP #80,P45    CM3 = bitmap mode
-//   F806 B5           CLR A
-//   F807 72 FA 03     MOV #250,R3
-//   F80A 72 7A 02     MOV #122,R2
-//   F80D 82 2E        MOVP A,P46      video RAM byte
-//   F80F B3           INC A
-//   F810 DA 02 FA     DJNZ R2,F80D
-//   F813 DA 03 F4     DJNZ R3,F80A
-//   F816 E0 FE        JMP F816
-const bytes fill_bitmap = {0xA2, 0x06, 0x2D, 0xA2, 0x80, 0x2D, 0xB5, 0x72, 0xFA, 0x03, 0x72, 0x7A,
-                           0x02, 0x82, 0x2E, 0xB3, 0xDA, 0x02, 0xFA, 0xDA, 0x03, 0xF4, 0xE0, 0xFE};
-constexpr int fill_done = 0xF816;
+// Firmware of our own, assembled from tests/programs at build time.
+// fill_bitmap: bitmap mode, video RAM byte a = a mod 256 over the whole page,
+// then a wait at 0xF816 with A = 30500 mod 256.
+// wait_tape: waits until port A bit 4 is high, then loops at 0xF806.
+// illegal_loop: two undefined opcodes at 0xF800 and 0xF801, over and over.
 
-// Waits for the cassette input (port A bit 4), then loops at 0xF806.
-//   F800 A6 10 04 02  BTJOP #10,P4,F806
-//   F804 E0 FA        JMP F800
-//   F806 E0 FE        JMP F806
-const bytes wait_tape = {0xA6, 0x10, 0x04, 0x02, 0xE0, 0xFA, 0xE0, 0xFE};
-constexpr int tape_seen = 0xF806;
-
-// Runs undefined opcodes (each logs a line) forever.
-const bytes illegal_loop = {0x02, 0x03, 0xE0, 0xFC};
-
-// A 16-byte WAV header and data.
+// A WAV file: the 44-byte header of plain PCM, then the data.
 std::string wav_file(int channels, int bits, int rate, const bytes &data)
 {
     auto le = [](uint32_t v, int n) {
@@ -89,15 +67,13 @@ bool read_png(const std::string &path, picture &p)
 
 class HeadlessTest : public CoreTest {
 protected:
-    // Firmware in bios/: `code` at 0xF800 with the reset vector pointing
-    // there, and a blank I/O processor image.
-    void firmware(const bytes &code)
+    // Firmware in bios/: a program of tests/programs as the processor's
+    // internal ROM, and a blank I/O processor image.
+    void firmware(const std::string &program)
     {
         ASSERT_EQ(std::system("mkdir -p bios"), 0);
-        std::string rom(2048, '\0');
-        std::copy(code.begin(), code.end(), rom.begin());
-        rom[0x7FE] = static_cast<char>(0xF8);
-        rom[0x7FF] = 0x00;
+        std::string rom = read_file(ORVANE_TEST_PROGRAMS "/" + program + ".bin");
+        ASSERT_EQ(rom.size(), 2048u) << program;
         write_file("bios/bios7020.bin", rom);
         write_file("bios/7041b.bin", std::string(4096, '\0'));
     }
@@ -217,7 +193,7 @@ TEST_F(HeadlessTest, FilesThatDoNotLoadEndTheRunWithTheirMessage)
     EXPECT_EQ(run({"--bios", "half"}), 1);
     EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/7041b.bin (firmware directory 'half')\n");
 
-    firmware(wait_tape);
+    firmware("wait_tape");
     EXPECT_EQ(run({"--rom", "missing.bin"}), 1);
     EXPECT_EQ(err, "orvane-headless: missing.bin: fatal error cannot open rom\n");
     write_file("odd.bin", std::string(20000, '\x55'));
@@ -256,7 +232,7 @@ TEST_F(HeadlessTest, TheCommandItself)
 
 TEST_F(HeadlessTest, ScreenshotShowsWhatTheFirmwareDrew)
 {
-    firmware(fill_bitmap);
+    firmware("fill_bitmap");
     // The fill takes about 15 frames.
     ASSERT_EQ(run({"--frames", "20", "--screenshot", "s1.png"}), 0) << err;
     picture p;
@@ -286,7 +262,7 @@ TEST_F(HeadlessTest, ScreenshotShowsWhatTheFirmwareDrew)
 
 TEST_F(HeadlessTest, BreakStopsAndPrintsTheRegisters)
 {
-    firmware(fill_bitmap);
+    firmware("fill_bitmap");
     ASSERT_EQ(run({"--frames", "40", "--break", "0xF816"}), 0);
     EXPECT_EQ(hl_last.break_reached, true);
     // About 736,500 cycles of filling: the stop comes in frame 14.
@@ -303,7 +279,7 @@ TEST_F(HeadlessTest, BreakStopsAndPrintsTheRegisters)
 
 TEST_F(HeadlessTest, TheSameInputsGiveTheSameFiles)
 {
-    firmware(fill_bitmap);
+    firmware("fill_bitmap");
     write_file("tape.wav", wav_file(1, 8, 11025, bytes(3000, 200)));
     std::string args = "--frames 9 --cassette tape.wav --type 1:hello --screenshot s.png --audio a.wav";
     ASSERT_EQ(command(args), 0) << err;
@@ -320,7 +296,7 @@ TEST_F(HeadlessTest, TheSameInputsGiveTheSameFiles)
 
 TEST_F(HeadlessTest, AudioFileHoldsEverySoundBlock)
 {
-    firmware(wait_tape);
+    firmware("wait_tape");
     ASSERT_EQ(run({"--frames", "10", "--audio", "a.wav"}), 0);
     std::string wav = read_file("a.wav");
     ASSERT_GE(wav.size(), 44u);
@@ -355,7 +331,7 @@ TEST_F(HeadlessTest, WavWriterPadsAnOddLength)
 
 TEST_F(HeadlessTest, ATapeReachesTheCassetteInputBit)
 {
-    firmware(wait_tape);
+    firmware("wait_tape");
     // Silence (the zero level) never sets the bit.
     write_file("quiet.wav", wav_file(1, 8, 22050, bytes(4000, 128)));
     ASSERT_EQ(run({"--frames", "3", "--cassette", "quiet.wav", "--break", "f806"}), 0) << err;
@@ -390,7 +366,7 @@ TEST_F(HeadlessTest, ATapeReachesTheCassetteInputBit)
 
 TEST_F(HeadlessTest, KeysGoOutOnePerPollOnEverySecondFrame)
 {
-    firmware(wait_tape);
+    firmware("wait_tape");
     ASSERT_EQ(run({"--frames", "14", "--type", "3:ab", "--key", "0:0x86", "--key", "1:7,8"}), 0);
     std::vector<std::pair<long, int>> sent;
     for (auto &k : hl_last.keys_sent)
@@ -403,7 +379,7 @@ TEST_F(HeadlessTest, KeysGoOutOnePerPollOnEverySecondFrame)
 
 TEST_F(HeadlessTest, TraceLogIsPrintedAtTheEnd)
 {
-    firmware(illegal_loop);
+    firmware("illegal_loop");
     ASSERT_EQ(run({"--frames", "1", "--trace"}), 0);
     EXPECT_NE(out.find("F800 illegal():called\n"), std::string::npos) << out.substr(0, 200);
     EXPECT_NE(out.find("F801 illegal():called\n"), std::string::npos);
