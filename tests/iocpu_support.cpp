@@ -65,6 +65,8 @@ void IoCpuTest::send_byte(unsigned char b)
     // The I/O side acknowledges with A0 high (and INT1).
     ASSERT_TRUE(step_until([] { return a0(); }));
     portb(get_portb() & ~0x01);
+    // The byte is handled when the acknowledge pulse has ended.
+    ASSERT_TRUE(step_until([] { return cur_state != IO_STATE_COMM_RD_MB; }));
 }
 
 int IoCpuTest::receive_byte()
