@@ -1,0 +1,103 @@
+// Picture drawing speed: the whole 320 x 250 picture is drawn every frame,
+// so this is a fixed cost of every emulated frame.
+#include "bench_support.h"
+
+#include "core/loop.h"
+#include "core/machine.h"
+#include "core/memory.h"
+#include "core/tms3556.h"
+
+namespace {
+
+// A busy page: every cell a character with varied attributes (both colour
+// rules, spaces, double width and height, flashing), generators filled.
+void fill_text_page()
+{
+    tms3556.vdp_regs16[VDP_BAPA - 8] = 0x0000;
+    for (int g = 0; g < 4; g++)
+        tms3556.vdp_regs16[VDP_BAGC0 - 8 + g] = static_cast<uint16_t>(0x4000 + 0x800 * g);
+    for (unsigned a = 0x4000; a < 0x6000; a++)
+        tms3556.vram[a] = static_cast<uint8_t>(a * 37 >> 3);
+    for (unsigned i = 0; i < 25 * 40; i++) {
+        tms3556.vram[2 * i] = static_cast<uint8_t>(i * 29);
+        tms3556.vram[2 * i + 1] = static_cast<uint8_t>(i % 7 == 0 ? 0x20 : 0x21 + i % 90 + (i % 11 == 0 ? 0x80 : 0));
+    }
+    tms3556.vdp_regs8[VDP_CM4] = 0x20;
+    tms3556.vdp_regs8[VDP_CM3] = 0x40;
+}
+
+void count_pictures(benchmark::State &state)
+{
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_RedrawText(benchmark::State &state)
+{
+    bench_enter_empty_directory();
+    orv_clear_globals();
+    tms3556_init(0);
+    fill_text_page();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tms3556_redraw());
+    count_pictures(state);
+}
+BENCHMARK(BM_RedrawText);
+
+void BM_RedrawBitmap(benchmark::State &state)
+{
+    bench_enter_empty_directory();
+    orv_clear_globals();
+    tms3556_init(0);
+    for (unsigned a = 0; a < 0x8000; a++)
+        tms3556.vram[a] = static_cast<uint8_t>(a * 131 >> 2);
+    tms3556.vdp_regs8[VDP_CM3] = 0x80;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tms3556_redraw());
+    count_pictures(state);
+}
+BENCHMARK(BM_RedrawBitmap);
+
+// What a program does after each frame to show it at twice the size.
+void BM_Scale2x(benchmark::State &state)
+{
+    static uint32_t out[500][640];
+    for (auto _ : state) {
+        tms3556_to_rgb32(tms3556_screen, &out[0][0], 640, 2);
+        benchmark::DoNotOptimize(out);
+    }
+    count_pictures(state);
+}
+BENCHMARK(BM_Scale2x);
+
+// Whole frames with the picture drawn in text mode, the program storing a
+// byte in video RAM through the data port on every second instruction.
+void BM_frames_text_mode(benchmark::State &state)
+{
+    bench_enter_empty_directory();
+    orv_clear_globals();
+    // clang-format off
+    const uint8_t program[] = {
+        /* F800 */ 0xA2, 0x55, 0x2E,  // MOVP #55,P46
+        /* F803 */ 0xE0, 0xFB,        // JMP F800
+    };
+    // clang-format on
+    for (size_t i = 0; i < sizeof program; i++)
+        rom_7020[i] = program[i];
+    rom_7020[0x7FE] = 0xF8;  // reset vector
+    rom_7020[0x7FF] = 0x00;
+    orv_cold_start();
+    fill_text_page();
+    // The stores go round 0x6000-0x6FFF, away from the page and generators.
+    tms3556.vdp_regs16[VDP_BAMP - 8] = 0x6000;
+    tms3556.vdp_regs16[VDP_BAMTF - 8] = 0x7000;
+    tms3556.vdp_acmpxy = 0x6000;
+    long frames = 0;
+    for (auto _ : state) {
+        orv_loop(0xFFFF);
+        frames++;
+    }
+    bench_count_frames(state, frames);
+}
+BENCHMARK(BM_frames_text_mode)->Unit(benchmark::kMicrosecond);
+
+} // namespace

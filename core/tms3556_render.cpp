@@ -1,0 +1,329 @@
+// The TMS3556 picture: 320 x 250 dots drawn once a frame from the registers
+// and video RAM, in one of four display modes chosen by CM3 bits 7 and 6:
+//   0x00 blank, 0x40 text (25 rows of 40 cells, 10 lines a row),
+//   0x80 bitmap (3 bits a dot), 0xC0 mixed (text rows and bitmap lines
+//   chained through descriptor bytes).
+//
+// Dots are built eight at a time: a 64-bit word holds one cell line, byte i
+// being dot i from the left, and is stored with one copy.
+#include "tms3556.h"
+
+#include "trace.h"
+
+#include <bit>
+#include <cstring>
+
+tms3556_picture tms3556_screen;
+tms3556_render_state tms3556_render;
+
+const orv_rgb orv_col[8] = {
+    {0, 0, 0},       // 0 black
+    {255, 0, 0},     // 1 red
+    {0, 255, 0},     // 2 green
+    {255, 255, 0},   // 3 yellow
+    {0, 0, 255},     // 4 blue
+    {255, 0, 255},   // 5 magenta
+    {0, 255, 255},   // 6 cyan
+    {255, 255, 255}, // 7 white
+};
+
+namespace {
+
+trace_fn tf_redraw = {"tms3556_redraw()", 0};
+
+constexpr int TEXT_ROW_BYTES = 80;    // 40 cells of attribute + character
+constexpr int MIXED_ROW_BYTES = 82;   // 40 cells, descriptor, one unused byte
+constexpr int BITMAP_LINE_BYTES = 122; // 40 groups of 3, descriptor, one unused byte
+constexpr int CELLS = 40;
+constexpr int ROW_LINES = 10;
+
+// Pattern line shown on each line of a double-height row: the upper half of
+// the character on the first row, the lower half on the row below.
+constexpr int dh[2][10] = {
+    {0, 0, 0, 1, 1, 2, 2, 3, 3, 4},
+    {4, 5, 5, 6, 6, 7, 7, 8, 8, 9},
+};
+
+constexpr int byte_shift(int i) { return std::endian::native == std::endian::little ? 8 * i : 8 * (7 - i); }
+
+struct render_tables {
+    uint64_t mask[256];   // byte i is 0xFF where pattern bit 7 - i is set
+    uint64_t ones[256];   // byte i is 1 where bit 7 - i is set
+    uint64_t splat[8];    // the colour in all eight bytes
+    uint8_t dw_left[256]; // high four bits, each doubled
+    uint8_t dw_right[256];// low four bits, each doubled
+};
+
+constexpr render_tables make_tables()
+{
+    render_tables t{};
+    for (int p = 0; p < 256; p++) {
+        for (int i = 0; i < 8; i++) {
+            if (p & (0x80 >> i)) {
+                t.mask[p] |= uint64_t{0xFF} << byte_shift(i);
+                t.ones[p] |= uint64_t{1} << byte_shift(i);
+            }
+        }
+        int left = 0, right = 0;
+        for (int b = 0; b < 4; b++) {
+            if (p & (0x10 << b))
+                left |= 3 << (2 * b);
+            if (p & (0x01 << b))
+                right |= 3 << (2 * b);
+        }
+        t.dw_left[p] = static_cast<uint8_t>(left);
+        t.dw_right[p] = static_cast<uint8_t>(right);
+    }
+    for (int c = 0; c < 8; c++)
+        t.splat[c] = uint64_t{0x0101010101010101} * static_cast<uint64_t>(c);
+    return t;
+}
+
+constexpr render_tables tables = make_tables();
+
+inline void put8(uint8_t *out, uint64_t dots) { std::memcpy(out, &dots, 8); }
+
+inline uint8_t vram_at(unsigned address) { return tms3556.vram[address & 0x7FFF]; }
+
+// What one frame carries from line to line.
+struct frame_state {
+    bool flash_on;
+    bool cm2_plain_set3;   // CM2 bit 3: character set 3 drawn by the plain rule
+    uint8_t cm4_col;       // default text background, CM4 bits 7 to 5
+    unsigned bagc[4];      // generator base by attribute bits 4-3
+    int dh_state;          // 0 none, 1 this row has double height, 2 lower halves
+    int row_line;
+    unsigned mix_row;
+    bool mix_text;
+};
+
+// One line of 40 text cells starting at `row`, pattern line k.
+//
+// Two colour rules share the cells. The plain rule gives each cell its own
+// background (attribute bits 2-0). The serial rule takes the background from
+// the last space: a space sets the colour that the following characters show
+// behind them, its own attribute bits 2-0 then meaning double width (bit 1)
+// and double height (bit 0). The text mode and the text rows of the mixed
+// mode read a space's two colours in opposite order.
+template <bool mixed>
+void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
+{
+    tms3556_render_state &r = tms3556_render;
+    int dw_count = 0;
+    for (int n = 0; n < CELLS; n++, out += 8) {
+        unsigned a = vram_at(row + 2 * n);
+        unsigned ch = vram_at(row + 2 * n + 1);
+        unsigned code = ch & 0x7F;
+        bool space = code == 0x20;
+        if (space) {
+            if (mixed) {
+                r.cur_alpha_col = a & 7;
+                r.next_col = a >> 5;
+            } else {
+                r.next_col = a & 7;
+                r.cur_alpha_col = a >> 5;
+            }
+        } else {
+            if (r.next_col != -1)
+                r.cur_alpha_col = r.next_col;
+            r.next_col = -1;
+        }
+
+        unsigned set = (a >> 3) & 3;
+        unsigned base = f.bagc[set];
+        bool plain = set == 1 || (set == 3 && f.cm2_plain_set3);
+        bool flashing = f.flash_on && (ch & 0x80);
+        // The text mode blanks spaces whatever the generator holds.
+        bool blank = !mixed && space;
+        unsigned fg = a >> 5;
+        unsigned bg;
+        unsigned p;
+        if (plain) {
+            bg = a & 7;
+            // A flashing character vanishes into its background.
+            if (!mixed && flashing)
+                fg = bg;
+            p = blank ? 0 : vram_at(base + (9 - k) * 128 + code);
+        } else {
+            // A flashing cell becomes a solid block of its foreground colour.
+            bg = flashing ? fg : static_cast<unsigned>(r.cur_alpha_col);
+            int line = k;
+            if (a & 1) {
+                if (f.dh_state == 0)
+                    f.dh_state = 1;
+                line = dh[f.dh_state == 2][k];
+            }
+            p = blank ? 0 : vram_at(base + (9 - line) * 128 + code);
+            // Each cell of a double-width pair shows one half of its own
+            // character; the firmware puts the character in both cells.
+            if (a & 2) {
+                if (++dw_count == 3)
+                    dw_count = 1;
+                p = dw_count == 1 ? tables.dw_left[p] : tables.dw_right[p];
+            } else {
+                dw_count = 0;
+            }
+        }
+        uint64_t m = tables.mask[p];
+        put8(out, (m & tables.splat[fg]) | (~m & tables.splat[bg]));
+    }
+}
+
+void bitmap_line(uint8_t *out, unsigned start)
+{
+    // Three bytes give eight dots: one bit of each dot's colour per byte,
+    // blue from the first byte, red from the last.
+    for (int g = 0; g < CELLS; g++, out += 8) {
+        unsigned a = start + 3 * g;
+        uint64_t dots = tables.ones[vram_at(a)] * 4 + tables.ones[vram_at(a + 1)] * 2 + tables.ones[vram_at(a + 2)];
+        put8(out, dots);
+    }
+}
+
+void end_of_row(frame_state &f)
+{
+    f.row_line = 0;
+    f.dh_state = f.dh_state == 1 ? 2 : 0;
+}
+
+void draw_text_mode(unsigned bapa, frame_state &f)
+{
+    tms3556_render_state &r = tms3556_render;
+    for (int y = 0; y < TMS3556_HEIGHT; y++) {
+        text_line<false>(tms3556_screen[y], bapa + TEXT_ROW_BYTES * (y / ROW_LINES), y % ROW_LINES, f);
+        if (++f.row_line == ROW_LINES)
+            end_of_row(f);
+        // Serial colours start each line afresh from CM4; a space's pending
+        // colour is carried on.
+        r.cur_alpha_col = f.cm4_col;
+    }
+}
+
+// The mixed mode walks a chain from BAPA: a text row (ten lines) or a bitmap
+// line, each ending with a descriptor whose bit 4 says that a bitmap line
+// follows and whose bits 7-5 carry a background colour for the serial rule.
+void draw_mixed_mode(frame_state &f)
+{
+    tms3556_render_state &r = tms3556_render;
+    for (int y = 0; y < TMS3556_HEIGHT; y++) {
+        uint8_t *out = tms3556_screen[y];
+        if (f.mix_text) {
+            text_line<true>(out, f.mix_row, f.row_line, f);
+            if (++f.row_line == ROW_LINES) {
+                end_of_row(f);
+                unsigned desc = vram_at(f.mix_row + 80);
+                f.mix_row += MIXED_ROW_BYTES;
+                f.mix_text = !(desc & 0x10);
+                if (f.mix_text)
+                    r.cur_alpha_col = vram_at(f.mix_row + 80) >> 5;
+            }
+            if (y == TMS3556_HEIGHT - 1)
+                r.cur_alpha_col = vram_at(f.mix_row + 80) >> 5;
+        } else {
+            bitmap_line(out, f.mix_row);
+            unsigned desc = vram_at(f.mix_row + 120);
+            f.row_line = 0;
+            f.mix_text = !(desc & 0x10);
+            if (f.mix_text || y == TMS3556_HEIGHT - 1)
+                r.cur_alpha_col = desc >> 5;
+            f.mix_row += BITMAP_LINE_BYTES;
+        }
+    }
+}
+
+} // namespace
+
+int tms3556_init(int)
+{
+    // The picture buffer is part of the core and always exists.
+    clear_vram();
+    for (auto &reg : tms3556.vdp_regs16)
+        reg = 0;
+    tms3556.vdp_acmp = 0;
+    tms3556.vdp_acmpxy = 0;
+    return 0;
+}
+
+const tms3556_picture *tms3556_redraw()
+{
+    trace_enter(tf_redraw);
+    const tms3556_state &v = tms3556;
+    unsigned m = v.vdp_regs8[VDP_CM3] & 0xC0;
+    unsigned bapa = v.vdp_regs16[VDP_BAPA - 8];
+    TRACE(tf_redraw, "Called for mode x%x", m);
+
+    tms3556_render_state &r = tms3556_render;
+    r.flash_count = (r.flash_count + 1) % 50;
+
+    frame_state f{};
+    f.flash_on = r.flash_count >= 25;
+    f.cm2_plain_set3 = (v.vdp_regs8[VDP_CM2] & 0x08) != 0;
+    f.cm4_col = static_cast<uint8_t>(v.vdp_regs8[VDP_CM4] >> 5);
+    // Attribute bits 4-3: 00 generator 0, 01 generator 2, 10 generator 1, 11 generator 3.
+    f.bagc[0] = v.vdp_regs16[VDP_BAGC0 - 8];
+    f.bagc[1] = v.vdp_regs16[VDP_BAGC2 - 8];
+    f.bagc[2] = v.vdp_regs16[VDP_BAGC1 - 8];
+    f.bagc[3] = v.vdp_regs16[VDP_BAGC3 - 8];
+    f.dh_state = 0;
+    f.row_line = 0;
+    f.mix_row = bapa;
+    f.mix_text = true;
+
+    // The mixed mode keeps the serial colour the previous frame left.
+    if (m != 0xC0)
+        r.cur_alpha_col = f.cm4_col;
+
+    switch (m) {
+    case 0x00:
+        std::memset(tms3556_screen, 0, sizeof tms3556_screen);
+        break;
+    case 0x40:
+        draw_text_mode(bapa, f);
+        break;
+    case 0x80:
+        for (int y = 0; y < TMS3556_HEIGHT; y++)
+            bitmap_line(tms3556_screen[y], bapa + BITMAP_LINE_BYTES * y);
+        break;
+    default:
+        draw_mixed_mode(f);
+        break;
+    }
+    return &tms3556_screen;
+}
+
+void tms3556_to_rgb32(const tms3556_picture &picture, uint32_t *out, int pitch, int scale)
+{
+    if (scale < 1)
+        return;
+    uint32_t colour[8];
+    for (int c = 0; c < 8; c++)
+        colour[c] = uint32_t{orv_col[c].r} << 16 | uint32_t{orv_col[c].g} << 8 | orv_col[c].b;
+    for (int y = 0; y < TMS3556_HEIGHT; y++) {
+        uint32_t *first = out + static_cast<long>(y) * scale * pitch;
+        uint32_t *px = first;
+        for (int x = 0; x < TMS3556_WIDTH; x++)
+            for (int sx = 0; sx < scale; sx++)
+                *px++ = colour[picture[y][x] & 7];
+        for (int sy = 1; sy < scale; sy++)
+            std::memcpy(first + static_cast<long>(sy) * pitch, first, sizeof(uint32_t) * TMS3556_WIDTH * scale);
+    }
+}
+
+void tms3556_to_rgb24(const tms3556_picture &picture, uint8_t *out, int pitch, int scale)
+{
+    if (scale < 1)
+        return;
+    for (int y = 0; y < TMS3556_HEIGHT; y++) {
+        uint8_t *first = out + static_cast<long>(y) * scale * pitch;
+        uint8_t *px = first;
+        for (int x = 0; x < TMS3556_WIDTH; x++)
+            for (int sx = 0; sx < scale; sx++) {
+                const orv_rgb &c = orv_col[picture[y][x] & 7];
+                *px++ = c.r;
+                *px++ = c.g;
+                *px++ = c.b;
+            }
+        for (int sy = 1; sy < scale; sy++)
+            std::memcpy(first + static_cast<long>(sy) * pitch, first, 3UL * TMS3556_WIDTH * scale);
+    }
+}
