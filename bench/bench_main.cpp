@@ -11,6 +11,8 @@ namespace {
 
 class RealTimeReporter : public benchmark::ConsoleReporter {
 public:
+    RealTimeReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run> &runs) override
     {
         ConsoleReporter::ReportRuns(runs);

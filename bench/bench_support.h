@@ -7,5 +7,10 @@
 // left off (no debug.lst is read: the benchmarks run in an empty directory).
 void bench_enter_empty_directory();
 
-// Records `frames` emulated frames as emulated seconds per real second.
+// Records `cycles` emulated processor cycles as emulated seconds per real
+// second. A case whose machine wrote trace lines is reported as an error: its
+// figure would measure the logging, not the emulation.
+void bench_count_cycles(benchmark::State &state, double cycles);
+
+// The same for `frames` whole frames.
 void bench_count_frames(benchmark::State &state, long frames);

@@ -5,6 +5,7 @@
 #include "memory.h"
 #include "timers.h"
 #include "tms3556.h"
+#include "tms5220.h"
 #include "tms7000.h"
 #include "trace.h"
 
@@ -17,4 +18,5 @@ void orv_clear_globals()
     tms7000_clear_state();
     iocpu_clear_state();
     tms3556_clear_state();
+    tms5220_clear_state();
 }

@@ -26,8 +26,13 @@ struct tms7000_state {
 };
 
 extern tms7000_state tms7000;
+// Cycle budget of the execute loop: raised by each call, lowered by every
+// instruction, interrupt and idle slice. Timer 1 ticks each time it falls
+// below the trigger mark, which then moves 16 lower. Both are moved back
+// together at the end of every call (the count to 0), so they stay small.
 extern int tms7000_icount;
 extern int tms7000_div_by_16_trigger;
+// Timer-1 period from the last write to P2 or P3 (for the log only).
 extern int tms7000_cycles_per_INT2;
 
 // Status register bits.
@@ -37,16 +42,22 @@ constexpr uint8_t SR_Z = 0x20;
 constexpr uint8_t SR_I = 0x10;
 
 void tms7000_reset(void *unused);
+// Runs whole instructions until the budget is spent (at least one); returns
+// the cycles used, interrupts taken meanwhile included.
 int tms7000_orv_execute(int cycles);
+// line 0-2 = INT1-INT3; raising a line may take the interrupt at once.
 void tms7000_set_irq_line(int line, int state);
 void tms7000_check_IRQ_lines();
 void tms7000_do_interrupt(uint16_t vector, uint8_t line);
+// One pulse on timer 1's external clock input (nothing drives it here).
 void tms7000_A6EC1();
 
 void tms70x0_pf_w(long reg, unsigned char value);
 unsigned char tms70x0_pf_r(long reg);
-void tms7000_internal_w(long address, unsigned char value);
-unsigned char tms7000_internal_r(long address);
+// The register file as the bus reaches it (addresses 0x00-0x7F). Inline:
+// every register access of every instruction comes this way.
+inline void tms7000_internal_w(long address, unsigned char value) { tms7000.rf[address & 0x7F] = value; }
+inline unsigned char tms7000_internal_r(long address) { return tms7000.rf[address & 0x7F]; }
 
 uint16_t RM16(unsigned long address);
 uint16_t RRF16(unsigned long reg);

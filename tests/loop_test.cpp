@@ -1,0 +1,201 @@
+#include "test_support.h"
+
+#include "core/loop.h"
+#include "core/memory.h"
+#include "core/timers.h"
+#include "core/tms7000.h"
+
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+struct HostCounts {
+    int key_polls = 0;
+    int frames_shown = 0;
+    int frame_ends = 0;
+    int stops = 0;
+    std::vector<int> polled_frames;  // frames_shown at each poll
+};
+HostCounts host;
+volatile char stop_key;
+
+void count_poll() { host.polled_frames.push_back(host.frames_shown), host.key_polls++; }
+void count_frame() { host.frames_shown++; }
+void count_end()
+{
+    host.frame_ends++;
+    if (host.frame_ends == 3)
+        stop_key = 1;  // the user holds the stop key during the third frame's pause
+}
+void count_stop() { host.stops++; }
+
+class LoopTest : public CoreTest {
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        host = HostCounts();
+        stop_key = 0;
+        orv_host = {ORV_LOOP_FRAME, count_poll, count_frame, count_end, count_stop, &stop_key};
+    }
+    void TearDown() override
+    {
+        orv_host = {ORV_LOOP_FRAME, nullptr, nullptr, nullptr, nullptr, nullptr};
+        CoreTest::TearDown();
+    }
+
+    // Puts a program in the processor's ROM at 0xF800 with its vectors, and resets.
+    void boot_rom(std::initializer_list<uint8_t> code, uint16_t int2_vector = 0xF800)
+    {
+        std::memset(rom_7020, 0, sizeof rom_7020);
+        std::copy(code.begin(), code.end(), rom_7020);
+        rom_7020[0x7FA] = int2_vector >> 8;
+        rom_7020[0x7FB] = int2_vector & 0xFF;
+        set_reset_vector(0xF800);
+    }
+    void set_reset_vector(uint16_t address)
+    {
+        rom_7020[0x7FE] = address >> 8;
+        rom_7020[0x7FF] = address & 0xFF;
+        orv_cold_start();
+    }
+    // Fills the cartridge area with 6-cycle CLRC instructions and starts there.
+    void boot_clrc_cartridge()
+    {
+        std::memset(rom_cart + 0x200, 0xB0, 0x7E00);
+        set_reset_vector(0x0200);
+    }
+};
+
+std::vector<int> fire_scanlines;
+void note_scanline(int) { fire_scanlines.push_back(scanline * 1000 + host.frames_shown); }
+
+} // namespace
+
+TEST_F(LoopTest, FrameIs280LinesAndDropsTheLastOvershoot)
+{
+    boot_clrc_cartridge();
+    // 8307 instructions of 6 cycles pass 280 x 178 = 49840 cycles by 2.
+    EXPECT_EQ(orv_loop(0xFFFF), 0);
+    EXPECT_EQ(get_pc(), 0x0200 + 8307);
+    EXPECT_EQ(g_time, 8307 * 6);
+    EXPECT_EQ(scanline, 280);
+    orv_loop(0xFFFF);
+    EXPECT_EQ(get_pc(), 0x0200 + 2 * 8307);  // the 2 cycles were not carried over
+    EXPECT_EQ(vblnum, 2);
+    EXPECT_EQ(host.frames_shown, 2);
+    EXPECT_EQ(veld_get_time().cycles, 2u * 8307 * 6);
+}
+
+TEST_F(LoopTest, StopAddressEndsTheRunWithoutChargingTheLastInstruction)
+{
+    boot_clrc_cartridge();
+    veld_timer_create(note_scanline, 0, 64, {0, 1530});  // due while 0x02FF runs
+    EXPECT_EQ(orv_loop(0x0300), 0);
+    EXPECT_EQ(get_pc(), 0x0300);
+    EXPECT_EQ(p_pc, 0x02FF);
+    EXPECT_EQ(g_time, 255 * 6);
+    EXPECT_EQ(veld_get_time().cycles, 255u * 6);
+    EXPECT_EQ(host.frames_shown, 0);  // a partial frame is not drawn
+    EXPECT_TRUE(fire_scanlines.empty());
+    fire_scanlines.clear();
+
+    // The next run starts a new frame from line 0, and the timer fires after its first instruction.
+    orv_loop(0xFFFF);
+    ASSERT_EQ(fire_scanlines.size(), 1u);
+    EXPECT_EQ(fire_scanlines[0], 0);
+    EXPECT_EQ(get_pc(), 0x0300 + 8307);
+    fire_scanlines.clear();
+}
+
+TEST_F(LoopTest, TimerDueAtTheFrameEndFiresBeforeTheRedraw)
+{
+    boot_clrc_cartridge();
+    fire_scanlines.clear();
+    veld_timer_create(note_scanline, 0, 64, {0, 8307 * 6 - 1});
+    orv_loop(0xFFFF);
+    ASSERT_EQ(fire_scanlines.size(), 1u);
+    EXPECT_EQ(fire_scanlines[0], 279 * 1000 + 0);  // still line 279, frame not yet shown
+    fire_scanlines.clear();
+}
+
+TEST_F(LoopTest, FrameStylePollsTheKeyboardOnEvenFrames)
+{
+    boot_clrc_cartridge();
+    for (int i = 0; i < 5; i++)
+        orv_loop(0xFFFF);
+    EXPECT_EQ(host.polled_frames, (std::vector<int>{0, 2, 4}));
+    EXPECT_EQ(host.frame_ends, 0);  // the until-stop hooks are not used
+    EXPECT_EQ(host.stops, 0);
+}
+
+TEST_F(LoopTest, UntilStopStyleRunsFramesUntilTheStopKey)
+{
+    orv_host.style = ORV_LOOP_UNTIL_STOP;
+    boot_clrc_cartridge();
+    EXPECT_EQ(orv_loop(0xFFFF), 2);
+    EXPECT_EQ(host.frames_shown, 3);
+    EXPECT_EQ(host.frame_ends, 3);
+    EXPECT_EQ(host.stops, 1);
+    EXPECT_EQ(host.polled_frames, (std::vector<int>{0, 2}));
+    EXPECT_EQ(vblnum, 0);
+    // The last eight instructions started, oldest at the next slot.
+    uint16_t last = get_pc() - 1;
+    for (int i = 1; i <= 8; i++)
+        EXPECT_EQ(pc_debug[(last_pc_debug - i + 8) % 8], last - (i - 1));
+
+    // Held at the start of a run, the key stops it after one instruction; the
+    // frame counter restarts with each call, so the first frame polls again.
+    uint16_t pc = get_pc();
+    EXPECT_EQ(orv_loop(0xFFFF), 2);
+    EXPECT_EQ(get_pc(), pc + 1);
+    stop_key = 0;
+    host.frame_ends = 10;
+    host.polled_frames.clear();
+    host.frames_shown = 0;
+    orv_reset();
+    EXPECT_EQ(orv_loop(0x0200 + 8400), 2);
+    EXPECT_EQ(get_pc(), 0x0200 + 8400);
+    EXPECT_EQ(host.frames_shown, 1);
+    EXPECT_EQ(host.polled_frames, std::vector<int>{0});
+}
+
+TEST_F(LoopTest, CountingLoopInRamKeepsExactTime)
+{
+    // C000 MOV #0,R10; C003 MOV #0,R11; C006 INC R11; C008 JNZ C006;
+    // C00A INC R10; C00C JMP C006
+    const uint8_t code[] = {0x72, 0x00, 0x0A, 0x72, 0x00, 0x0B, 0xD3, 0x0B,
+                            0xE6, 0xFC, 0xD3, 0x0A, 0xE0, 0xF8};
+    std::memcpy(ram_2k, code, sizeof code);
+    set_reset_vector(0xC000);
+    for (int pass = 1; pass <= 3; pass++) {
+        for (int guard = 0; guard < 10 && get_pc() != 0xC00A; guard++)
+            orv_loop(0xC00A);
+        ASSERT_EQ(get_pc(), 0xC00A);
+        // 18 cycles of set-up, then 255 taken passes of 14 cycles and the wrap INC;
+        // each stop leaves the not-taken JNZ (5 cycles) uncharged.
+        EXPECT_EQ(g_time, 18 + 255 * 14 + 7 + (pass - 1) * (3596 - 5));
+        EXPECT_EQ(tms7000.rf[10], pass - 1);
+        orv_loop(0xC00A);  // leaves the stop address
+    }
+}
+
+TEST_F(LoopTest, TimerInterruptWakesIdleEveryPeriod)
+{
+    // F800 MOVP #9,P2; MOVP #80,P3 (period 16 x 1 x 10 = 160 cycles);
+    // MOVP #04,P0 (INT2 enable); EINT; F80A IDLE; JMP F80A
+    // F80D ADD #1,R11; ADC #0,R10; RETI (a 16-bit count in R10:R11)
+    boot_rom({0xA2, 0x09, 0x02, 0xA2, 0x80, 0x03, 0xA2, 0x04, 0x00, 0x05, 0x01, 0xE0,
+              0xFD, 0x78, 0x01, 0x0B, 0x79, 0x00, 0x0A, 0x0B},
+             0xF80D);
+    for (int i = 0; i < 10; i++)
+        orv_loop(0xFFFF);
+    // Every interrupt is served well within its period, so the count follows the
+    // emulated time alone: 10 frames of 49840 cycles.
+    int count = tms7000.rf[10] * 256 + tms7000.rf[11];
+    EXPECT_NEAR(count, 10 * 49840 / 160, 1);
+    EXPECT_GE(get_pc(), 0xF80A);  // idling or in the interrupt routine
+    EXPECT_LE(get_pc(), 0xF814);
+}
