@@ -69,9 +69,9 @@ void IoCpuTest::send_byte(unsigned char b)
     ASSERT_TRUE(step_until([] { return cur_state != IO_STATE_COMM_RD_MB; }));
 }
 
-int IoCpuTest::receive_byte()
+int IoCpuTest::receive_byte(int limit)
 {
-    if (!step_until([] { return cur_state == IO_STATE_COMM_SEND2; }, 2000))
+    if (!step_until([] { return cur_state == IO_STATE_COMM_SEND2; }, limit))
         return -1;
     int b = read_mailbox();
     portb(get_portb() | 0x02);

@@ -39,5 +39,6 @@ protected:
     // The main processor's side of the handshake.
     static void greet();                    // from "reset" to "ready"
     static void send_byte(unsigned char b); // one byte to the I/O side, back in "ready" or beyond
-    static int receive_byte();              // one byte from the I/O side, -1 if none comes
+    // One byte from the I/O side, -1 if none comes within `limit` cycles.
+    static int receive_byte(int limit = 2000);
 };
