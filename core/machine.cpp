@@ -1,5 +1,6 @@
 #include "machine.h"
 
+#include "dasm7000.h"
 #include "iocpu.h"
 #include "loop.h"
 #include "memory.h"
@@ -19,4 +20,5 @@ void orv_clear_globals()
     iocpu_clear_state();
     tms3556_clear_state();
     tms5220_clear_state();
+    dasm7000_clear_state();
 }

@@ -1,0 +1,94 @@
+#include "test_support.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <dirent.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Runs orvane-asm in the test's directory; its output goes to out.txt and
+// err.txt. Returns the exit status.
+int run_asm(const std::string &arguments)
+{
+    std::string command = std::string(ORVANE_ASM_COMMAND) + " " + arguments + " >out.txt 2>err.txt";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
+
+// Names of the files in the current directory, sorted.
+std::string directory_listing()
+{
+    std::vector<std::string> names;
+    DIR *d = opendir(".");
+    while (dirent *e = readdir(d))
+        if (e->d_name[0] != '.')
+            names.push_back(e->d_name);
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    std::string all;
+    for (const std::string &n : names)
+        all += n + " ";
+    return all;
+}
+
+} // namespace
+
+TEST_F(CoreTest, AsmCommandWritesImageListingAndDependencies)
+{
+    write_file("values.inc", "VALUE   EQU $42\n");
+    write_file("prog.asm", "        INCLUDE \"values.inc\"\n"
+                           "        ORG $F800\n"
+                           "START   MOV #VALUE,A\n"
+                           "        ORG $FFFE\n"
+                           "        WORD START\n");
+    ASSERT_EQ(run_asm("--base '$F800' --size 2K -l prog.lst -M prog.d prog.asm"), 0) << read_file("err.txt");
+    std::string image = read_file("prog.bin");  // named after the source by default
+    ASSERT_EQ(image.size(), 2048u);
+    EXPECT_EQ(image.substr(0, 3), "\x22\x42\xFF");
+    EXPECT_EQ(image.substr(2046), std::string("\xF8\x00", 2));
+    EXPECT_NE(read_file("prog.lst").find("F800  22 42        START   MOV #VALUE,A"), std::string::npos);
+    EXPECT_EQ(read_file("prog.d"), "prog.bin: prog.asm values.inc\n");
+
+    // A 16 KB cartridge image placed where the emulator loads it, filled with 0.
+    write_file("cart.asm", "        ORG $4000\n        BYTE 1\n        ORG $7FFF\n        BYTE 2\n");
+    ASSERT_EQ(run_asm("--cartridge 16 --fill 0 -o cart.rom cart.asm"), 0) << read_file("err.txt");
+    std::string cart = read_file("cart.rom");
+    ASSERT_EQ(cart.size(), 16384u);
+    EXPECT_EQ(cart[0], 1);
+    EXPECT_EQ(cart[1], 0);
+    EXPECT_EQ(cart[16383], 2);
+}
+
+TEST_F(CoreTest, AsmCommandFailsWithoutPartialOutput)
+{
+    write_file("bad.asm", "        NOP\n        MOV #1000,A\n");
+    write_file("bad.bin", "old");
+    EXPECT_EQ(run_asm("-l bad.lst -M bad.d bad.asm"), 1);
+    EXPECT_EQ(read_file("err.txt"), "bad.asm:2: value 4096 does not fit in a byte\n"
+                                    "orvane-asm: 1 error, no output written\n");
+    EXPECT_EQ(read_file("bad.bin"), "old");
+    EXPECT_FALSE(exists("bad.lst"));
+    EXPECT_FALSE(exists("bad.d"));
+
+    // An output that cannot be written fails too, and leaves no temporary file.
+    write_file("ok.asm", "        NOP\n");
+    EXPECT_EQ(run_asm("-o ok.bin -l missing/ok.lst ok.asm"), 1);
+    EXPECT_NE(read_file("err.txt").find("cannot write 'missing/ok.lst'"), std::string::npos);
+    EXPECT_EQ(directory_listing(), "bad.asm bad.bin err.txt ok.asm out.txt ");
+
+    // Usage errors.
+    EXPECT_EQ(run_asm(""), 2);
+    EXPECT_EQ(run_asm("--size 65537 ok.asm"), 2);
+    EXPECT_EQ(run_asm("--cartridge 4 ok.asm"), 2);
+    EXPECT_EQ(run_asm("--base '$F800' --size 4K ok.asm"), 2);
+    EXPECT_EQ(run_asm("--fill x ok.asm"), 2);
+    EXPECT_EQ(run_asm("--bogus ok.asm"), 2);
+    EXPECT_EQ(run_asm("ok.asm other.asm"), 2);
+    EXPECT_FALSE(exists("ok.bin"));
+}

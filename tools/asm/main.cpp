@@ -1,0 +1,173 @@
+// orvane-asm: assembles a TMS7000 source file into a raw binary image.
+#include "asm7000.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char usage[] =
+    "usage: orvane-asm [options] SOURCE\n"
+    "  -o FILE              binary image (default: SOURCE with the extension .bin)\n"
+    "  -l FILE              listing: address, bytes and source of every line\n"
+    "  -M FILE              dependency file (make syntax) naming every source read\n"
+    "  --base ADDRESS       machine address of the image's first byte\n"
+    "  --size BYTES         image size; a K suffix counts kilobytes (2K, 8K)\n"
+    "  --fill BYTE          value of the bytes no line writes (default $FF)\n"
+    "  --cartridge 8|16|32  a cartridge image of that many kilobytes, placed\n"
+    "                       as the emulator loads it (at $6000, $4000 or $0000)\n"
+    "Numbers are decimal, or hexadecimal after $ or 0x.\n";
+
+// Reads a command-line number: decimal, $hex or 0xhex, optional K suffix.
+bool parse_number(const char *text, long *out)
+{
+    std::string s = text;
+    long scale = 1;
+    if (!s.empty() && (s.back() == 'K' || s.back() == 'k')) {
+        scale = 1024;
+        s.pop_back();
+    }
+    int base = 10;
+    if (!s.empty() && s[0] == '$') {
+        base = 16;
+        s = s.substr(1);
+    } else if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        base = 16;
+        s = s.substr(2);
+    }
+    if (s.empty() || s.size() > 8)
+        return false;
+    char *end = nullptr;
+    long v = std::strtol(s.c_str(), &end, base);
+    if (*end != '\0' || v < 0)
+        return false;
+    *out = v * scale;
+    return true;
+}
+
+// Writes through a temporary file renamed into place, so that a failed run
+// never leaves a partial file behind.
+bool write_whole(const std::string &path, const void *data, size_t size, std::string *temp)
+{
+    *temp = path + ".tmp" + std::to_string(getpid());
+    FILE *f = std::fopen(temp->c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(data, 1, size, f) == size;
+    ok = (std::fclose(f) == 0) && ok;
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    asm_options options;
+    std::string source, output, listing, depfile;
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        bool has_value = i + 1 < argc;
+        long v = 0;
+        if (a == "-h" || a == "--help") {
+            std::fputs(usage, stdout);
+            return 0;
+        } else if ((a == "-o" || a == "-l" || a == "-M") && has_value) {
+            std::string &target = a == "-o" ? output : a == "-l" ? listing : depfile;
+            target = argv[++i];
+        } else if ((a == "--base" || a == "--size" || a == "--fill" || a == "--cartridge") && has_value) {
+            if (!parse_number(argv[++i], &v)) {
+                std::fprintf(stderr, "orvane-asm: bad number '%s' for %s\n", argv[i], a.c_str());
+                return 2;
+            }
+            if (a == "--base" && v <= 0xFFFF) {
+                options.base = v;
+            } else if (a == "--size" && v <= 0x10000) {
+                options.size = v;
+            } else if (a == "--fill" && v <= 0xFF) {
+                options.fill = static_cast<int>(v);
+            } else if (a == "--cartridge" && (v == 8 || v == 16 || v == 32)) {
+                // An 8 or 16 KB image ends at $7FFF; of a 32 KB image the
+                // first 512 bytes are never loaded (the register and
+                // peripheral files answer there).
+                options.size = v * 1024;
+                options.base = 0x8000 - options.size;
+            } else {
+                std::fprintf(stderr, "orvane-asm: %s %s is out of range\n", a.c_str(), argv[i]);
+                return 2;
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            std::fprintf(stderr, "orvane-asm: unknown or incomplete option '%s'\n%s", a.c_str(), usage);
+            return 2;
+        } else if (source.empty()) {
+            source = a;
+        } else {
+            std::fprintf(stderr, "orvane-asm: one source file only\n%s", usage);
+            return 2;
+        }
+    }
+    if (source.empty()) {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    if (output.empty()) {
+        size_t dot = source.rfind('.');
+        size_t slash = source.rfind('/');
+        output = (dot != std::string::npos && (slash == std::string::npos || dot > slash) ? source.substr(0, dot)
+                                                                                          : source) +
+                 ".bin";
+    }
+    if (options.base >= 0 && options.size >= 0 && options.base + options.size > 0x10000) {
+        std::fprintf(stderr, "orvane-asm: an image of %ld bytes at $%04lX would pass $FFFF\n", options.size,
+                     options.base);
+        return 2;
+    }
+
+    asm_result r = asm7000_assemble_file(source, options);
+    for (const std::string &e : r.errors)
+        std::fprintf(stderr, "%s\n", e.c_str());
+    if (!r.ok) {
+        std::fprintf(stderr, "orvane-asm: %zu error%s, no output written\n", r.errors.size(),
+                     r.errors.size() == 1 ? "" : "s");
+        return 1;
+    }
+
+    struct pending_file {
+        std::string path, temp;
+    };
+    std::vector<pending_file> files;
+    std::string deps = asm7000_depfile(output, r);
+    struct {
+        const std::string &path;
+        const void *data;
+        size_t size;
+    } outputs[] = {
+        {output, r.image.data(), r.image.size()},
+        {listing, r.listing.data(), r.listing.size()},
+        {depfile, deps.data(), deps.size()},
+    };
+    bool ok = true;
+    for (const auto &o : outputs) {
+        if (o.path.empty())
+            continue;
+        std::string temp;
+        ok = write_whole(o.path, o.data, o.size, &temp);
+        files.push_back({o.path, temp});
+        if (!ok) {
+            std::fprintf(stderr, "orvane-asm: cannot write '%s'\n", o.path.c_str());
+            break;
+        }
+    }
+    for (const pending_file &f : files) {
+        if (ok && std::rename(f.temp.c_str(), f.path.c_str()) != 0) {
+            std::fprintf(stderr, "orvane-asm: cannot write '%s'\n", f.path.c_str());
+            ok = false;
+        }
+        if (!ok)
+            std::remove(f.temp.c_str());
+    }
+    return ok ? 0 : 1;
+}
