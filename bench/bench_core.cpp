@@ -8,6 +8,7 @@
 #include "core/machine.h"
 #include "core/memory.h"
 #include "core/timers.h"
+#include "core/tms5220.h"
 #include "core/trace.h"
 
 #include <cstdio>
@@ -77,15 +78,28 @@ void boot_busy_machine()
     clear_log_str();  // the reset lines; the run itself must write none
 }
 
+// The speech clock's blocks of one-bit sound, 200 samples each.
+long sound_blocks;
+void count_block(const unsigned char *, int) { sound_blocks++; }
+
 void BM_cpu_frames(benchmark::State &state)
 {
     boot_busy_machine();
+    sound_blocks = 0;
+    tms5220_sound_sink = count_block;
     long frames = 0;
     for (auto _ : state) {
         orv_loop(0xFFFF);
         frames++;
     }
+    tms5220_sound_sink = nullptr;
+    if (cur_state != IO_STATE_READY && cur_state != IO_STATE_POLL)
+        state.SkipWithError("the I/O processor left its idle cycle");
     bench_count_frames(state, frames);
+    // Samples made per emulated second: the speech clock's rate.
+    double seconds = static_cast<double>(frames) * ORV_CYCLES_PER_FRAME / VELD_CYCLES_PER_SECOND;
+    if (seconds > 0)
+        state.counters["speech_hz"] = static_cast<double>(sound_blocks * TMS5220_BLOCK_SAMPLES) / seconds;
 }
 BENCHMARK(BM_cpu_frames)->Unit(benchmark::kMicrosecond);
 
