@@ -131,7 +131,7 @@ TEST_F(IoSpeechTest, UnderflowAndStopFrameEndSpeech)
 
     clear_log_str();
     speech_stream stop;
-    stop.add(stop_frame()).bits(0, 60);
+    stop.add(stop_frame()).bits(0, 30).bits(0, 30);  // eight bytes in all
     write(stop.bytes());
     ASSERT_TRUE(step_until([] { return (tms7041.speech_status & SPEECH_END) != 0; }, 400));
     EXPECT_TRUE(log_lines("Underflow").empty());
