@@ -1,5 +1,6 @@
 #include "loop.h"
 
+#include "iocpu.h"
 #include "memory.h"
 #include "tms3556.h"
 #include "tms7000.h"
@@ -109,6 +110,7 @@ int orv_loop(unsigned short stop_pc)
 int orv_reset()
 {
     tms7000_reset(nullptr);
+    reset_iocpu();
     tms3556_reset();
     return 0;
 }
@@ -118,6 +120,7 @@ void orv_cold_start()
     tms7000_reset(nullptr);
     tms3556_init(0x8000);
     tms3556_reset();
+    io_cpu_callback(IO_STATE_RESET);
 }
 
 void loop_clear_state()

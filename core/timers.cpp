@@ -125,17 +125,42 @@ veld_time veld_get_time() { return g_timer_clock; }
 double veld_get_time_double() { return seconds_of(g_timer_clock); }
 double veld_time2double(veld_time t) { return seconds_of(t); }
 
+namespace {
+
+// The I/O processor and the speech clock convert the same few delays tens
+// of thousands of times per emulated second; the extended-precision
+// conversion is remembered for the last few of them.
+struct double2time_memo {
+    double d;
+    veld_time t;
+    bool used;
+};
+double2time_memo d2t_memo[4];
+int d2t_memo_next;
+
+} // namespace
+
 veld_time double2time(double d)
 {
     static trace_fn tf = {"double2time", 0};
     trace_enter(tf);
     veld_time t;
-    t.seconds = static_cast<uint32_t>(d);
-    // The fraction times the clock rate is formed in extended precision and
-    // truncated: a delay such as 12/982000 s, whose double lies just below the
-    // exact value, gives 29 cycles, not 30.
-    long double fraction = static_cast<long double>(d) - t.seconds;
-    t.cycles = static_cast<uint32_t>(fraction * static_cast<long double>(VELD_CYCLES_PER_SECOND));
+    const double2time_memo *hit = nullptr;
+    for (const double2time_memo &m : d2t_memo)
+        if (m.used && m.d == d)
+            hit = &m;
+    if (hit) {
+        t = hit->t;
+    } else {
+        t.seconds = static_cast<uint32_t>(d);
+        // The fraction times the clock rate is formed in extended precision and
+        // truncated: a delay such as 12/982000 s, whose double lies just below the
+        // exact value, gives 29 cycles, not 30.
+        long double fraction = static_cast<long double>(d) - t.seconds;
+        t.cycles = static_cast<uint32_t>(fraction * static_cast<long double>(VELD_CYCLES_PER_SECOND));
+        d2t_memo[d2t_memo_next] = {d, t, true};
+        d2t_memo_next = (d2t_memo_next + 1) % 4;
+    }
     TRACE(tf, "double %f = %d %d", d, static_cast<int>(t.seconds), static_cast<int>(t.cycles));
     return t;
 }
@@ -145,4 +170,7 @@ void timers_clear_state()
     std::memset(timer_tab, 0, sizeof timer_tab);
     g_timer_num = 0;
     g_timer_clock = {0, 0};
+    for (double2time_memo &m : d2t_memo)
+        m = {};
+    d2t_memo_next = 0;
 }

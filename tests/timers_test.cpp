@@ -154,6 +154,22 @@ TEST_F(TimerTest, SecondsConvertWithExtendedPrecision)
     EXPECT_DOUBLE_EQ(veld_time2double(t), 2.5);
 }
 
+TEST_F(TimerTest, RepeatedConversionsStayExactAndLogged)
+{
+    write_file("debug.lst", "double2time");
+    // More distinct delays than conversions remembered, in a rotating order.
+    const double d[] = {12.0 / 982000.0, 40.0 / 982000.0, 0.000125, 4.0 / 982000.0, 2.5, 0.5};
+    const uint32_t want[] = {29, 99, 306, 9, 1227500, 1227500};
+    for (int round = 0; round < 3; round++)
+        for (int i = 0; i < 6; i++) {
+            int k = (i * 5 + round) % 6;
+            EXPECT_EQ(double2time(d[k]).cycles, want[k]) << k;
+        }
+    EXPECT_EQ(double2time(2.5).seconds, 2u);
+    EXPECT_EQ(double2time(0.5).seconds, 0u);
+    EXPECT_EQ(trace_log_size, 20);
+}
+
 TEST_F(TimerTest, GatedLines)
 {
     write_file("debug.lst", "veld_timer_create() veld_check_timers() veld_timer_remove() double2time");

@@ -1,0 +1,87 @@
+// The I/O processor's speech feed: it clocks the synthesizer at 8000 samples
+// a second of emulated time and turns the synthesizer's FIFO events into the
+// reports that the firmware answers with more data (low) or takes as the
+// end of the phrase (end).
+#include "iocpu.h"
+
+#include "timers.h"
+#include "tms5220.h"
+#include "trace.h"
+
+namespace {
+
+// One sample period; the event clock makes it 306 of its cycles.
+constexpr double SPEECH_SAMPLE_PERIOD = 0.000125;
+
+// What speech_do reports about the sample it made.
+enum : int {
+    SPEECH_DO_STOP = 0,
+    SPEECH_DO_LOW = 1,
+    SPEECH_DO_NOTHING = 2,
+    SPEECH_DO_UNDERFLOW = 3,
+};
+
+const char *current_state_name()
+{
+    return cur_state >= 0 && cur_state < IO_CPU_STATE_COUNT ? io_cpu_auto[cur_state].name : "???";
+}
+
+} // namespace
+
+void speech_callback_start()
+{
+    veld_timer_remove(SPEECH_TIMER);
+    veld_timer_create(speech_buffer_do, 0, SPEECH_TIMER, double2time(SPEECH_SAMPLE_PERIOD));
+}
+
+void speech_buffer_do(int)
+{
+    static trace_fn tf = {"speech_buffer_do()", 0};
+    trace_enter(tf);
+    TRACE(tf, "called");
+    switch (speech_do()) {
+    case SPEECH_DO_LOW:
+        // A low FIFO in the middle of a speech command is not reported: the
+        // bytes still on their way will refill it.
+        if (tms7041.data_count == 0)
+            speech_buffer_low();
+        break;
+    case SPEECH_DO_UNDERFLOW:
+        TRACE(tf, "Underflow : STOP");
+        speech_buffer_end();
+        break;
+    case SPEECH_DO_STOP:
+        speech_buffer_end();
+        break;
+    default:
+        break;
+    }
+    speech_callback_start();
+}
+
+void speech_buffer_start()
+{
+    static trace_fn tf = {"speech_buffer_start()", 0};
+    trace_enter(tf);
+    TRACE(tf, "called");
+    tms7041.speech_status &= ~SPEECH_END;
+    tms7041.flags &= ~SPEECH_LOW;
+    speech_reset();
+}
+
+void speech_buffer_low()
+{
+    static trace_fn tf = {"speech_buffer_low()", 0};
+    trace_enter(tf);
+    TRACE(tf, "called 7041 phase=%d %s", cur_state, current_state_name());
+    tms7041.flags |= SPEECH_LOW;
+}
+
+void speech_buffer_end()
+{
+    static trace_fn tf = {"speech_buffer_end()", 0};
+    trace_enter(tf);
+    TRACE(tf, "called 7041 phase=%d %s", cur_state, current_state_name());
+    tms7041.flags &= ~SPEECH_LOW;
+    tms7041.speech_status |= SPEECH_END;
+}
