@@ -3,6 +3,7 @@
 // it writes, read back with independent decoders.
 #include "test_support.h"
 
+#include "core/memory.h"
 #include "tools/headless/headless.h"
 
 #include <png.h>
@@ -280,15 +281,23 @@ TEST_F(HeadlessTest, BreakStopsAndPrintsTheRegisters)
 TEST_F(HeadlessTest, TheSameInputsGiveTheSameFiles)
 {
     firmware("fill_bitmap");
-    write_file("tape.wav", wav_file(1, 8, 11025, bytes(3000, 200)));
+    bytes square(30000);
+    for (size_t i = 0; i < square.size(); i++)
+        square[i] = i % 40 < 20 ? 200 : 50;
+    write_file("tape.wav", wav_file(1, 8, 11025, square));
     std::string args = "--frames 9 --cassette tape.wav --type 1:hello --screenshot s.png --audio a.wav";
     ASSERT_EQ(command(args), 0) << err;
     std::string png1 = read_file("s.png"), wav1 = read_file("a.wav");
+    // Out of the way, so that the second run must write its own files.
     ASSERT_EQ(std::rename("s.png", "s0.png"), 0);
+    ASSERT_EQ(std::rename("a.wav", "a0.wav"), 0);
     ASSERT_EQ(command(args), 0) << err;
     EXPECT_EQ(read_file("s.png"), png1);
     EXPECT_EQ(read_file("a.wav"), wav1);
-    // Half-way through the fill: the picture is not blank.
+    // The tape's square wave is heard; half-way through the fill, the
+    // picture is not blank.
+    EXPECT_NE(wav1.find('\x31', 44), std::string::npos);
+    EXPECT_NE(wav1.find('\x51', 44), std::string::npos);
     picture p;
     ASSERT_TRUE(read_png("s.png", p));
     EXPECT_NE(std::count(p.rgb.begin(), p.rgb.end(), 0), static_cast<long>(p.rgb.size()));
@@ -297,7 +306,7 @@ TEST_F(HeadlessTest, TheSameInputsGiveTheSameFiles)
 TEST_F(HeadlessTest, AudioFileHoldsEverySoundBlock)
 {
     firmware("wait_tape");
-    ASSERT_EQ(run({"--frames", "10", "--audio", "a.wav"}), 0);
+    ASSERT_EQ(run({"--seconds", "1", "--audio", "a.wav"}), 0);
     std::string wav = read_file("a.wav");
     ASSERT_GE(wav.size(), 44u);
     EXPECT_EQ(wav.substr(0, 4), "RIFF");
@@ -313,10 +322,31 @@ TEST_F(HeadlessTest, AudioFileHoldsEverySoundBlock)
     EXPECT_EQ(u32(28), 8000u);
     EXPECT_EQ(u32(32), 0x00080001u);  // 1 byte a frame, 8 bits
     EXPECT_EQ(wav.substr(36, 4), "data");
-    EXPECT_EQ(u32(40), hl_last.audio.size());
-    EXPECT_EQ(u32(4), 36 + hl_last.audio.size());
-    EXPECT_EQ(wav.size(), 44 + hl_last.audio.size());
-    EXPECT_EQ(wav.substr(44), std::string(hl_last.audio.begin(), hl_last.audio.end()));
+    uint32_t n = u32(40);
+    EXPECT_EQ(u32(4), 36 + n);
+    ASSERT_EQ(wav.size(), 44 + n);
+
+    // 50 frames of 49,840 cycles or a little more; one sample every 306
+    // cycles plus the lateness of its timer (at most one instruction of
+    // this program, 14 cycles); whole blocks of 200 samples.
+    EXPECT_EQ(hl_last.frames_run, 50);
+    EXPECT_EQ(n % 200, 0u);
+    EXPECT_GE(n, 50 * 49840 / (306 + 14) / 200 * 200);
+    EXPECT_LE(n, 50 * (49840 + 14) / 307);
+    // A silent machine: beeper and cassette bits both low, -20,000 a sample.
+    EXPECT_EQ(wav.substr(44), std::string(n, '\x31'));
+}
+
+TEST_F(HeadlessTest, TheTapeIsHeardInTheSound)
+{
+    firmware("wait_tape");
+    write_file("tape.wav", wav_file(1, 8, 22050, bytes(20000, 255)));
+    ASSERT_EQ(run({"--frames", "5", "--cassette", "tape.wav", "--audio", "a.wav"}), 0);
+    std::string wav = read_file("a.wav");
+    ASSERT_GT(wav.size(), 44u + 200);
+    // The cassette bit is set from the first tape sample (111 cycles), before
+    // the first sound sample (306 cycles): -16,000 + 4,000 throughout.
+    EXPECT_EQ(wav.substr(44), std::string(wav.size() - 44, '\x51'));
 }
 
 TEST_F(HeadlessTest, WavWriterPadsAnOddLength)
@@ -385,4 +415,19 @@ TEST_F(HeadlessTest, TraceLogIsPrintedAtTheEnd)
     EXPECT_NE(out.find("F801 illegal():called\n"), std::string::npos);
     ASSERT_EQ(run({"--frames", "1"}), 0);
     EXPECT_EQ(out, "");
+}
+
+TEST_F(HeadlessTest, TypedKeysReachTheFirmware)
+{
+    // iolink greets the I/O processor, runs three commands (done by frame 5)
+    // and then appends every report byte it receives to a log in RAM.
+    ASSERT_EQ(std::system("mkdir -p bios"), 0);
+    write_file("bios/bios7020.bin", read_file(ORVANE_TEST_FIRMWARE "/iolink.bin"));
+    write_file("bios/7041b.bin", std::string(4096, '\0'));
+    ASSERT_EQ(run({"--frames", "16", "--type", "6:aB"}), 0) << err;
+    EXPECT_EQ(ram_2k[2], 2);  // start-up commands done
+    // After the greeting and the replies to the start-up commands (1, 1, 2
+    // and 1274 bytes), a key report 01 code for every key press and release.
+    const uint8_t *log = ram_2k + 0x10 + 1 + 1 + 2 + 1274;
+    EXPECT_EQ(bytes(log, log + 10), (bytes{0x01, 0x41, 0x01, 0x04, 0x01, 0x42, 0x01, 0x04, 0x00, 0x00}));
 }

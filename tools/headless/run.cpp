@@ -3,6 +3,7 @@
 // frame), then the files.
 #include "headless.h"
 
+#include "core/iocpu.h"
 #include "core/loop.h"
 #include "core/machine.h"
 #include "core/memory.h"
@@ -20,11 +21,6 @@ namespace {
 std::vector<hl_key_event> hl_keys;
 size_t hl_next_key;
 
-void hl_deliver_key(uint8_t code)
-{
-    (void)code;
-}
-
 // The host keyboard of this program: at each poll, the next key code whose
 // frame has come, if any. `vblnum` is the frame just finished.
 void hl_key_poll()
@@ -33,7 +29,7 @@ void hl_key_poll()
         return;
     uint8_t code = hl_keys[hl_next_key++].code;
     hl_last.keys_sent.push_back({vblnum, code});
-    hl_deliver_key(code);
+    send_key(code);
 }
 
 void hl_sound_sink(const unsigned char *block, int length)
