@@ -70,9 +70,10 @@ void BM_Scale2x(benchmark::State &state)
 }
 BENCHMARK(BM_Scale2x);
 
-// Whole frames with the picture drawn in text mode, the program storing a
-// byte in video RAM through the data port on every second instruction.
-void BM_frames_text_mode(benchmark::State &state)
+// Whole frames with the picture drawn every frame, the speech clock and the
+// I/O processor's timers running, and the program storing a byte in video
+// RAM through the data port on every second instruction.
+void run_frames(benchmark::State &state, bool bitmap)
 {
     bench_enter_empty_directory();
     orv_clear_globals();
@@ -88,7 +89,13 @@ void BM_frames_text_mode(benchmark::State &state)
     rom_7020[0x7FF] = 0x00;
     orv_cold_start();
     clear_log_str();  // the reset lines; the run itself must write none
-    fill_text_page();
+    if (bitmap) {
+        for (unsigned a = 0; a < 0x8000; a++)
+            tms3556.vram[a] = static_cast<uint8_t>(a * 131 >> 2);
+        tms3556.vdp_regs8[VDP_CM3] = 0x80;
+    } else {
+        fill_text_page();
+    }
     // The stores go round 0x6000-0x6FFF, away from the page and generators.
     tms3556.vdp_regs16[VDP_BAMP - 8] = 0x6000;
     tms3556.vdp_regs16[VDP_BAMTF - 8] = 0x7000;
@@ -100,6 +107,11 @@ void BM_frames_text_mode(benchmark::State &state)
     }
     bench_count_frames(state, frames);
 }
+
+void BM_frames_text_mode(benchmark::State &state) { run_frames(state, false); }
 BENCHMARK(BM_frames_text_mode)->Unit(benchmark::kMicrosecond);
+
+void BM_frames_bitmap_mode(benchmark::State &state) { run_frames(state, true); }
+BENCHMARK(BM_frames_bitmap_mode)->Unit(benchmark::kMicrosecond);
 
 } // namespace
