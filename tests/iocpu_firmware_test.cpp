@@ -19,24 +19,8 @@
 
 namespace {
 
-std::vector<std::vector<uint8_t>> blocks;
-
-void record_block(const unsigned char *block, int length) { blocks.emplace_back(block, block + length); }
-
-class FirmwareTest : public IoCpuTest {
+class FirmwareTest : public IoCpuSoundTest {
 protected:
-    void SetUp() override
-    {
-        IoCpuTest::SetUp();
-        blocks.clear();
-        tms5220_sound_sink = record_block;
-    }
-    void TearDown() override
-    {
-        tms5220_sound_sink = nullptr;
-        IoCpuTest::TearDown();
-    }
-
     // Loads a firmware image assembled at build time as the internal ROM
     // (checking it against what the assembler makes of its source, for the
     // symbols) and powers the machine on.

@@ -13,24 +13,8 @@
 
 namespace {
 
-std::vector<std::vector<uint8_t>> blocks;
-
-void record_block(const unsigned char *block, int length) { blocks.emplace_back(block, block + length); }
-
-class IoSpeechTest : public IoCpuTest {
+class IoSpeechTest : public IoCpuSoundTest {
 protected:
-    void SetUp() override
-    {
-        IoCpuTest::SetUp();
-        blocks.clear();
-        tms5220_sound_sink = record_block;
-    }
-    void TearDown() override
-    {
-        tms5220_sound_sink = nullptr;
-        IoCpuTest::TearDown();
-    }
-
     static void write(const std::vector<uint8_t> &bytes)
     {
         for (uint8_t b : bytes)

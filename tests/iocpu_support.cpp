@@ -3,6 +3,7 @@
 #include "core/iocpu.h"
 #include "core/memory.h"
 #include "core/timers.h"
+#include "core/tms5220.h"
 
 #include <sstream>
 
@@ -78,4 +79,19 @@ int IoCpuTest::receive_byte(int limit)
     EXPECT_TRUE(a0());
     portb(get_portb() & ~0x02);
     return b;
+}
+
+std::vector<std::vector<uint8_t>> IoCpuSoundTest::blocks;
+
+void IoCpuSoundTest::SetUp()
+{
+    IoCpuTest::SetUp();
+    blocks.clear();
+    tms5220_sound_sink = [](const unsigned char *block, int length) { blocks.emplace_back(block, block + length); };
+}
+
+void IoCpuSoundTest::TearDown()
+{
+    tms5220_sound_sink = nullptr;
+    IoCpuTest::TearDown();
 }

@@ -5,6 +5,7 @@
 
 #include "test_support.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,4 +42,12 @@ protected:
     static void send_byte(unsigned char b); // one byte to the I/O side, back in "ready" or beyond
     // One byte from the I/O side, -1 if none comes within `limit` cycles.
     static int receive_byte(int limit = 2000);
+};
+
+// The same, keeping every sound block handed to the sink in `blocks`.
+class IoCpuSoundTest : public IoCpuTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    static std::vector<std::vector<uint8_t>> blocks;
 };
