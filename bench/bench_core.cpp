@@ -65,14 +65,8 @@ void greet_io_processor()
 
 void boot_busy_machine()
 {
-    bench_enter_empty_directory();
-    orv_clear_globals();
-    std::memcpy(rom_7020, busy_program, sizeof busy_program);
+    bench_clean_machine(0xF800, busy_program, sizeof busy_program, 0xF800, 0xF837);
     std::memcpy(rom_7020 + 0x30, busy_subroutine, sizeof busy_subroutine);
-    rom_7020[0x7FA] = 0xF8;  // INT2 vector
-    rom_7020[0x7FB] = 0x37;
-    rom_7020[0x7FE] = 0xF8;  // reset vector
-    rom_7020[0x7FF] = 0x00;
     orv_cold_start();
     greet_io_processor();
     clear_log_str();  // the reset lines; the run itself must write none

@@ -1,11 +1,14 @@
 #include "bench_support.h"
 
 #include "core/loop.h"
+#include "core/machine.h"
+#include "core/memory.h"
 #include "core/timers.h"
 #include "core/trace.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 void bench_enter_empty_directory()
@@ -18,6 +21,19 @@ void bench_enter_empty_directory()
         done = true;
     else
         std::perror("orvane_bench: temporary directory");
+}
+
+void bench_clean_machine(uint16_t address, const uint8_t *program, size_t size, uint16_t reset_vector,
+                         uint16_t int2_vector)
+{
+    bench_enter_empty_directory();
+    orv_clear_globals();
+    uint8_t *memory = address >= 0xF800 ? rom_7020 + (address - 0xF800) : ram_2k + (address - 0xC000);
+    std::memcpy(memory, program, size);
+    rom_7020[0x7FA] = int2_vector >> 8;
+    rom_7020[0x7FB] = int2_vector & 0xFF;
+    rom_7020[0x7FE] = reset_vector >> 8;
+    rom_7020[0x7FF] = reset_vector & 0xFF;
 }
 
 void bench_count_cycles(benchmark::State &state, double cycles)

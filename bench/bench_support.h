@@ -3,9 +3,19 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
+#include <cstdint>
+
 // Machine programs of the benchmarks run from a clean machine with tracing
 // left off (no debug.lst is read: the benchmarks run in an empty directory).
 void bench_enter_empty_directory();
+
+// A clean machine (every core global at its start value, in an empty
+// directory) with `size` bytes of program at `address` (in RAM at 0xC000 or
+// the internal ROM at 0xF800) and the reset and INT2 vectors set. The
+// caller then powers it on.
+void bench_clean_machine(uint16_t address, const uint8_t *program, size_t size, uint16_t reset_vector,
+                         uint16_t int2_vector);
 
 // Records `cycles` emulated processor cycles as emulated seconds per real
 // second. A case whose machine wrote trace lines is reported as an error: its

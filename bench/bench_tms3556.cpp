@@ -75,18 +75,13 @@ BENCHMARK(BM_Scale2x);
 // RAM through the data port on every second instruction.
 void run_frames(benchmark::State &state, bool bitmap)
 {
-    bench_enter_empty_directory();
-    orv_clear_globals();
     // clang-format off
     const uint8_t program[] = {
         /* F800 */ 0xA2, 0x55, 0x2E,  // MOVP #55,P46
         /* F803 */ 0xE0, 0xFB,        // JMP F800
     };
     // clang-format on
-    for (size_t i = 0; i < sizeof program; i++)
-        rom_7020[i] = program[i];
-    rom_7020[0x7FE] = 0xF8;  // reset vector
-    rom_7020[0x7FF] = 0x00;
+    bench_clean_machine(0xF800, program, sizeof program, 0xF800, 0xF800);
     orv_cold_start();
     clear_log_str();  // the reset lines; the run itself must write none
     if (bitmap) {

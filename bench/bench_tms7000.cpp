@@ -41,14 +41,8 @@ const uint8_t loop_subroutine[] = {
 
 void BM_cpu_execute(benchmark::State &state)
 {
-    bench_enter_empty_directory();
-    orv_clear_globals();
-    std::memcpy(ram_2k, loop_program, sizeof loop_program);
+    bench_clean_machine(0xC000, loop_program, sizeof loop_program, 0xC000, 0xC037);
     std::memcpy(ram_2k + 0x30, loop_subroutine, sizeof loop_subroutine);
-    rom_7020[0x7FA] = 0xC0;  // INT2 vector
-    rom_7020[0x7FB] = 0x37;
-    rom_7020[0x7FE] = 0xC0;  // reset vector
-    rom_7020[0x7FF] = 0x00;
     tms7000_reset(nullptr);
     clear_log_str();  // the reset lines; the run itself must write none
     long cycles = 0;
