@@ -80,13 +80,13 @@ void BM_cpu_frames(benchmark::State &state)
 {
     boot_busy_machine();
     sound_blocks = 0;
-    tms5220_sound_sink = count_block;
+    orv_host.sound_block = count_block;
     long frames = 0;
     for (auto _ : state) {
         orv_loop(0xFFFF);
         frames++;
     }
-    tms5220_sound_sink = nullptr;
+    orv_host.sound_block = nullptr;
     if (cur_state != IO_STATE_READY && cur_state != IO_STATE_POLL)
         state.SkipWithError("the I/O processor left its idle cycle");
     bench_count_frames(state, frames);

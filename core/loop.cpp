@@ -6,7 +6,7 @@
 #include "tms7000.h"
 #include "trace.h"
 
-orv_host_hooks orv_host = {ORV_LOOP_FRAME, nullptr, nullptr, nullptr, nullptr, nullptr};
+orv_host_hooks orv_host = {};
 
 int instr_cycles;
 veld_time delta;
@@ -20,10 +20,23 @@ int last_pc_debug;
 
 namespace {
 
-// One instruction and its time. Returns true when the run must stop; the
-// cycles of that last instruction are then charged to nothing.
+// Why the instruction just executed ends the run, if it does.
 template <bool until_stop>
-inline bool orv_step(unsigned short stop_pc)
+inline orv_stop orv_stop_test(unsigned short stop_pc)
+{
+    if (tms7000.pc.w == stop_pc)
+        return ORV_STOP_PC;
+    if (ask_bkpt)
+        return ORV_STOP_BREAK;
+    if (until_stop && orv_host.stop_key && *orv_host.stop_key)
+        return ORV_STOP_KEY;
+    return ORV_STOP_FRAME;
+}
+
+// One instruction and its time. Returns the reason when the run must stop;
+// the cycles of that last instruction are then charged to nothing.
+template <bool until_stop>
+inline orv_stop orv_step(unsigned short stop_pc)
 {
     p_pc = tms7000.pc.w;
     if (until_stop) {
@@ -31,10 +44,9 @@ inline bool orv_step(unsigned short stop_pc)
         last_pc_debug = (last_pc_debug + 1) & 7;
     }
     instr_cycles = tms7000_orv_execute(1);
-    if (tms7000.pc.w == stop_pc || ask_bkpt)
-        return true;
-    if (until_stop && orv_host.stop_key && *orv_host.stop_key)
-        return true;
+    orv_stop why = orv_stop_test<until_stop>(stop_pc);
+    if (why != ORV_STOP_FRAME)
+        return why;
 
     delta = {0, static_cast<uint32_t>(instr_cycles)};
     veld_timer_update_clock(delta);
@@ -47,18 +59,21 @@ inline bool orv_step(unsigned short stop_pc)
         scanline++;
         cycle_line -= ORV_CYCLES_PER_LINE;
     }
-    return false;
+    return ORV_STOP_FRAME;
 }
 
+// Runs one frame; ORV_STOP_FRAME when it was completed.
 template <bool until_stop>
-bool orv_run_frame(unsigned short stop_pc)
+orv_stop orv_run_frame(unsigned short stop_pc)
 {
     cycle_line = 0;
     scanline = 0;
-    while (scanline < ORV_LINES_PER_FRAME)
-        if (orv_step<until_stop>(stop_pc))
-            return false;
-    return true;
+    while (scanline < ORV_LINES_PER_FRAME) {
+        orv_stop why = orv_step<until_stop>(stop_pc);
+        if (why != ORV_STOP_FRAME)
+            return why;
+    }
+    return ORV_STOP_FRAME;
 }
 
 void orv_show_frame(bool poll)
@@ -70,37 +85,40 @@ void orv_show_frame(bool poll)
         orv_host.frame_ready();
 }
 
-int orv_loop_frame(unsigned short stop_pc)
+orv_stop orv_loop_frame(unsigned short stop_pc)
 {
     ask_bkpt = 0;
-    if (!orv_run_frame<false>(stop_pc))
-        return 0;  // stopped: the partial frame is abandoned, nothing redrawn
+    orv_stop why = orv_run_frame<false>(stop_pc);
+    if (why != ORV_STOP_FRAME)
+        return why;  // stopped: the partial frame is abandoned, nothing redrawn
     orv_show_frame(vblnum % 2 == 0);
     vblnum++;
-    return 0;
+    return ORV_STOP_FRAME;
 }
 
-int orv_loop_until_stop(unsigned short stop_pc)
+orv_stop orv_loop_until_stop(unsigned short stop_pc)
 {
     ask_bkpt = 0;
+    orv_stop why;
     for (int frame = 0;; frame++) {
-        if (!orv_run_frame<true>(stop_pc))
+        why = orv_run_frame<true>(stop_pc);
+        if (why != ORV_STOP_FRAME)
             break;
         orv_show_frame(frame % 2 == 0);
         if (orv_host.frame_end)
             orv_host.frame_end();
-        bool stop_key = orv_host.stop_key && *orv_host.stop_key;
-        if (tms7000.pc.w == stop_pc || ask_bkpt || stop_key)
+        why = orv_stop_test<true>(stop_pc);
+        if (why != ORV_STOP_FRAME)
             break;
     }
     if (orv_host.stopped)
         orv_host.stopped();
-    return 2;
+    return why;
 }
 
 } // namespace
 
-int orv_loop(unsigned short stop_pc)
+orv_stop orv_loop(unsigned short stop_pc)
 {
     if (orv_host.style == ORV_LOOP_UNTIL_STOP)
         return orv_loop_until_stop(stop_pc);

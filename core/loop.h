@@ -3,10 +3,10 @@
 // scan-line count; 178 cycles make a scan line and 280 lines a frame.
 //
 // The two programs run the loop in two styles. A program picks its style and
-// supplies its end-of-frame work through `orv_host`; the core knows no host
-// library.
+// supplies its end-of-frame work through the host contract (host.h).
 #pragma once
 
+#include "host.h"
 #include "timers.h"
 
 #include <cstdint>
@@ -15,25 +15,6 @@ constexpr int ORV_CYCLES_PER_LINE = 178;
 constexpr int ORV_LINES_PER_FRAME = 280;
 constexpr int ORV_CYCLES_PER_FRAME = ORV_CYCLES_PER_LINE * ORV_LINES_PER_FRAME;
 
-enum orv_loop_style {
-    // One frame per call; the keyboard is polled when `vblnum` is even.
-    ORV_LOOP_FRAME,
-    // Frames until a stop; the keyboard is polled on every second frame of
-    // the call, the last eight program counters are kept in `pc_debug`, and
-    // the host's stop key ends the run.
-    ORV_LOOP_UNTIL_STOP,
-};
-
-struct orv_host_hooks {
-    orv_loop_style style;
-    void (*key_poll)();             // poll the host keyboard
-    void (*frame_ready)();          // the picture has just been redrawn: show it
-    void (*frame_end)();            // until-stop style: after showing (menu, pacing)
-    void (*stopped)();              // until-stop style: the run has stopped
-    const volatile char *stop_key;  // until-stop style: nonzero while held
-};
-
-extern orv_host_hooks orv_host;
 
 extern int instr_cycles;
 extern veld_time delta;
@@ -45,9 +26,18 @@ extern int ask_bkpt;
 extern uint16_t pc_debug[8];
 extern int last_pc_debug;
 
-// Runs to the end of the frame (frame style, returns 0) or to a stop (until-stop
-// style, returns 2). 0xFFFF runs freely; another value stops there.
-int orv_loop(unsigned short stop_pc);
+// Why `orv_loop` returned.
+enum orv_stop : int {
+    ORV_STOP_FRAME,  // frame style: the frame is done and shown
+    ORV_STOP_PC,     // the program counter reached the stop address
+    ORV_STOP_BREAK,  // a break request (`ask_bkpt`: video watches, a program's menu)
+    ORV_STOP_KEY,    // until-stop style: the host's stop key is held
+};
+
+// Runs to the end of the frame (frame style) or to a stop (until-stop style)
+// and says why it returned. 0xFFFF runs freely; another value stops there.
+// A stop inside a frame abandons that frame: the next call starts a new one.
+orv_stop orv_loop(unsigned short stop_pc);
 
 // Warm reset: processor, I/O processor, video processor.
 int orv_reset();

@@ -3,13 +3,13 @@
 // sound output in blocks of 200.
 #include "tms5220.h"
 
+#include "host.h"
 #include "memory.h"
 #include "trace.h"
 
 #include <cstring>
 
 tms5220_blocks speech_blocks;
-tms5220_sink_fn tms5220_sound_sink;
 
 namespace {
 
@@ -22,12 +22,12 @@ enum {
 
 void hand_block(const int16_t *samples)
 {
-    if (!tms5220_sound_sink)
+    if (!orv_host.sound_block)
         return;
     uint8_t out[TMS5220_BLOCK_SAMPLES];
     for (int i = 0; i < TMS5220_BLOCK_SAMPLES; i++)
         out[i] = tms5220_to_u8(samples[i]);
-    tms5220_sound_sink(out, TMS5220_BLOCK_SAMPLES);
+    orv_host.sound_block(out, TMS5220_BLOCK_SAMPLES);
 }
 
 void one_bit_sample()

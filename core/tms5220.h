@@ -11,8 +11,8 @@
 // speaking the same clock renders the machine's one-bit sound instead: port B
 // bit 3 (the beeper, written by the main processor) and port A bit 4 (the
 // cassette input), so beeps and the cassette signal come out of the same
-// output. Every finished block of 200 samples leaves the core through
-// `tms5220_sound_sink`.
+// output. Every finished block of 200 samples leaves the core through the
+// host contract's `sound_block` hook (host.h).
 #pragma once
 
 #include <cstdint>
@@ -117,15 +117,6 @@ const char *tms5220_frame_name(tms5220_frame_t type);
 int16_t tms5220_output_sample(int u0);
 uint8_t tms5220_to_u8(int16_t sample);
 
-// Sound output. The program installs a sink; the core calls it with every
-// finished block: `length` (200) unsigned 8-bit mono samples at 8000 Hz,
-// 128 being the rest level. The block is only valid during the call: the sink
-// copies what it keeps. It runs on the emulation thread, inside speech_do.
-// With no sink installed (null) the samples are still made and the block is
-// dropped.
-// The sink is a host hook: tms5220_clear_state leaves it as the program set it.
-using tms5220_sink_fn = void (*)(const unsigned char *block, int length);
-extern tms5220_sink_fn tms5220_sound_sink;
 
 // Puts every global of the synthesizer back to its program-start value.
 void tms5220_clear_state();

@@ -1,5 +1,6 @@
 #include "iocpu_support.h"
 
+#include "core/host.h"
 #include "core/iocpu.h"
 #include "core/memory.h"
 #include "core/timers.h"
@@ -87,11 +88,11 @@ void IoCpuSoundTest::SetUp()
 {
     IoCpuTest::SetUp();
     blocks.clear();
-    tms5220_sound_sink = [](const unsigned char *block, int length) { blocks.emplace_back(block, block + length); };
+    orv_host.sound_block = [](const unsigned char *block, int length) { blocks.emplace_back(block, block + length); };
 }
 
 void IoCpuSoundTest::TearDown()
 {
-    tms5220_sound_sink = nullptr;
+    orv_host.sound_block = nullptr;
     IoCpuTest::TearDown();
 }

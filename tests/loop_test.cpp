@@ -38,11 +38,16 @@ protected:
         CoreTest::SetUp();
         host = HostCounts();
         stop_key = 0;
-        orv_host = {ORV_LOOP_FRAME, count_poll, count_frame, count_end, count_stop, &stop_key};
+        orv_host = {};
+        orv_host.key_poll = count_poll;
+        orv_host.frame_ready = count_frame;
+        orv_host.frame_end = count_end;
+        orv_host.stopped = count_stop;
+        orv_host.stop_key = &stop_key;
     }
     void TearDown() override
     {
-        orv_host = {ORV_LOOP_FRAME, nullptr, nullptr, nullptr, nullptr, nullptr};
+        orv_host = {};
         CoreTest::TearDown();
     }
 
@@ -78,7 +83,7 @@ TEST_F(LoopTest, FrameIs280LinesAndDropsTheLastOvershoot)
 {
     boot_clrc_cartridge();
     // 8307 instructions of 6 cycles pass 280 x 178 = 49840 cycles by 2.
-    EXPECT_EQ(orv_loop(0xFFFF), 0);
+    EXPECT_EQ(orv_loop(0xFFFF), ORV_STOP_FRAME);
     EXPECT_EQ(get_pc(), 0x0200 + 8307);
     EXPECT_EQ(g_time, 8307 * 6);
     EXPECT_EQ(scanline, 280);
@@ -93,7 +98,7 @@ TEST_F(LoopTest, StopAddressEndsTheRunWithoutChargingTheLastInstruction)
 {
     boot_clrc_cartridge();
     veld_timer_create(note_scanline, 0, 64, {0, 1530});  // due while 0x02FF runs
-    EXPECT_EQ(orv_loop(0x0300), 0);
+    EXPECT_EQ(orv_loop(0x0300), ORV_STOP_PC);
     EXPECT_EQ(get_pc(), 0x0300);
     EXPECT_EQ(p_pc, 0x02FF);
     EXPECT_EQ(g_time, 255 * 6);
@@ -135,7 +140,7 @@ TEST_F(LoopTest, UntilStopStyleRunsFramesUntilTheStopKey)
 {
     orv_host.style = ORV_LOOP_UNTIL_STOP;
     boot_clrc_cartridge();
-    EXPECT_EQ(orv_loop(0xFFFF), 2);
+    EXPECT_EQ(orv_loop(0xFFFF), ORV_STOP_KEY);
     EXPECT_EQ(host.frames_shown, 3);
     EXPECT_EQ(host.frame_ends, 3);
     EXPECT_EQ(host.stops, 1);
@@ -149,14 +154,14 @@ TEST_F(LoopTest, UntilStopStyleRunsFramesUntilTheStopKey)
     // Held at the start of a run, the key stops it after one instruction; the
     // frame counter restarts with each call, so the first frame polls again.
     uint16_t pc = get_pc();
-    EXPECT_EQ(orv_loop(0xFFFF), 2);
+    EXPECT_EQ(orv_loop(0xFFFF), ORV_STOP_KEY);
     EXPECT_EQ(get_pc(), pc + 1);
     stop_key = 0;
     host.frame_ends = 10;
     host.polled_frames.clear();
     host.frames_shown = 0;
     orv_reset();
-    EXPECT_EQ(orv_loop(0x0200 + 8400), 2);
+    EXPECT_EQ(orv_loop(0x0200 + 8400), ORV_STOP_PC);
     EXPECT_EQ(get_pc(), 0x0200 + 8400);
     EXPECT_EQ(host.frames_shown, 1);
     EXPECT_EQ(host.polled_frames, std::vector<int>{0});

@@ -1,4 +1,5 @@
 #include "tms5220_fixture.h"
+#include "core/host.h"
 
 std::vector<std::vector<uint8_t>> Tms5220Test::blocks;
 
@@ -6,12 +7,12 @@ void Tms5220Test::SetUp()
 {
     CoreTest::SetUp();
     blocks.clear();
-    tms5220_sound_sink = record;
+    orv_host.sound_block = record;
 }
 
 void Tms5220Test::TearDown()
 {
-    tms5220_sound_sink = nullptr;
+    orv_host.sound_block = nullptr;
     CoreTest::TearDown();
 }
 

@@ -2,6 +2,7 @@
 // speaking, in blocks of 200 unsigned 8-bit samples handed to the sink.
 #include "tms5220_fixture.h"
 
+#include "core/host.h"
 #include "core/memory.h"
 #include "core/tms5220.h"
 
@@ -37,10 +38,10 @@ TEST_F(Tms5220Test, OneBitSoundLevels)
 
 TEST_F(Tms5220Test, BlocksAreDroppedWithoutASink)
 {
-    tms5220_sound_sink = nullptr;
+    orv_host.sound_block = nullptr;
     run(450);
     EXPECT_TRUE(blocks.empty());
-    tms5220_sound_sink = [](const unsigned char *block, int length) {
+    orv_host.sound_block = [](const unsigned char *block, int length) {
         blocks.emplace_back(block, block + length);
     };
     run(149);

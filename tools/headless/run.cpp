@@ -138,14 +138,14 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     hl_last = hl_result();
 
     orv_host_hooks saved_host = orv_host;
-    tms5220_sink_fn saved_sink = tms5220_sound_sink;
-    orv_host = {ORV_LOOP_FRAME, hl_key_poll, nullptr, nullptr, nullptr, nullptr};
-    tms5220_sound_sink = hl_sound_sink;
+    orv_host = {};
+    orv_host.style = ORV_LOOP_FRAME;
+    orv_host.key_poll = hl_key_poll;
+    orv_host.sound_block = hl_sound_sink;
 
     int status = hl_run_machine(opt, out, err);
 
     orv_host = saved_host;
-    tms5220_sound_sink = saved_sink;
     hl_keys.clear();
     hl_next_key = 0;
     return status;
