@@ -68,6 +68,24 @@ std::vector<uint8_t> write_sections(orv_state_image &m)
     return out;
 }
 
+// The size of each section as this program writes it (every section has a
+// fixed size), found once by writing a blank machine.
+const std::vector<uint32_t> &section_sizes()
+{
+    static const std::vector<uint32_t> sizes = [] {
+        auto blank = std::make_unique<orv_state_image>();
+        std::vector<uint8_t> file = write_sections(*blank);
+        std::vector<uint32_t> v;
+        size_t at = HEADER_BYTES;
+        for (int i = 0; i < state_section_count; i++) {
+            v.push_back(get_u32(file.data() + at + 4));
+            at += SECTION_HEAD_BYTES + v.back();
+        }
+        return v;
+    }();
+    return sizes;
+}
+
 // Where each section's fields lie in a state whose layout has been checked.
 struct section_span {
     const uint8_t *data;
@@ -90,15 +108,13 @@ std::string check_layout(const uint8_t *data, size_t size, std::vector<section_s
         return "The state has format version " + std::to_string(version) +
                ", older than this program reads (version " + std::to_string(ORV_STATE_VERSION) + ")";
 
-    // Expected sizes: what this program writes for each section.
-    auto blank = std::make_unique<orv_state_image>();
-    std::vector<uint8_t> model = write_sections(*blank);
+    const std::vector<uint32_t> &expected_size = section_sizes();
 
     uint32_t count = get_u32(data + 12);
     if (count != static_cast<uint32_t>(state_section_count))
         return "The state has " + std::to_string(count) + " sections, not " +
                std::to_string(state_section_count) + ": the file is damaged";
-    size_t at = HEADER_BYTES, model_at = HEADER_BYTES;
+    size_t at = HEADER_BYTES;
     const size_t end = size - TRAILER_BYTES;
     for (int i = 0; i < state_section_count; i++) {
         if (end - at < SECTION_HEAD_BYTES)
@@ -108,7 +124,7 @@ std::string check_layout(const uint8_t *data, size_t size, std::vector<section_s
             return "The state file is damaged: section " + std::to_string(i + 1) + " is \"" +
                    printable_tag(data + at) + "\", not " + name;
         uint32_t section_size = get_u32(data + at + 4);
-        uint32_t expected = get_u32(model.data() + model_at + 4);
+        uint32_t expected = expected_size[i];
         if (section_size > end - at - SECTION_HEAD_BYTES)
             return "The state file is truncated (in section " + name + ")";
         if (section_size != expected)
@@ -116,7 +132,6 @@ std::string check_layout(const uint8_t *data, size_t size, std::vector<section_s
                    " bytes, not " + std::to_string(expected);
         spans.push_back({data + at + SECTION_HEAD_BYTES, section_size});
         at += SECTION_HEAD_BYTES + section_size;
-        model_at += SECTION_HEAD_BYTES + expected;
     }
     if (at != end)
         return "The state file has " + std::to_string(end - at) + " bytes too many";

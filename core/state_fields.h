@@ -71,6 +71,28 @@ public:
             num(name, v, lo, hi);
     }
 
+    // 16-bit words, any value allowed (the write-watch: 65536 of them).
+    void words(const char *name, uint16_t *p, size_t n)
+    {
+        if (!reading()) {
+            for (size_t i = 0; i < n; i++) {
+                out_->push_back(static_cast<uint8_t>(p[i]));
+                out_->push_back(static_cast<uint8_t>(p[i] >> 8));
+            }
+            return;
+        }
+        if (!error_.empty())
+            return;
+        if (left_ < 2 * n) {
+            fail(std::string("ends inside ") + name);
+            return;
+        }
+        for (size_t i = 0; i < n; i++)
+            p[i] = static_cast<uint16_t>(in_[2 * i] | in_[2 * i + 1] << 8);
+        in_ += 2 * n;
+        left_ -= 2 * n;
+    }
+
     // Raw bytes, any value allowed.
     void bytes(const char *name, uint8_t *p, size_t n)
     {

@@ -71,6 +71,7 @@ const orv_global_place orv_global_places[] = {
     {"d2t_memo", "cache of a pure conversion"},
     {"d2t_memo_next", "cache of a pure conversion"},
     {"rewind_*", "rewind ring: states kept by the programs"},
+    {"section_sizes()::sizes", "constant: the state sections' sizes, found once"},
     {"io_cpu_auto", "constant table"},
     {"opfn_orv", "constant table"},
     {"vdp_name", "constant table"},

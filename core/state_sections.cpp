@@ -45,7 +45,7 @@ void memory_section(state_fields &f, orv_state_image &m)
     f.bytes("RAM", m.ram, sizeof m.ram);
     f.bytes("ports", m.ports, sizeof m.ports);
     f.num("instruction address", m.p_pc);
-    f.nums("write-watch", m.pc_on_write);
+    f.words("write-watch", m.pc_on_write, 65536);
 }
 
 void cartridge_section(state_fields &f, orv_state_image &m)
@@ -136,16 +136,20 @@ void vdp_section(state_fields &f, orv_state_image &m)
     f.num("flash count", m.render.flash_count, 0, 49);
     // The picture last drawn, two dots a byte (the left one in the low half):
     // a loaded machine shows what it showed.
-    for (int y = 0; y < TMS3556_HEIGHT; y++) {
-        for (int x = 0; x < TMS3556_WIDTH; x += 2) {
-            uint8_t pair = static_cast<uint8_t>(m.picture[y][x] | m.picture[y][x + 1] << 4);
-            f.num("picture", pair);
-            if ((pair & 0x88) && f.reading())
-                f.fail("a picture dot is not a colour number");
-            m.picture[y][x] = pair & 0x0F;
-            m.picture[y][x + 1] = pair >> 4;
-        }
+    static_assert(TMS3556_WIDTH % 2 == 0);
+    uint8_t packed[TMS3556_HEIGHT * TMS3556_WIDTH / 2];
+    uint8_t *dots = &m.picture[0][0];
+    for (size_t i = 0; i < sizeof packed; i++)
+        packed[i] = static_cast<uint8_t>((dots[2 * i] & 0x0F) | dots[2 * i + 1] << 4);
+    f.bytes("picture", packed, sizeof packed);
+    uint8_t stray = 0;
+    for (size_t i = 0; i < sizeof packed; i++) {
+        stray |= packed[i];
+        dots[2 * i] = packed[i] & 0x0F;
+        dots[2 * i + 1] = packed[i] >> 4;
     }
+    if (f.reading() && (stray & 0x88))
+        f.fail("a picture dot is not a colour number");
 }
 
 void speech_section(state_fields &f, orv_state_image &m)
