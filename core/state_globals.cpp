@@ -79,5 +79,9 @@ const orv_global_place orv_global_places[] = {
     {"state_sections", "constant table"},
     {"state_timer_kinds", "constant table"},
     {"orv_global_places", "constant table"},
+    // Only unoptimised builds keep these as data.
+    {"K7_LOAD_ERROR", "constant text"},
+    {"K7_NOT_VALID", "constant text"},
+    {"c", "constant: the processor record's short name in the instruction handlers"},
 };
 const int orv_global_place_count = sizeof orv_global_places / sizeof orv_global_places[0];
