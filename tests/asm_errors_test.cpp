@@ -211,7 +211,7 @@ TEST_F(CoreTest, AsmSurvivesGarbage)
             }
             }
             if (source.empty())
-                source = " ";
+                source.assign(1, ' ');
         }
         check(source);
     }

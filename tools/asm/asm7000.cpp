@@ -751,7 +751,9 @@ std::string asm7000_depfile(const std::string &target, const asm_result &result)
         return out;
     };
     std::string line = escape(target) + ":";
-    for (const std::string &f : result.files)
-        line += " " + escape(f);
+    for (const std::string &f : result.files) {
+        line += ' ';
+        line += escape(f);
+    }
     return line + "\n";
 }
