@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -91,4 +92,19 @@ TEST_F(CoreTest, AsmCommandFailsWithoutPartialOutput)
     EXPECT_EQ(run_asm("--bogus ok.asm"), 2);
     EXPECT_EQ(run_asm("ok.asm other.asm"), 2);
     EXPECT_FALSE(exists("ok.bin"));
+}
+
+TEST_F(CoreTest, AsmCommandRefusesImagesPastTheTopAndEmptyImages)
+{
+    // A size without a base starts at the lowest address written.
+    write_file("top.asm", "        ORG $F800\n        NOP\n");
+    EXPECT_EQ(run_asm("--size 64K -o top.bin top.asm"), 1);
+    EXPECT_EQ(read_file("err.txt"), "top.asm: an image of 65536 bytes at $F800 would pass $FFFF\n"
+                                    "orvane-asm: 1 error, no output written\n");
+    write_file("empty.asm", "");
+    EXPECT_EQ(run_asm("empty.asm"), 1);
+    EXPECT_FALSE(exists("top.bin") || exists("empty.bin"));
+    // With a size, a source that writes nothing gives an image of fill bytes.
+    EXPECT_EQ(run_asm("--size 4 --base 0 empty.asm"), 0) << read_file("err.txt");
+    EXPECT_EQ(read_file("empty.bin"), "\xFF\xFF\xFF\xFF");
 }

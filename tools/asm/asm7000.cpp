@@ -666,6 +666,18 @@ void assembler::build_image()
     }
     int64_t base = opt.base >= 0 ? opt.base : (low >= 0 ? low : 0);
     int64_t size = opt.size >= 0 ? opt.size : (high >= base ? high - base + 1 : 0);
+    // A size given without a base is placed at the lowest address written,
+    // which may leave too little room below $FFFF.
+    if (base + size > ADDRESS_SPACE) {
+        res.errors.push_back(file + ": an image of " + std::to_string(size) + " bytes at $" + hex4(base) +
+                             " would pass $FFFF");
+        return;
+    }
+    if (size == 0) {
+        res.errors.push_back(file + ": no line writes a byte, so the image would be empty "
+                                    "(--size gives an image of fill bytes)");
+        return;
+    }
     for (int64_t a = 0; a < ADDRESS_SPACE; a++) {
         if (origin[a] >= 0 && (a < base || a >= base + size)) {
             error_at(places[origin[a]], "address $" + hex4(a) + " lies outside the image ($" + hex4(base) +
