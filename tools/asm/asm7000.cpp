@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -186,7 +188,7 @@ const source_file &assembler::load(const std::string &path)
     source_file &f = cache[path];
     FILE *in = std::fopen(path.c_str(), "rb");
     if (!in) {
-        f.message = "cannot open '" + path + "'";
+        f.message = "cannot open '" + path + "': " + std::strerror(errno);
         return f;
     }
     std::string content;
@@ -200,7 +202,7 @@ const source_file &assembler::load(const std::string &path)
     bool failed = std::ferror(in) != 0;
     std::fclose(in);
     if (failed) {
-        f.message = "cannot read '" + path + "'";
+        f.message = "cannot read '" + path + "': " + std::strerror(errno);
         return f;
     }
     if (static_cast<long>(content.size()) > MAX_FILE_SIZE) {
@@ -236,7 +238,9 @@ void assembler::assemble_file(const std::string &path, const std::string *text)
     depth++;
     for (size_t i = 0; i < lines->size() && !stop; i++) {
         if (++lines_done > MAX_LINES) {
-            error_at(path + ":" + std::to_string(i + 1), "source too long (does a file include itself?)");
+            error_at(path + ":" + std::to_string(i + 1),
+                     "more than " + std::to_string(MAX_LINES) +
+                         " source lines, included files counted each time (does a file include itself?)");
             stop = true;
             break;
         }
@@ -399,6 +403,12 @@ void assembler::statement(const std::string &label, const std::string &mnemonic,
     }
     if (e.status == ASM_VALUE_ERROR)
         error(e.message);
+    // The disassembler names B7 and C7, but this processor runs them as
+    // undefined opcodes: they assemble, for the round trip, with a warning.
+    if (pass == 2 && e.bytes.size() == 1 && (e.bytes[0] == 0xB7 || e.bytes[0] == 0xC7))
+        res.warnings.push_back(file + ":" + std::to_string(line_no) + ": warning: " +
+                               (e.bytes[0] == 0xB7 ? "SWAP A (B7)" : "SWAP B (C7)") +
+                               " is an undefined opcode on this processor: it does not swap");
     for (uint8_t b : e.bytes)
         emit(b);
 }
