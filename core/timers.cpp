@@ -8,6 +8,20 @@ veld_timer timer_tab[VELD_TIMER_MAX];
 int g_timer_num;
 veld_time g_timer_clock;
 
+namespace {
+
+// The timer whose callback is running: its tag and due time.
+struct fired_timer {
+    bool firing;
+    int tag;
+    veld_time due;
+};
+fired_timer g_timer_fired;
+
+trace_fn tf_create = {"veld_timer_create()", 0};
+
+} // namespace
+
 veld_time veld_time_add(veld_time a, veld_time b)
 {
     veld_time r = {a.seconds + b.seconds, a.cycles + b.cycles};
@@ -24,9 +38,9 @@ static bool later_than(veld_time a, veld_time b)
     return a.seconds > b.seconds || (a.seconds == b.seconds && a.cycles > b.cycles);
 }
 
-int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay)
+static int timer_add(veld_callback callback, int param, int tag, veld_time start, veld_time due)
 {
-    static trace_fn tf = {"veld_timer_create()", 0};
+    trace_fn &tf = tf_create;
     trace_enter(tf);
     if (g_timer_num >= VELD_TIMER_MAX) {
         TRACE_ALWAYS(tf, "Cannot allocate timer !!!");
@@ -37,9 +51,22 @@ int veld_timer_create(veld_callback callback, int param, int tag, veld_time dela
     t.tag = tag;
     t.callback = callback;
     t.param = param;
-    t.start = g_timer_clock;
-    t.due = veld_time_add(g_timer_clock, delay);
+    t.start = start;
+    t.due = due;
     return 0;
+}
+
+int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay)
+{
+    return timer_add(callback, param, tag, g_timer_clock, veld_time_add(g_timer_clock, delay));
+}
+
+int veld_timer_create_next(veld_callback callback, int param, int tag, veld_time period)
+{
+    if (!g_timer_fired.firing || g_timer_fired.tag != tag)
+        return veld_timer_create(callback, param, tag, period);
+    veld_time start = g_timer_fired.due;
+    return timer_add(callback, param, tag, start, veld_time_add(start, period));
 }
 
 int veld_timer_remove(int tag)
@@ -78,11 +105,14 @@ void veld_check_timers()
         TRACE(tf, "Timer %d elapsed", timer_tab[i].tag);
         veld_callback callback = timer_tab[i].callback;
         int param = timer_tab[i].param;
+        fired_timer fired = {true, timer_tab[i].tag, timer_tab[i].due};
         // The entry is gone before the callback runs, so that it may re-arm its tag.
         if (i != g_timer_num - 1)
             timer_tab[i] = timer_tab[g_timer_num - 1];
         g_timer_num--;
+        g_timer_fired = fired;
         callback(param);
+        g_timer_fired.firing = false;
         return;
     }
 }
@@ -170,6 +200,7 @@ void timers_clear_state()
     std::memset(timer_tab, 0, sizeof timer_tab);
     g_timer_num = 0;
     g_timer_clock = {0, 0};
+    g_timer_fired = {};
     for (double2time_memo &m : d2t_memo)
         m = {};
     d2t_memo_next = 0;

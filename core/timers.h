@@ -32,6 +32,11 @@ extern int g_timer_num;
 extern veld_time g_timer_clock;
 
 int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay);
+// A periodic timer's next period. Called from the callback of the timer with
+// the same tag, the new timer starts at the due time of the one firing, so
+// that the lateness of a check (up to one instruction) is not added to every
+// period; called from anywhere else it is `veld_timer_create`.
+int veld_timer_create_next(veld_callback callback, int param, int tag, veld_time period);
 int veld_timer_remove(int tag);
 void veld_timer_update_clock(veld_time delta);
 void veld_check_timers();

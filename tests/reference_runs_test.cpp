@@ -145,7 +145,7 @@ TEST_F(ReferenceRuns, TalkerInTextModeWithKeys)
 {
     firmware(talker);
     EXPECT_EQ(run({"--frames", "300", "--type", "20:hello", "--key", "150:0x86"}),
-              "a8855ff0bc4ec4e5 a4b0ef826176c124 f319642935ec9d56");
+              "a8855ff0bc4ec4e5 7e59714873485c9e 846e4cd09c2a9c48");
 }
 
 TEST_F(ReferenceRuns, TalkerInBitmapModeWithTape)
@@ -156,7 +156,7 @@ TEST_F(ReferenceRuns, TalkerInBitmapModeWithTape)
     write_file("cart.bin", cart);
     write_file("tape.wav", square_tape());
     EXPECT_EQ(run({"--frames", "300", "--rom", "cart.bin", "--cassette", "tape.wav", "--scale", "2"}),
-              "75d1f9193657a81b a4b0ef826176c124 6c608ad909600866");
+              "75d1f9193657a81b 7e59714873485c9e fa31ecc0fea54497");
 }
 
 TEST_F(ReferenceRuns, BitmapFillWithTapeAndKeys)
@@ -164,14 +164,14 @@ TEST_F(ReferenceRuns, BitmapFillWithTapeAndKeys)
     firmware(ORVANE_TEST_PROGRAMS "/fill_bitmap.bin");
     write_file("tape.wav", square_tape());
     EXPECT_EQ(run({"--frames", "30", "--cassette", "tape.wav", "--type", "1:hello"}),
-              "3fcb4ca65e18d082 1df83effc11c3a29 72d901b099755e0f");
+              "3fcb4ca65e18d082 9e77c212718e1a69 72d901b099755e0f");
 }
 
 TEST_F(ReferenceRuns, TalkerTracedOnTheBus)
 {
     firmware(talker);
     EXPECT_EQ(traced("program_read_byte_8() program_write_byte_8() io_write_byte_8()", 6),
-              "fc20cd1af72326f1 8dc0e78e90dc993c");
+              "59aad8572c9ec81f 8b4ea7bdcdaefe59");
 }
 
 TEST_F(ReferenceRuns, TalkerTracedInTimersSpeechAndVideo)
@@ -181,7 +181,7 @@ TEST_F(ReferenceRuns, TalkerTracedInTimersSpeechAndVideo)
                      "speech_buffer_do() io_cpu_callback() tms3556_redraw() tms7000_orv_execute() "
                      "tms3556_vram_w()",
                      40),
-              "410b0a3533212300 6bdbde9300268044");
+              "42f33b8c37b2a27a 20c2c524dd3717c9");
 }
 
 } // namespace
