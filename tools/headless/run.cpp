@@ -70,6 +70,48 @@ void hl_key_poll()
 hl_wav_writer hl_wav;
 bool hl_wav_on;
 
+// Only the last frame's picture is saved, and a run may stop anywhere in a
+// frame: no frame is drawn as it ends; the video processor and the
+// renderer's state are kept instead, and the last frame is drawn from them
+// at the end.
+struct hl_video_snapshot {
+    bool taken;
+    tms3556_state video;
+    tms3556_render_state render;
+};
+hl_video_snapshot hl_last_frame;
+
+int hl_keep_frame()
+{
+    hl_last_frame.taken = true;
+    hl_last_frame.video = tms3556;
+    hl_last_frame.render = tms3556_render;
+    return 0;
+}
+
+int hl_skip_frame() { return 0; }
+
+// Draws the last frame that ended into `tms3556_screen`, leaving the
+// machine as it is and the trace log without a line.
+void hl_draw_last_frame()
+{
+    if (!hl_last_frame.taken)
+        return;
+    static hl_video_snapshot now;
+    now.video = tms3556;
+    now.render = tms3556_render;
+    tms3556 = hl_last_frame.video;
+    tms3556_render = hl_last_frame.render;
+    orv_host.picture_wanted = nullptr;
+    int suppressed = g_notrace;
+    no_trace();
+    tms3556_redraw();
+    if (!suppressed)
+        restore_trace();
+    tms3556 = now.video;
+    tms3556_render = now.render;
+}
+
 void hl_sound_sink(const unsigned char *block, int length)
 {
     if (hl_wav_on && length > 0)
@@ -201,6 +243,7 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         status = 128 + hl_signal;
     }
     if (!opt.screenshot.empty()) {
+        hl_draw_last_frame();
         std::string e = hl_write_png(hl_png, tms3556_screen, opt.scale);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
@@ -235,6 +278,8 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     orv_host.style = ORV_LOOP_FRAME;
     orv_host.key_poll = hl_key_poll;
     orv_host.sound_block = hl_sound_sink;
+    orv_host.picture_wanted = opt.screenshot.empty() ? hl_skip_frame : hl_keep_frame;
+    hl_last_frame.taken = false;
 
     // Ctrl-C or a termination request ends the run after the current frame.
     hl_signal = 0;
