@@ -8,6 +8,7 @@
 #include "core/machine.h"
 #include "core/memory.h"
 #include "core/rom_files.h"
+#include "core/state.h"
 #include "core/tms5220.h"
 #include "core/tms7000.h"
 #include "core/trace.h"
@@ -53,15 +54,18 @@ namespace {
 // Keys waiting for a poll, in delivery order.
 std::vector<hl_key_event> hl_keys;
 size_t hl_next_key;
+// `vblnum` when the run started: a loaded state brings its own count.
+int hl_first_frame;
 
 // The host keyboard of this program: at each poll, the next key code whose
-// frame has come, if any. `vblnum` is the frame just finished.
+// frame has come, if any. `vblnum` counts the frame just finished.
 void hl_key_poll()
 {
-    if (hl_next_key >= hl_keys.size() || hl_keys[hl_next_key].frame > vblnum)
+    long frame = static_cast<long>(vblnum) - hl_first_frame;
+    if (hl_next_key >= hl_keys.size() || hl_keys[hl_next_key].frame > frame)
         return;
     uint8_t code = hl_keys[hl_next_key++].code;
-    hl_last.keys_sent.push_back({vblnum, code});
+    hl_last.keys_sent.push_back({frame, code});
     send_key(code);
 }
 
@@ -207,8 +211,20 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
             std::fprintf(err, "orvane-headless: warning: %s\n", warning.c_str());
     }
 
+    if (!opt.load_state.empty()) {
+        std::string note;
+        std::string error = orv_state_load_file(opt.load_state, note);
+        if (!error.empty()) {
+            std::fprintf(err, "orvane-headless: %s\n", error.c_str());
+            return 1;
+        }
+        if (!note.empty())
+            std::fprintf(err, "orvane-headless: %s\n", note.c_str());
+    }
+
     hl_keys = opt.keys;
     hl_next_key = 0;
+    hl_first_frame = vblnum;
     unsigned short stop_pc = opt.break_addr >= 0 ? static_cast<unsigned short>(opt.break_addr) : 0xFFFF;
     for (long f = 0; f < opt.frames && !hl_signal; f++) {
         int frames_done = vblnum;
@@ -259,6 +275,13 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
             status = status ? status : 1;
+        }
+    }
+    if (!opt.save_state.empty()) {
+        std::string e = orv_state_save_file(opt.save_state);
+        if (!e.empty()) {
+            std::fprintf(err, "orvane-headless: %s\n", e.c_str());
+            status = 1;
         }
     }
     if (opt.trace)
