@@ -57,20 +57,15 @@ const char *const hl_usage =
     "  -h, --help            show this text\n"
     "\n"
     "Options take their value as the next argument or after '=' (--frames=100).\n"
-<<<<<<< HEAD
     "Output files are written under a temporary name beside them and renamed when\n"
     "complete; an output may not name an input or another output. On Ctrl-C\n"
     "(SIGINT) or SIGTERM the run ends after the current frame, writes its files\n"
     "and says how far it got. Tape recordings larger than 700,000,000 bytes (about\n"
     "an hour of 48 kHz stereo 16-bit sound) are refused.\n"
     "\n"
-    "Exit status: 0 done, 1 a firmware, cartridge or tape that does not load or\n"
-    "an output file that cannot be written, 2 a bad command line, 130 or 143 a\n"
+    "Exit status: 0 done, 1 a firmware, cartridge, tape or state that does not load\n"
+    "or an output file that cannot be written, 2 a bad command line, 130 or 143 a\n"
     "run ended by SIGINT or SIGTERM.\n";
-=======
-    "Exit status: 0 done, 1 a firmware, cartridge, tape or state that does not load or\n"
-    "an output file that cannot be written, 2 a bad command line.\n";
->>>>>>> state
 
 namespace {
 
