@@ -27,7 +27,7 @@ const char *const hl_usage =
     "                        playing goes on if --cassette gives the same recording\n"
     "\n"
     "Length of the run (default: 50 frames):\n"
-    "  --frames N            run N frames\n"
+    "  --frames N            run N frames, at most 10,000,000 (about 56 hours)\n"
     "  --seconds S           run S seconds of machine time (rounded up to whole\n"
     "                        frames); S may have decimals\n"
     "\n"
@@ -57,8 +57,15 @@ const char *const hl_usage =
     "  -h, --help            show this text\n"
     "\n"
     "Options take their value as the next argument or after '=' (--frames=100).\n"
-    "Exit status: 0 done, 1 a firmware, cartridge, tape or state that does not load or\n"
-    "an output file that cannot be written, 2 a bad command line.\n";
+    "Output files are written under a temporary name beside them and renamed when\n"
+    "complete; an output may not name an input or another output. On Ctrl-C\n"
+    "(SIGINT) or SIGTERM the run ends after the current frame, writes its files\n"
+    "and says how far it got. Tape recordings larger than 700,000,000 bytes (about\n"
+    "an hour of 48 kHz stereo 16-bit sound) are refused.\n"
+    "\n"
+    "Exit status: 0 done, 1 a firmware, cartridge, tape or state that does not load\n"
+    "or an output file that cannot be written, 2 a bad command line, 130 or 143 a\n"
+    "run ended by SIGINT or SIGTERM.\n";
 
 namespace {
 
@@ -166,6 +173,8 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
                 return "option " + name + " needs a value";
             value = argv[++i];
         }
+        if (value.empty())
+            return "option " + name + " needs a value, not an empty one";
 
         if (name == "--bios") {
             opt.bios = value;
@@ -182,18 +191,21 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
         } else if (name == "--audio") {
             opt.audio = value;
         } else if (name == "--frames") {
-            if (!parse_long(value, 0, 1000000000L, 10, opt.frames))
-                return "--frames takes a whole number of frames, not '" + value + "'";
+            if (!parse_long(value, 0, HL_MAX_FRAMES, 10, opt.frames))
+                return "--frames takes a whole number of frames up to " + std::to_string(HL_MAX_FRAMES) +
+                       ", not '" + value + "'";
             have_frames = true;
         } else if (name == "--seconds") {
             char *end = nullptr;
             errno = 0;
             double s = std::strtod(value.c_str(), &end);
-            if (value.empty() || *end || errno || !(s >= 0) || s > 1e7)
-                return "--seconds takes a number of seconds, not '" + value + "'";
             // Whole frames, enough to cover the time asked for.
-            double cycles = s * VELD_CYCLES_PER_SECOND;
-            opt.frames = static_cast<long>(std::ceil(cycles / ORV_CYCLES_PER_FRAME));
+            double frames = std::ceil(s * VELD_CYCLES_PER_SECOND / ORV_CYCLES_PER_FRAME);
+            if (value.empty() || *end || errno || !(s >= 0) || !(frames <= HL_MAX_FRAMES))
+                return "--seconds takes a number of seconds up to " +
+                       std::to_string(HL_MAX_FRAMES * ORV_CYCLES_PER_FRAME / VELD_CYCLES_PER_SECOND) + ", not '" +
+                       value + "'";
+            opt.frames = static_cast<long>(frames);
             have_seconds = true;
         } else if (name == "--scale") {
             long scale;
