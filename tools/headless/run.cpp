@@ -278,10 +278,12 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         }
     }
     if (!opt.save_state.empty()) {
+        // The state shows what the machine showed: the last frame's picture.
+        hl_draw_last_frame();
         std::string e = orv_state_save_file(opt.save_state);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
-            status = 1;
+            status = status ? status : 1;
         }
     }
     if (opt.trace)
@@ -301,7 +303,7 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     orv_host.style = ORV_LOOP_FRAME;
     orv_host.key_poll = hl_key_poll;
     orv_host.sound_block = hl_sound_sink;
-    orv_host.picture_wanted = opt.screenshot.empty() ? hl_skip_frame : hl_keep_frame;
+    orv_host.picture_wanted = opt.screenshot.empty() && opt.save_state.empty() ? hl_skip_frame : hl_keep_frame;
     hl_last_frame.taken = false;
 
     // Ctrl-C or a termination request ends the run after the current frame.
