@@ -39,6 +39,15 @@ enum orv_stop : int {
 // A stop inside a frame abandons that frame: the next call starts a new one.
 orv_stop orv_loop(unsigned short stop_pc);
 
+// One instruction outside the frame loop, timed as the frame loop times it:
+// `p_pc` = the program counter, the processor runs one instruction (or one
+// idle slice; an interrupt taken meanwhile included), its cycles advance the
+// event clock and at most one due timer fires. The trace time, the scan-line
+// and frame counts and the history in `pc_debug` stay as they are, and
+// nothing is drawn. The debugger's step and step over are made of it.
+// Returns the cycles used.
+int orv_step();
+
 // Warm reset: processor, I/O processor, video processor.
 int orv_reset();
 

@@ -2,6 +2,7 @@
 
 #include "cassette.h"
 #include "dasm7000.h"
+#include "debugger.h"
 #include "iocpu.h"
 #include "loop.h"
 #include "memory.h"
@@ -23,4 +24,5 @@ void orv_clear_globals()
     tms5220_clear_state();
     cassette_clear_state();
     dasm7000_clear_state();
+    debugger_clear_state();
 }

@@ -66,6 +66,29 @@ void peripheral_write(trace_fn &tf, unsigned a, unsigned char value)
     }
 }
 
+// What peripheral_read would return, with no side effect at all.
+int peripheral_peek(unsigned a)
+{
+    unsigned reg = a - 0x100;
+    if (reg <= 0x0B) {
+        // The processor's own registers change nothing when read; only their
+        // log lines and the current trace name have to be kept out.
+        int saved_notrace = g_notrace;
+        const char *saved_name = g_func_name;
+        g_notrace = 1;
+        int v = tms70x0_pf_r(reg);
+        g_notrace = saved_notrace;
+        g_func_name = saved_name;
+        return v;
+    }
+    switch (a) {
+    case 0x124: return tms3556_vram_peek();
+    case 0x128: return 0xFF;
+    case 0x130: return read_mailbox();
+    default: return 0;  // 0x125 and 0x127 read 0 as well, without their effects
+    }
+}
+
 // Reads up to `max` bytes of a file; returns false when it cannot be opened.
 bool read_file(const std::string &path, uint8_t *buffer, size_t max, size_t *got)
 {
@@ -111,6 +134,24 @@ int program_read_byte_8(long address)
         return v;
     }
     TRACE_ALWAYS(tf, "Reading out of bound %x", a);
+    return 0xFF;
+}
+
+int program_peek_byte_8(long address)
+{
+    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
+    if (a < 0x80)
+        return tms7000.rf[a];
+    if (a < 0x100)
+        return 0xFF;
+    if (a < 0x200)
+        return peripheral_peek(a);
+    if (a < 0x8000)
+        return rom_cart[a];
+    if (a >= 0xC000 && a < 0xC800)
+        return ram_2k[a - 0xC000];
+    if (a >= 0xF800)
+        return rom_7020[a - 0xF800];
     return 0xFF;
 }
 

@@ -14,6 +14,12 @@ extern uint16_t PC_ON_WRITE[65536];
 
 int program_read_byte_8(long address);
 void program_write_byte_8(long address, unsigned char value);
+// The quiet read, for views, tools and tests: the byte `program_read_byte_8`
+// would return, without any of a read's effects. No device acts (reading
+// 0x0127 does not reset the video processor, 0x0125 requests no break, the
+// video data port's pointer stays, no read watch), no log line is written,
+// no trace flag is decided and the current trace name stays.
+int program_peek_byte_8(long address);
 int io_read_byte_8(long port);
 void io_write_byte_8(long port, unsigned char value);
 
