@@ -8,15 +8,7 @@
 
 orv_host_hooks orv_host = {};
 
-int instr_cycles;
-veld_time delta;
-int cycle_line;
-int scanline;
-int vblnum;
-int g_time;
-int ask_bkpt;
-uint16_t pc_debug[8];
-int last_pc_debug;
+orv_loop_state orv_loop_vars;
 
 namespace {
 
@@ -162,14 +154,5 @@ void orv_cold_start()
 
 void loop_clear_state()
 {
-    instr_cycles = 0;
-    delta = {0, 0};
-    cycle_line = 0;
-    scanline = 0;
-    vblnum = 0;
-    g_time = 0;
-    ask_bkpt = 0;
-    for (auto &pc : pc_debug)
-        pc = 0;
-    last_pc_debug = 0;
+    orv_loop_vars = orv_loop_state{};
 }

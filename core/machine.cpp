@@ -1,5 +1,6 @@
 #include "machine.h"
 
+#include "board.h"
 #include "cassette.h"
 #include "dasm7000.h"
 #include "debugger.h"
@@ -16,6 +17,7 @@ void orv_clear_globals()
 {
     trace_clear_state();
     memory_clear_state();
+    board_clear_state();
     timers_clear_state();
     loop_clear_state();
     tms7000_clear_state();
