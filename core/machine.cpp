@@ -7,6 +7,7 @@
 #include "iocpu.h"
 #include "loop.h"
 #include "memory.h"
+#include "rewind.h"
 #include "timers.h"
 #include "tms3556.h"
 #include "tms5220.h"
@@ -27,4 +28,5 @@ void orv_clear_globals()
     cassette_clear_state();
     dasm7000_clear_state();
     debugger_clear_state();
+    orv_rewind_clear();
 }
