@@ -375,3 +375,10 @@ TEST_F(StateTest, RewindGoesBackOneSecondOfFramesAtATime)
     std::printf("[ state    ] %zu bytes a state: %zu bytes for %d states of rewind\n", at_second_2.size(),
                 at_second_2.size() * ORV_REWIND_STATES, ORV_REWIND_STATES);
 }
+
+TEST_F(StateTest, SlotFilesLieBesideTheCartridge)
+{
+    EXPECT_EQ(orv_state_slot_path("games/pong.rom", 3), "games/pong.st3");
+    EXPECT_EQ(orv_state_slot_path("games.d/pong", 1), "games.d/pong.st1");
+    EXPECT_EQ(orv_state_slot_path("", 2), "orvane.st2");
+}
