@@ -105,7 +105,7 @@ long hl_go_frames_left;
 
 void hl_go_frame_end()
 {
-    if (--hl_go_frames_left <= 0)
+    if (--hl_go_frames_left <= 0 || hl_signal)
         hl_go_stop = 1;
 }
 
@@ -143,11 +143,11 @@ void hl_go(const hl_debug_command &c, FILE *out)
 bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out, FILE *err)
 {
     if (c.name == "step") {
-        for (long i = 0; i < c.number; i++)
+        for (long i = 0; i < c.number && !hl_signal; i++)
             step();
         hl_print(out, disass_box);
     } else if (c.name == "over") {
-        for (long i = 0; i < c.number; i++)
+        for (long i = 0; i < c.number && !hl_signal; i++)
             stepover();
         hl_print(out, disass_box);
     } else if (c.name == "go") {
@@ -170,7 +170,7 @@ bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out,
     } else if (c.name == "clear") {
         clear_log();
     } else if (c.name == "frames") {
-        for (long f = 0; f < c.number; f++) {
+        for (long f = 0; f < c.number && !hl_signal; f++) {
             orv_loop(0xFFFF);
             hl_last.frames_run++;
         }
@@ -256,6 +256,8 @@ int hl_run_debug_script(const hl_options &opt, FILE *out, FILE *err)
     orv_host.interrupt_held = nullptr;
     int status = 0;
     for (const hl_debug_command &c : opt.debug_script) {
+        if (hl_signal)
+            break;
         std::fprintf(out, "> %s\n", c.text.c_str());
         if (!hl_run_command(c, opt, out, err))
             status = 1;

@@ -6,6 +6,7 @@
 
 #include "core/tms3556.h"
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -89,6 +90,8 @@ std::string hl_parse_debug_script(const std::string &text, const std::string &na
 // Runs the script on the started machine, printing to `out`. Returns 0, or 1
 // when a screenshot could not be written.
 int hl_run_debug_script(const hl_options &opt, FILE *out, FILE *err);
+// SIGINT or SIGTERM received during the run, or 0: a script stops at once.
+extern volatile sig_atomic_t hl_signal;
 // Draws the last frame that ended into `tms3556_screen`, leaving the machine
 // as it is.
 void hl_draw_last_frame();

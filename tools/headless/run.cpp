@@ -126,9 +126,13 @@ void hl_sound_sink(const unsigned char *block, int length)
         hl_wav_add(hl_wav, block, static_cast<size_t>(length));
 }
 
+} // namespace
+
 // SIGINT or SIGTERM received: the run ends after the current frame, with
 // its files written.
 volatile sig_atomic_t hl_signal;
+
+namespace {
 
 void hl_on_signal(int sig) { hl_signal = sig; }
 
