@@ -60,6 +60,7 @@ const orv_global_place orv_global_places[] = {
     {"dasm7000_ea_text", "disassembler text buffers"},
     {"dasm7000_ea_index", "disassembler text buffers"},
     {"sr_str", "text buffer of get_sr_str"},
+    {"c", "unoptimised builds only: the opcode handlers' name for the record tms7000"},
     {"d2t_memo", "cache of a pure conversion"},
     {"io_timeout_delay", "cache of a pure conversion"},
     {"speech_period", "cache of a pure conversion"},
@@ -75,9 +76,5 @@ const orv_global_place orv_global_places[] = {
     {"state_sections", "constant table"},
     {"state_timer_kinds", "constant table"},
     {"orv_global_places", "constant table"},
-    // Only unoptimised builds keep these as data.
-    {"K7_LOAD_ERROR", "constant text"},
-    {"K7_NOT_VALID", "constant text"},
-    {"c", "constant: the processor record's short name in the instruction handlers"},
 };
 const int orv_global_place_count = sizeof orv_global_places / sizeof orv_global_places[0];
