@@ -32,8 +32,9 @@ constexpr unsigned RING = 10;
 constexpr unsigned MAX_QUEUED = RING - 3;
 constexpr long BLOCK_NS = 25000000;  // 200 samples at 8000 Hz
 constexpr int FAST_FREQ = 1020;      // play_sample's frequency: 1000 is normal speed
-constexpr unsigned FAST_ABOVE = 4;   // queued blocks that start the faster pace
-constexpr unsigned NORMAL_AT = 2;    // queued blocks that end it
+constexpr unsigned RESERVE = 3;      // queued blocks needed to start after a pause
+constexpr unsigned FAST_ABOVE = 5;   // queued blocks that start the faster pace
+constexpr unsigned NORMAL_AT = 3;    // queued blocks that end it
 
 SAMPLE *ring[RING];
 bool sound_on;
@@ -64,7 +65,7 @@ void advance(timespec &t, long ns)
 
 // Starts each queued block when the one before has played out. With nothing
 // queued it looks again every millisecond; after such a pause it waits for
-// two blocks, so that one is in reserve.
+// three blocks, so that a frame computed late does not starve it at once.
 void feed()
 {
     timespec due;
@@ -75,7 +76,7 @@ void feed()
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
         unsigned c = consumed.load(std::memory_order_relaxed);
         unsigned queued = produced.load(std::memory_order_acquire) - c;
-        if (queued == 0 || (!playing && queued < 2)) {
+        if (queued == 0 || (!playing && queued < RESERVE)) {
             if (playing)
                 stats.underruns++;
             playing = false;
@@ -104,9 +105,13 @@ void feed()
             if (!stats.started)
                 stats.first = t;
         }
-        // More than a millisecond behind the schedule: a gap one could hear.
-        if (t - to_ms(due) > 1.0)
+        // More than a millisecond behind the schedule (the thread woke
+        // late): a gap one may hear. The schedule starts again from here
+        // rather than catch up, which would play two blocks over each other.
+        if (t - to_ms(due) > 1.0) {
             stats.off_schedule++;
+            due = now;
+        }
         stats.last = t;
         stats.started++;
         playing = true;

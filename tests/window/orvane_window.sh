@@ -9,6 +9,7 @@
 # Exit 77 (skipped) only when no X server can be started outside CI.
 set -euo pipefail
 orvane=$1 firmware=$2 work=$3
+here=$(cd "$(dirname "$0")" && pwd)
 
 if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
   [ -n "${CI:-}" ] && { echo "Xvfb or xdotool missing in CI"; exit 1; }
@@ -21,6 +22,8 @@ head -c 4096 /dev/zero > bios/7041b.bin
 # Silent sound without the ALSA complaints of a machine with no sound card.
 printf '[sound]\ndigi_card = 0\nmidi_card = 0\n' > cfg/allegro.cfg
 export ALLEGRO=$work/cfg
+# Under the sanitizers: Allegro's own leaks are not reported, ours are.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan-allegro.supp"
 convert=/usr/bin/convert
 
 xvfb_pid= orvane_pid=
