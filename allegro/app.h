@@ -26,6 +26,12 @@ extern bool app_real_time;          // real-time pacing (off: fastest speed)
 // GUI colours (set once the graphics mode is known).
 void app_gui_colours(int r_mg, int g_mg, int b_mg, int r_bg, int g_bg, int b_bg);
 int app_white();
+// The window's close button was pressed: the program ends at the next frame
+// or closes the dialog it shows.
+bool app_close_asked();
+// A dialog object that closes its dialog once that has happened.
+struct DIALOG;
+int app_close_watch_proc(int msg, DIALOG *d, int c);
 // Waits until the host key is released (a held key must not reach the next
 // dialog or reopen a menu).
 void app_wait_release(int scancode);

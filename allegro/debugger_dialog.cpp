@@ -155,6 +155,11 @@ DIALOG shortcut(int ascii, int scancode, int (*command)())
 
 } // namespace
 
+int app_close_watch_proc(int msg, DIALOG *, int)
+{
+    return msg == MSG_IDLE && app_close_asked() ? D_CLOSE : D_O_K;
+}
+
 bool app_parse_hex(const char *text, unsigned long &value)
 {
     const char *p = text;
@@ -193,6 +198,7 @@ void debugger_dialog_run()
         shortcut('p', 0, dbg_written_by),
         shortcut(0, KEY_F4, dbg_load_rom),
         shortcut(0, KEY_F1, dbg_about),
+        {app_close_watch_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
         {d_yield_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
         {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
     };

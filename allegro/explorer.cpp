@@ -211,6 +211,7 @@ void explorer_run()
         {d_text_proc, 200, 30, 112, 8, 0, 0, 0, 0, 0, 0, end_label, nullptr, nullptr},
         {d_edit_proc, 312, 30, 56, 8, 0, 0, 0, 0, 6, 0, end_text, nullptr, nullptr},
         {d_textbox_proc, 0, 40, 600, 310, 0, 0, 0, 0, 0, 0, listing, nullptr, nullptr},
+        {app_close_watch_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
         {d_yield_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
         {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
     };

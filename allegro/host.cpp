@@ -13,6 +13,8 @@ namespace {
 
 void host_frame_end()
 {
+    if (app_close_asked())
+        app_quit(0);
     screen_frame_end();
     if (key[KEY_ESC]) {
         // The menu opens once the key is up: a held Esc would close it again.

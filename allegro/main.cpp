@@ -22,6 +22,14 @@ namespace {
 
 int gui_white;
 bool sound_driver;
+volatile int close_asked;
+
+// The window's close button (called on another thread: only a flag).
+void close_button()
+{
+    close_asked = 1;
+}
+END_OF_FUNCTION(close_button)
 
 // The graphics mode and the host devices. Returns false when the window
 // cannot be opened (the library's reason has been shown).
@@ -39,6 +47,8 @@ bool app_host_setup()
         return false;
     }
     set_window_title("Orvane");
+    LOCK_FUNCTION(close_button);
+    set_close_button_callback(close_button);
     install_timer();
     install_mouse();
     pacing_init();
@@ -53,6 +63,11 @@ void app_gui_colours(int r_mg, int g_mg, int b_mg, int r_bg, int g_bg, int b_bg)
     gui_mg_color = makecol(r_mg, g_mg, b_mg);
     gui_bg_color = makecol(r_bg, g_bg, b_bg);
     gui_white = makecol(255, 255, 255);
+}
+
+bool app_close_asked()
+{
+    return close_asked != 0;
 }
 
 int app_white()
