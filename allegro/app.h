@@ -47,8 +47,9 @@ void app_alert(const std::string &l1, const std::string &l2, const std::string &
 
 // Screen: the machine's picture in the window.
 bool screen_init();                 // after the graphics mode is set
+int screen_picture_wanted();        // at fastest speed about 50 pictures a second are drawn
 void screen_show_frame();           // stretches `tms3556_screen` to 640 x 500
-void screen_show_preview();         // unscaled at the top left corner
+void screen_show_preview();         // redraws the picture, unscaled at the top left corner
 void screen_frame_end();            // F12 screenshots and the title's messages
 void screen_set_title_message(const std::string &text);
 
@@ -64,6 +65,7 @@ void sound_shutdown();
 void pacing_init();
 void pacing_wait();                 // after each frame when real-time speed is on
 void pacing_restart();              // a new run: the first frame does not wait
+int pacing_now();                   // ticks since start
 
 // Emulator menu and the loading commands it shares with the debugger.
 void menu_run();                    // the Esc menu

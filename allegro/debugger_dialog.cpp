@@ -85,7 +85,6 @@ int dbg_vdp_break()
 int dbg_preview()
 {
     app_mouse(false);
-    tms3556_redraw();
     screen_show_preview();
     while (!key[KEY_SPACE])
         rest(10);

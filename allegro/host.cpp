@@ -59,6 +59,7 @@ void host_install()
     orv_host = {};
     orv_host.style = ORV_LOOP_UNTIL_STOP;
     orv_host.key_poll = keys_poll;
+    orv_host.picture_wanted = screen_picture_wanted;
     orv_host.frame_ready = screen_show_frame;
     orv_host.frame_end = host_frame_end;
     orv_host.stopped = host_stopped;

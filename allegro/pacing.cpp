@@ -31,6 +31,11 @@ void pacing_wait()
     pacing_last = pacing_ticks;
 }
 
+int pacing_now()
+{
+    return pacing_ticks;
+}
+
 void pacing_restart()
 {
     pacing_last = 0;

@@ -1,6 +1,7 @@
 // The machine's picture in the window, and screenshots (F12).
 #include "app.h"
 
+#include "core/host.h"
 #include "core/tms3556.h"
 #include "tools/png/picture_png.h"
 
@@ -14,6 +15,8 @@ namespace {
 BITMAP *picture;       // 320 x 250, one pixel a dot, in the screen's depth
 int colours[8];        // Allegro colour of each colour number
 bool f12_was_down;
+bool frame_drawn;      // the frame being finished was drawn
+int drawn_tick = -1;   // pacing tick of the last frame drawn at fastest speed
 int title_until = -1;  // pacing tick at which the title returns to its plain text
 volatile int screen_ticks;  // 10 Hz, for the title's messages
 
@@ -50,7 +53,7 @@ void screenshot()
         return;
     }
     // What the window shows: every dot 2 x 2 pixels.
-    std::string error = orv_write_png(name, tms3556_screen, 2);
+    std::string error = orv_write_new_png(name, tms3556_screen, 2);
     screen_set_title_message(error.empty() ? "saved " + name : "screenshot failed: " + error);
 }
 
@@ -67,9 +70,19 @@ bool screen_init()
     return picture != nullptr;
 }
 
+int screen_picture_wanted()
+{
+    // In real time every frame is shown; at fastest speed drawing them all
+    // would cost more than running the machine, so one a tick is enough.
+    frame_drawn = app_real_time || pacing_now() != drawn_tick;
+    if (frame_drawn && !app_real_time)
+        drawn_tick = pacing_now();
+    return frame_drawn;
+}
+
 void screen_show_frame()
 {
-    if (!picture)
+    if (!picture || !frame_drawn)
         return;
     picture_update();
     stretch_blit(picture, screen, 0, 0, TMS3556_WIDTH, TMS3556_HEIGHT, 0, 0, 2 * TMS3556_WIDTH,
@@ -80,6 +93,10 @@ void screen_show_preview()
 {
     if (!picture)
         return;
+    orv_host_hooks saved = orv_host;
+    orv_host.picture_wanted = nullptr;  // drawn whatever the speed
+    tms3556_redraw();
+    orv_host = saved;
     picture_update();
     blit(picture, screen, 0, 0, 0, 0, TMS3556_WIDTH, TMS3556_HEIGHT);
 }
