@@ -4,10 +4,11 @@
 // that each begins as the one before ends. A ring between the two keeps a
 // sample that may still be playing from being overwritten.
 //
-// The machine makes a little more than 8000 samples a second of host time
-// when its speech clock runs faster than real time: when the queue grows,
-// playback runs 2% faster (shorter blocks, higher pitch) until it has shrunk
-// again, so no block is dropped and none is cut short.
+// The feeder falls behind when the host is busy and wakes it late, and the
+// machine may make a little more than 8000 samples a second of host time:
+// when the queue grows, playback runs 1% faster (shorter blocks, higher
+// pitch) for every block beyond the reserve until it has shrunk again, so
+// that no block is dropped and none is cut short.
 //
 // ORVANE_SOUND_STATS=1 in the environment prints, at exit, how regularly the
 // blocks were started (the figure that decides whether gaps can be heard).
@@ -31,10 +32,7 @@ constexpr unsigned RING = 10;
 // least three blocks ago, so it has finished playing.
 constexpr unsigned MAX_QUEUED = RING - 3;
 constexpr long BLOCK_NS = 25000000;  // 200 samples at 8000 Hz
-constexpr int FAST_FREQ = 1020;      // play_sample's frequency: 1000 is normal speed
 constexpr unsigned RESERVE = 3;      // queued blocks needed to start after a pause
-constexpr unsigned FAST_ABOVE = 5;   // queued blocks that start the faster pace
-constexpr unsigned NORMAL_AT = 3;    // queued blocks that end it
 
 SAMPLE *ring[RING];
 bool sound_on;
@@ -71,7 +69,6 @@ void feed()
     timespec due;
     clock_gettime(CLOCK_MONOTONIC, &due);
     bool playing = false;
-    int freq = 1000;
     while (!stopping.load(std::memory_order_relaxed)) {
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
         unsigned c = consumed.load(std::memory_order_relaxed);
@@ -84,10 +81,9 @@ void feed()
             advance(due, 1000000);
             continue;
         }
-        if (queued > FAST_ABOVE)
-            freq = FAST_FREQ;
-        else if (queued <= NORMAL_AT)
-            freq = 1000;
+        // play_sample's frequency, 1000 for normal speed: 1% faster for
+        // every block queued beyond the reserve.
+        int freq = 1000 + 10 * (queued > RESERVE ? static_cast<int>(queued - RESERVE) : 0);
         play_sample(ring[c % RING], 255, 128, freq, 0);
         consumed.store(c + 1, std::memory_order_release);
 
