@@ -166,6 +166,8 @@ bool app_parse_hex(const char *text, unsigned long &value)
         p++;
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && std::isxdigit(static_cast<unsigned char>(p[2])))
         p += 2;
+    else if (p[0] == '$')
+        p++;
     if (!std::isxdigit(static_cast<unsigned char>(*p)))
         return false;
     value = 0;

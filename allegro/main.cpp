@@ -35,7 +35,12 @@ END_OF_FUNCTION(close_button)
 // cannot be opened (the library's reason has been shown).
 bool app_host_setup()
 {
-    allegro_init();
+    // Without a display the library does not start at all (its keyboard
+    // would then crash): the same failure as a window that cannot open.
+    if (allegro_init() != 0) {
+        std::fprintf(stderr, "orvane: %s\n", allegro_error[0] ? allegro_error : "Allegro cannot start (no display?)");
+        return false;
+    }
     install_keyboard();
     // Without a sound card this still succeeds; samples then play silently.
     sound_driver = install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, nullptr) == 0;

@@ -97,6 +97,11 @@ mkwav pos8.wav 8 '\300'         # 192, above the zero level 128
 echo "--help needs no display"
 DISPLAY= "$orvane" --help | grep -q "F12" || fail "--help"
 
+echo "no display: a message and status -1"
+status=0
+DISPLAY= "$orvane" 2>nodisplay.txt || status=$?
+[ "$status" = 255 ] && [ -s nodisplay.txt ] || fail "no display: status $status"
+
 echo "firmware missing: alert, then status 1"
 start --bios nowhere
 sleep 0.5  # the alert empties the key buffer as it opens
