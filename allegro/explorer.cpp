@@ -15,7 +15,6 @@
 #include <cstring>
 #include <unistd.h>
 
-
 namespace {
 
 constexpr size_t LISTING_SIZE = 256 * 1024;
