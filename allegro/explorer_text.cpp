@@ -69,7 +69,7 @@ void explorer_dump(FILE *f, explorer_dump_kind kind, unsigned long start, unsign
     do {
         if (kind == EXPLORER_DUMP_DASM) {
             char text[128];
-            int len = Dasm7000(text, static_cast<unsigned>(a));
+            int len = dasm7000_peek(text, static_cast<unsigned>(a));
             std::fprintf(f, "%04lx   ", a);
             for (int i = 0; i < 6; i++) {
                 if (i < len)
