@@ -114,6 +114,11 @@ void veld_check_timers_due()
     g_timer_next_due = earliest_due();
 }
 
+void veld_timers_replaced()
+{
+    g_timer_next_due = earliest_due();
+}
+
 static double seconds_of(veld_time t)
 {
     return t.seconds + t.cycles / static_cast<double>(VELD_CYCLES_PER_SECOND);

@@ -95,4 +95,8 @@ struct veld_delay {
 };
 veld_time veld_delay_time(veld_delay &delay);
 
+// After the table has been written from outside (a state loaded): the
+// earliest due time is found again.
+void veld_timers_replaced();
+
 void timers_clear_state();

@@ -114,6 +114,7 @@ void hl_draw_last_frame()
         restore_trace();
     tms3556 = now.video;
     tms3556_render = now.render;
+    hl_last_frame.taken = false;
 }
 
 void hl_sound_sink(const unsigned char *block, int length)
@@ -258,8 +259,10 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
                      opt.frames);
         status = 128 + hl_signal;
     }
-    if (!opt.screenshot.empty()) {
+    // The picture goes into the screenshot and into a saved state.
+    if (!opt.screenshot.empty() || !opt.save_state.empty())
         hl_draw_last_frame();
+    if (!opt.screenshot.empty()) {
         std::string e = hl_write_png(hl_png, tms3556_screen, opt.scale);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
@@ -301,7 +304,8 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     orv_host.style = ORV_LOOP_FRAME;
     orv_host.key_poll = hl_key_poll;
     orv_host.sound_block = hl_sound_sink;
-    orv_host.picture_wanted = opt.screenshot.empty() ? hl_skip_frame : hl_keep_frame;
+    bool picture_kept = !opt.screenshot.empty() || !opt.save_state.empty();
+    orv_host.picture_wanted = picture_kept ? hl_keep_frame : hl_skip_frame;
     hl_last_frame.taken = false;
 
     // Ctrl-C or a termination request ends the run after the current frame.
