@@ -1,5 +1,6 @@
 // Inside the TMS7020: the opcode table and the small bus helpers that the
-// execution core and the instruction handlers share. Not for other units.
+// execution core and the instruction handlers share. Other units reach it
+// only through tms7000_step.h.
 #pragma once
 
 #include "memory.h"
@@ -98,4 +99,44 @@ inline uint8_t tms7000_pop()
     uint8_t v = tms7000_rd(tms7000.sp);
     tms7000.sp = (tms7000.sp - 1) & 0x7F;
     return v;
+}
+
+// One count of timer 1 (every 16 cycles while it runs on the internal clock).
+void tms7000_service_timer1();
+extern trace_fn tf_tms7000_execute;  // "tms7000_orv_execute()"
+
+// The execute loop: whole instructions (or idle slices) until the budget is
+// spent, at least one; returns the cycles used, interrupts included.
+[[gnu::always_inline]] inline int tms7000_run(int cycles)
+{
+    trace_fn &tf = tf_tms7000_execute;
+    trace_enter(tf);
+    tms7000_icount += cycles;
+    tms7000_div_by_16_trigger += cycles;
+    const int start = tms7000_icount;
+    do {
+        if (tms7000.idle_state) {
+            tms7000_icount -= 16;
+        } else {
+            uint8_t op = tms7000_fetch();
+            opfn_orv[op]();
+        }
+        // Timer 1 counts once every 16 cycles on the internal clock
+        // (P3 bit 7 set: running; bit 6 clear: internal).
+        while (tms7000_icount < tms7000_div_by_16_trigger) {
+            tms7000_div_by_16_trigger -= 16;
+            if ((tms7000.pf[3] & 0xC0) == 0x80) {
+                TRACE(tf, "service timer");
+                tms7000_service_timer1();
+            }
+        }
+    } while (tms7000_icount > 0);
+    const int used = start - tms7000_icount;
+    // Only the distance between the count and the tick mark matters; both are
+    // moved back so that the count is 0 between calls and neither can drift
+    // towards overflow however long the machine runs. A reset then finds the
+    // count where a freshly started machine has it.
+    tms7000_div_by_16_trigger -= tms7000_icount;
+    tms7000_icount = 0;
+    return used;
 }
