@@ -35,6 +35,12 @@ static veld_time earliest_due()
     return next;
 }
 
+void veld_timers_table_loaded()
+{
+    g_timer_next_due = earliest_due();
+    g_timer_fired = {};
+}
+
 static int timer_add(veld_callback callback, int param, int tag, veld_time start, veld_time due)
 {
     trace_fn &tf = tf_create;
@@ -111,11 +117,6 @@ void veld_check_timers_due()
     }
     // Nothing was due after all (a timer removed since): no scan again
     // before the earliest live one is.
-    g_timer_next_due = earliest_due();
-}
-
-void veld_timers_replaced()
-{
     g_timer_next_due = earliest_due();
 }
 
