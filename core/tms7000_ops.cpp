@@ -24,9 +24,9 @@ constexpr uint16_t PF = 0x100;
 
 tms7000_state &c = tms7000;
 
-inline uint8_t rd(uint16_t address) { return tms7000_rd(address); }
-inline void wr(uint16_t address, uint8_t value) { tms7000_wr(address, value); }
-inline uint8_t fetch() { return tms7000_fetch(); }
+[[gnu::always_inline]] inline uint8_t rd(uint16_t address) { return tms7000_rd(address); }
+[[gnu::always_inline]] inline void wr(uint16_t address, uint8_t value) { tms7000_wr(address, value); }
+[[gnu::always_inline]] inline uint8_t fetch() { return tms7000_fetch(); }
 inline void charge(int cycles) { tms7000_icount -= cycles; }
 
 // ---- Status flags -------------------------------------------------------
