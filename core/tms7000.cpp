@@ -13,23 +13,6 @@ tms7000_state tms7000;
 int tms7000_icount;
 int tms7000_div_by_16_trigger;
 int tms7000_cycles_per_INT2;
-trace_fn tf_cpu_bus_read = {"program_read_byte_8()", 0};
-trace_fn tf_cpu_bus_write = {"program_write_byte_8()", 0};
-
-uint8_t tms7000_rd_bus(uint16_t address)
-{
-    if (tf_cpu_bus_read.flag == 0 && !g_notrace)
-        trace_decide(tf_cpu_bus_read);
-    return static_cast<uint8_t>(program_read_byte_8(address));
-}
-
-void tms7000_wr_bus(uint16_t address, uint8_t value)
-{
-    if (tf_cpu_bus_write.flag == 0 && !g_notrace)
-        trace_decide(tf_cpu_bus_write);
-    program_write_byte_8(address, value);
-}
-
 namespace {
 
 trace_fn tf_timer1 = {"tms7000_service_timer1()", 0};

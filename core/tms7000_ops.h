@@ -23,61 +23,52 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 // Everything the processor touches goes over its own bus: registers, the
 // peripheral file and memory alike.
 //
-// The register file, RAM and the two ROMs are reached inline as long as the
-// bus functions' trace lines are off: those areas have no other effect than
-// the bus's trace name, the write-watch and the byte itself, so the result
-// is the same as going through the bus. The two records below carry the
-// bus functions' own trace names and are decided from debug.lst as theirs
-// are; until decided off, and whenever tracing is suppressed before that,
-// every access takes the full bus route, which writes the lines.
-extern trace_fn tf_cpu_bus_read;   // "program_read_byte_8()"
-extern trace_fn tf_cpu_bus_write;  // "program_write_byte_8()"
-
-// The full bus route, after deciding the record's flag (so that the next
-// access may take the inline route).
-uint8_t tms7000_rd_bus(uint16_t address);
-void tms7000_wr_bus(uint16_t address, uint8_t value);
-
+// The register file, RAM and the two ROMs are reached inline once the bus
+// functions' trace lines are decided off: those areas have no other effect
+// than the bus's trace name, the write-watch and the byte itself, so the
+// result is the same as going through the bus. Until then (the first access
+// decides), and whenever `debug.lst` names them, every access takes the bus,
+// which writes the lines.
 [[gnu::always_inline]] inline uint8_t tms7000_rd(uint16_t address)
 {
-    if (tf_cpu_bus_read.flag == -1) {
+    if (tf_program_read.flag == -1) {
         if (address < 0x80) {
-            g_func_name = tf_cpu_bus_read.name;
+            g_func_name = tf_program_read.name;
             return tms7000.rf[address];
         }
         if (address >= 0xF800) {
-            g_func_name = tf_cpu_bus_read.name;
+            g_func_name = tf_program_read.name;
             return rom_7020[address - 0xF800];
         }
         if (address >= 0xC000 && address < 0xC800) {
-            g_func_name = tf_cpu_bus_read.name;
+            g_func_name = tf_program_read.name;
             return ram_2k[address - 0xC000];
         }
         if (address >= 0x200 && address < 0x8000) {
-            g_func_name = tf_cpu_bus_read.name;
+            g_func_name = tf_program_read.name;
             return rom_cart[address];
         }
     }
-    return tms7000_rd_bus(address);
+    return static_cast<uint8_t>(program_read_byte_8(address));
 }
 
 [[gnu::always_inline]] inline void tms7000_wr(uint16_t address, uint8_t value)
 {
-    if (tf_cpu_bus_write.flag == -1) {
+    if (tf_program_write.flag == -1) {
         if (address < 0x80) {
-            g_func_name = tf_cpu_bus_write.name;
+            g_func_name = tf_program_write.name;
             PC_ON_WRITE[address] = p_pc;
             tms7000.rf[address] = value;
             return;
         }
         if (address >= 0xC000 && address < 0xC800) {
-            g_func_name = tf_cpu_bus_write.name;
+            g_func_name = tf_program_write.name;
             PC_ON_WRITE[address] = p_pc;
             ram_2k[address - 0xC000] = value;
             return;
         }
     }
-    tms7000_wr_bus(address, value);
+    program_write_byte_8(address, value);
 }
 
 [[gnu::always_inline]] inline uint8_t tms7000_fetch()
