@@ -53,6 +53,7 @@ struct render_tables {
     uint64_t splat[8];    // the colour in all eight bytes
     uint8_t dw_left[256]; // high four bits, each doubled
     uint8_t dw_right[256];// low four bits, each doubled
+    uint8_t width[3][256];// a cell's pattern as shown: whole, left half or right half doubled
 };
 
 constexpr render_tables make_tables()
@@ -74,6 +75,9 @@ constexpr render_tables make_tables()
         }
         t.dw_left[p] = static_cast<uint8_t>(left);
         t.dw_right[p] = static_cast<uint8_t>(right);
+        t.width[0][p] = static_cast<uint8_t>(p);
+        t.width[1][p] = static_cast<uint8_t>(left);
+        t.width[2][p] = static_cast<uint8_t>(right);
     }
     for (int c = 0; c < 8; c++)
         t.splat[c] = uint64_t{0x0101010101010101} * static_cast<uint64_t>(c);
@@ -192,16 +196,118 @@ void end_of_row(frame_state &f)
     f.dh_state = f.dh_state == 1 ? 2 : 0;
 }
 
-void draw_text_mode(unsigned bapa, frame_state &f)
+// The text mode draws a row's ten lines from one pass over its cells: what a
+// cell shows (colours, generator address, double width and height) is the
+// same on every line of the row, exactly as `text_line` finds it line by
+// line. Only the serial background can differ, and only between the first
+// line and the others: each line starts afresh from CM4 with the colour the
+// line before left pending, and what a line leaves pending depends on its
+// last cell alone.
+struct text_cell {
+    unsigned glyph;   // generator address of pattern line 0 of the character
+    uint8_t fg;
+    uint8_t bg;       // for a cell of the plain rule or a flashing one
+    bool serial;      // background from the serial rule
+    bool blank;       // a space: no pattern
+    uint8_t height;   // line map: 0 own line, 1 upper half, 2 lower half
+    uint8_t width;    // 0 whole pattern, 1 left half doubled, 2 right half doubled
+};
+
+// Pattern line shown on line k of a row, by a cell's line map.
+constexpr int row_line_of[3][10] = {
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
+    {0, 0, 0, 1, 1, 2, 2, 3, 3, 4},
+    {4, 5, 5, 6, 6, 7, 7, 8, 8, 9},
+};
+
+// One line's walk of the serial rule (text mode): the background each cell
+// shows. Leaves the colour pending at the end of the line in the renderer.
+void serial_backgrounds(unsigned row, uint8_t *bg)
 {
     tms3556_render_state &r = tms3556_render;
-    for (int y = 0; y < TMS3556_HEIGHT; y++) {
-        text_line<false, true>(tms3556_screen[y], bapa + TEXT_ROW_BYTES * (y / ROW_LINES), y % ROW_LINES, f);
-        if (++f.row_line == ROW_LINES)
-            end_of_row(f);
-        // Serial colours start each line afresh from CM4; a space's pending
-        // colour is carried on.
-        r.cur_alpha_col = f.cm4_col;
+    for (int n = 0; n < CELLS; n++) {
+        unsigned a = vram_at(row + 2 * n);
+        if ((vram_at(row + 2 * n + 1) & 0x7F) == 0x20) {
+            r.next_col = a & 7;
+            r.cur_alpha_col = a >> 5;
+        } else {
+            if (r.next_col != -1)
+                r.cur_alpha_col = r.next_col;
+            r.next_col = -1;
+        }
+        bg[n] = static_cast<uint8_t>(r.cur_alpha_col);
+    }
+}
+
+void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
+{
+    tms3556_render_state &r = tms3556_render;
+    text_cell cells[CELLS];
+    int dw_count = 0;
+    bool lower = f.dh_state == 2;
+    for (int n = 0; n < CELLS; n++) {
+        text_cell &c = cells[n];
+        unsigned a = vram_at(row + 2 * n);
+        unsigned ch = vram_at(row + 2 * n + 1);
+        unsigned code = ch & 0x7F;
+        unsigned set = (a >> 3) & 3;
+        bool plain = set == 1 || (set == 3 && f.cm2_plain_set3);
+        bool flashing = f.flash_on && (ch & 0x80);
+        c.glyph = f.bagc[set] + code;
+        c.blank = code == 0x20;
+        c.fg = static_cast<uint8_t>(a >> 5);
+        c.height = 0;
+        c.width = 0;
+        if (plain) {
+            c.bg = static_cast<uint8_t>(a & 7);
+            if (flashing)
+                c.fg = c.bg;
+            c.serial = false;
+        } else {
+            c.bg = c.fg;
+            c.serial = !flashing;
+            if (a & 1) {
+                if (f.dh_state == 0)
+                    f.dh_state = 1;
+                c.height = lower ? 2 : 1;
+            }
+            if (a & 2) {
+                if (++dw_count == 3)
+                    dw_count = 1;
+                c.width = static_cast<uint8_t>(dw_count);
+            } else {
+                dw_count = 0;
+            }
+        }
+    }
+
+    uint8_t serial_bg[2][CELLS];
+    serial_backgrounds(row, serial_bg[0]);
+    r.cur_alpha_col = f.cm4_col;
+    serial_backgrounds(row, serial_bg[1]);
+    r.cur_alpha_col = f.cm4_col;
+
+    for (int k = 0; k < ROW_LINES; k++) {
+        uint8_t *dots = out[k];
+        const uint8_t *bgs = serial_bg[k != 0];
+        for (int n = 0; n < CELLS; n++, dots += 8) {
+            const text_cell &c = cells[n];
+            unsigned line = static_cast<unsigned>(row_line_of[c.height][k]);
+            unsigned p = c.blank ? 0 : tables.width[c.width][vram_at(c.glyph + (9 - line) * 128)];
+            unsigned bg = c.serial ? bgs[n] : c.bg;
+            uint64_t m = tables.mask[p];
+            put8(dots, (m & tables.splat[c.fg]) | (~m & tables.splat[bg]));
+        }
+    }
+}
+
+// Serial colours start each line afresh from CM4; a space's pending colour
+// is carried on.
+void draw_text_mode(unsigned bapa, frame_state &f)
+{
+    for (int y = 0; y < TMS3556_HEIGHT; y += ROW_LINES) {
+        text_row(&tms3556_screen[y], bapa + TEXT_ROW_BYTES * (y / ROW_LINES), f);
+        end_of_row(f);
     }
 }
 
