@@ -38,9 +38,11 @@ constexpr int BITMAP_LINE_BYTES = 122; // 40 groups of 3, descriptor, one unused
 constexpr int CELLS = 40;
 constexpr int ROW_LINES = 10;
 
-// Pattern line shown on each line of a double-height row: the upper half of
-// the character on the first row, the lower half on the row below.
-constexpr int dh[2][10] = {
+// Pattern line shown on line k of a row: a cell's own line, or on a
+// double-height row the upper half of the character on the first row and the
+// lower half on the row below.
+constexpr int row_line_of[3][10] = {
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
     {0, 0, 0, 1, 1, 2, 2, 3, 3, 4},
     {4, 5, 5, 6, 6, 7, 7, 8, 8, 9},
 };
@@ -102,19 +104,21 @@ struct frame_state {
     bool mix_text;
 };
 
-// One line of 40 text cells starting at `row`, pattern line k.
-//
 // Two colour rules share the cells. The plain rule gives each cell its own
 // background (attribute bits 2-0). The serial rule takes the background from
 // the last space: a space sets the colour that the following characters show
 // behind them, its own attribute bits 2-0 then meaning double width (bit 1)
 // and double height (bit 0). The text mode and the text rows of the mixed
-// mode read a space's two colours in opposite order.
+// mode read a space's two colours in opposite order. The text mode blanks
+// spaces whatever the generator holds, and there a flashing character of the
+// plain rule vanishes into its background; in both modes a flashing cell of
+// the serial rule becomes a solid block of its foreground colour.
 //
-// Without `draw` only the serial colours are followed, for a frame whose
-// picture nobody looks at.
-template <bool mixed, bool draw>
-void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
+// One line of 40 text cells of a mixed-mode row starting at `row`, pattern
+// line k. Without `draw` only the serial colours are followed, for a frame
+// whose picture nobody looks at.
+template <bool draw>
+void mixed_text_line(uint8_t *out, unsigned row, int k, frame_state &f)
 {
     tms3556_render_state &r = tms3556_render;
     int dw_count = 0;
@@ -124,13 +128,8 @@ void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
         unsigned code = ch & 0x7F;
         bool space = code == 0x20;
         if (space) {
-            if (mixed) {
-                r.cur_alpha_col = a & 7;
-                r.next_col = a >> 5;
-            } else {
-                r.next_col = a & 7;
-                r.cur_alpha_col = a >> 5;
-            }
+            r.cur_alpha_col = a & 7;
+            r.next_col = a >> 5;
         } else {
             if (r.next_col != -1)
                 r.cur_alpha_col = r.next_col;
@@ -143,27 +142,21 @@ void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
         unsigned base = f.bagc[set];
         bool plain = set == 1 || (set == 3 && f.cm2_plain_set3);
         bool flashing = f.flash_on && (ch & 0x80);
-        // The text mode blanks spaces whatever the generator holds.
-        bool blank = !mixed && space;
         unsigned fg = a >> 5;
         unsigned bg;
         unsigned p;
         if (plain) {
             bg = a & 7;
-            // A flashing character vanishes into its background.
-            if (!mixed && flashing)
-                fg = bg;
-            p = blank ? 0 : vram_at(base + (9 - k) * 128 + code);
+            p = vram_at(base + (9 - k) * 128 + code);
         } else {
-            // A flashing cell becomes a solid block of its foreground colour.
             bg = flashing ? fg : static_cast<unsigned>(r.cur_alpha_col);
             int line = k;
             if (a & 1) {
                 if (f.dh_state == 0)
                     f.dh_state = 1;
-                line = dh[f.dh_state == 2][k];
+                line = row_line_of[f.dh_state == 2 ? 2 : 1][k];
             }
-            p = blank ? 0 : vram_at(base + (9 - line) * 128 + code);
+            p = vram_at(base + (9 - line) * 128 + code);
             // Each cell of a double-width pair shows one half of its own
             // character; the firmware puts the character in both cells.
             if (a & 2) {
@@ -198,8 +191,7 @@ void end_of_row(frame_state &f)
 
 // The text mode draws a row's ten lines from one pass over its cells: what a
 // cell shows (colours, generator address, double width and height) is the
-// same on every line of the row, exactly as `text_line` finds it line by
-// line. Only the serial background can differ, and only between the first
+// same on every line of the row. Only the serial background can differ, and only between the first
 // line and the others: each line starts afresh from CM4 with the colour the
 // line before left pending, and what a line leaves pending depends on its
 // last cell alone.
@@ -211,13 +203,6 @@ struct text_cell {
     bool blank;       // a space: no pattern
     uint8_t height;   // line map: 0 own line, 1 upper half, 2 lower half
     uint8_t width;    // 0 whole pattern, 1 left half doubled, 2 right half doubled
-};
-
-// Pattern line shown on line k of a row, by a cell's line map.
-constexpr int row_line_of[3][10] = {
-    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
-    {0, 0, 0, 1, 1, 2, 2, 3, 3, 4},
-    {4, 5, 5, 6, 6, 7, 7, 8, 8, 9},
 };
 
 // One line's walk of the serial rule (text mode): the background each cell
@@ -335,7 +320,7 @@ void draw_mixed_mode(frame_state &f)
     for (int y = 0; y < TMS3556_HEIGHT; y++) {
         uint8_t *out = tms3556_screen[y];
         if (f.mix_text) {
-            text_line<true, draw>(out, f.mix_row, f.row_line, f);
+            mixed_text_line<draw>(out, f.mix_row, f.row_line, f);
             if (++f.row_line == ROW_LINES) {
                 end_of_row(f);
                 unsigned desc = vram_at(f.mix_row + 80);
