@@ -175,7 +175,17 @@ void mixed_text_line(uint8_t *out, unsigned row, int k, frame_state &f)
 void bitmap_line(uint8_t *out, unsigned start)
 {
     // Three bytes give eight dots: one bit of each dot's colour per byte,
-    // blue from the first byte, red from the last.
+    // blue from the first byte, red from the last. A line that does not run
+    // past the end of video RAM is read straight; one that does wraps to its
+    // start.
+    constexpr unsigned LINE_DOT_BYTES = 3 * CELLS;
+    unsigned first = start & 0x7FFF;
+    if (first + LINE_DOT_BYTES <= static_cast<unsigned>(TMS3556_VRAM_SIZE)) {
+        const uint8_t *v = &tms3556.vram[first];
+        for (int g = 0; g < CELLS; g++, out += 8, v += 3)
+            put8(out, tables.ones[v[0]] * 4 + tables.ones[v[1]] * 2 + tables.ones[v[2]]);
+        return;
+    }
     for (int g = 0; g < CELLS; g++, out += 8) {
         unsigned a = start + 3 * g;
         uint64_t dots = tables.ones[vram_at(a)] * 4 + tables.ones[vram_at(a + 1)] * 2 + tables.ones[vram_at(a + 2)];
