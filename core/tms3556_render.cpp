@@ -210,7 +210,7 @@ struct text_cell {
     uint8_t fg;
     uint8_t bg;       // for a cell of the plain rule or a flashing one
     bool serial;      // background from the serial rule
-    bool blank;       // a space: no pattern
+    uint8_t shown;    // 0 for a space (no pattern), else 0xFF
     uint8_t height;   // line map: 0 own line, 1 upper half, 2 lower half
     uint8_t width;    // 0 whole pattern, 1 left half doubled, 2 right half doubled
 };
@@ -249,7 +249,7 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
         bool plain = set == 1 || (set == 3 && f.cm2_plain_set3);
         bool flashing = f.flash_on && (ch & 0x80);
         c.glyph = f.bagc[set] + code;
-        c.blank = code == 0x20;
+        c.shown = code == 0x20 ? 0 : 0xFF;
         c.fg = static_cast<uint8_t>(a >> 5);
         c.height = 0;
         c.width = 0;
@@ -276,22 +276,29 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
         }
     }
 
-    uint8_t serial_bg[2][CELLS];
-    serial_backgrounds(row, serial_bg[0]);
+    // Each cell's background on the first line and on the others.
+    uint8_t bg[2][CELLS];
+    serial_backgrounds(row, bg[0]);
     r.cur_alpha_col = f.cm4_col;
-    serial_backgrounds(row, serial_bg[1]);
+    serial_backgrounds(row, bg[1]);
     r.cur_alpha_col = f.cm4_col;
+    for (int n = 0; n < CELLS; n++) {
+        if (!cells[n].serial)
+            bg[0][n] = bg[1][n] = cells[n].bg;
+    }
 
-    for (int k = 0; k < ROW_LINES; k++) {
-        uint8_t *dots = out[k];
-        const uint8_t *bgs = serial_bg[k != 0];
-        for (int n = 0; n < CELLS; n++, dots += 8) {
-            const text_cell &c = cells[n];
-            unsigned line = static_cast<unsigned>(row_line_of[c.height][k]);
-            unsigned p = c.blank ? 0 : tables.width[c.width][vram_at(c.glyph + (9 - line) * 128)];
-            unsigned bg = c.serial ? bgs[n] : c.bg;
+    // A cell at a time, down its ten lines.
+    for (int n = 0; n < CELLS; n++) {
+        const text_cell &c = cells[n];
+        const int *lines = row_line_of[c.height];
+        const uint8_t *shape = tables.width[c.width];
+        uint64_t fg = tables.splat[c.fg];
+        uint64_t first_bg = tables.splat[bg[0][n]];
+        uint64_t other_bg = tables.splat[bg[1][n]];
+        for (int k = 0; k < ROW_LINES; k++) {
+            unsigned p = shape[vram_at(c.glyph + (9 - static_cast<unsigned>(lines[k])) * 128) & c.shown];
             uint64_t m = tables.mask[p];
-            put8(dots, (m & tables.splat[c.fg]) | (~m & tables.splat[bg]));
+            put8(out[k] + 8 * n, (m & fg) | (~m & (k == 0 ? first_bg : other_bg)));
         }
     }
 }
