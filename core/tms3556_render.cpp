@@ -38,9 +38,11 @@ constexpr int BITMAP_LINE_BYTES = 122; // 40 groups of 3, descriptor, one unused
 constexpr int CELLS = 40;
 constexpr int ROW_LINES = 10;
 
-// Pattern line shown on each line of a double-height row: the upper half of
-// the character on the first row, the lower half on the row below.
-constexpr int dh[2][10] = {
+// Pattern line shown on line k of a row: a cell's own line, or on a
+// double-height row the upper half of the character on the first row and the
+// lower half on the row below.
+constexpr int row_line_of[3][10] = {
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
     {0, 0, 0, 1, 1, 2, 2, 3, 3, 4},
     {4, 5, 5, 6, 6, 7, 7, 8, 8, 9},
 };
@@ -53,6 +55,7 @@ struct render_tables {
     uint64_t splat[8];    // the colour in all eight bytes
     uint8_t dw_left[256]; // high four bits, each doubled
     uint8_t dw_right[256];// low four bits, each doubled
+    uint8_t width[3][256];// a cell's pattern as shown: whole, left half or right half doubled
 };
 
 constexpr render_tables make_tables()
@@ -74,6 +77,9 @@ constexpr render_tables make_tables()
         }
         t.dw_left[p] = static_cast<uint8_t>(left);
         t.dw_right[p] = static_cast<uint8_t>(right);
+        t.width[0][p] = static_cast<uint8_t>(p);
+        t.width[1][p] = static_cast<uint8_t>(left);
+        t.width[2][p] = static_cast<uint8_t>(right);
     }
     for (int c = 0; c < 8; c++)
         t.splat[c] = uint64_t{0x0101010101010101} * static_cast<uint64_t>(c);
@@ -98,19 +104,21 @@ struct frame_state {
     bool mix_text;
 };
 
-// One line of 40 text cells starting at `row`, pattern line k.
-//
 // Two colour rules share the cells. The plain rule gives each cell its own
 // background (attribute bits 2-0). The serial rule takes the background from
 // the last space: a space sets the colour that the following characters show
 // behind them, its own attribute bits 2-0 then meaning double width (bit 1)
 // and double height (bit 0). The text mode and the text rows of the mixed
-// mode read a space's two colours in opposite order.
+// mode read a space's two colours in opposite order. The text mode blanks
+// spaces whatever the generator holds, and there a flashing character of the
+// plain rule vanishes into its background; in both modes a flashing cell of
+// the serial rule becomes a solid block of its foreground colour.
 //
-// Without `draw` only the serial colours are followed, for a frame whose
-// picture nobody looks at.
-template <bool mixed, bool draw>
-void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
+// One line of 40 text cells of a mixed-mode row starting at `row`, pattern
+// line k. Without `draw` only the serial colours are followed, for a frame
+// whose picture nobody looks at.
+template <bool draw>
+void mixed_text_line(uint8_t *out, unsigned row, int k, frame_state &f)
 {
     tms3556_render_state &r = tms3556_render;
     int dw_count = 0;
@@ -120,13 +128,8 @@ void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
         unsigned code = ch & 0x7F;
         bool space = code == 0x20;
         if (space) {
-            if (mixed) {
-                r.cur_alpha_col = a & 7;
-                r.next_col = a >> 5;
-            } else {
-                r.next_col = a & 7;
-                r.cur_alpha_col = a >> 5;
-            }
+            r.cur_alpha_col = a & 7;
+            r.next_col = a >> 5;
         } else {
             if (r.next_col != -1)
                 r.cur_alpha_col = r.next_col;
@@ -139,27 +142,21 @@ void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
         unsigned base = f.bagc[set];
         bool plain = set == 1 || (set == 3 && f.cm2_plain_set3);
         bool flashing = f.flash_on && (ch & 0x80);
-        // The text mode blanks spaces whatever the generator holds.
-        bool blank = !mixed && space;
         unsigned fg = a >> 5;
         unsigned bg;
         unsigned p;
         if (plain) {
             bg = a & 7;
-            // A flashing character vanishes into its background.
-            if (!mixed && flashing)
-                fg = bg;
-            p = blank ? 0 : vram_at(base + (9 - k) * 128 + code);
+            p = vram_at(base + (9 - k) * 128 + code);
         } else {
-            // A flashing cell becomes a solid block of its foreground colour.
             bg = flashing ? fg : static_cast<unsigned>(r.cur_alpha_col);
             int line = k;
             if (a & 1) {
                 if (f.dh_state == 0)
                     f.dh_state = 1;
-                line = dh[f.dh_state == 2][k];
+                line = row_line_of[f.dh_state == 2 ? 2 : 1][k];
             }
-            p = blank ? 0 : vram_at(base + (9 - line) * 128 + code);
+            p = vram_at(base + (9 - line) * 128 + code);
             // Each cell of a double-width pair shows one half of its own
             // character; the firmware puts the character in both cells.
             if (a & 2) {
@@ -178,7 +175,17 @@ void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
 void bitmap_line(uint8_t *out, unsigned start)
 {
     // Three bytes give eight dots: one bit of each dot's colour per byte,
-    // blue from the first byte, red from the last.
+    // blue from the first byte, red from the last. A line that does not run
+    // past the end of video RAM is read straight; one that does wraps to its
+    // start.
+    constexpr unsigned LINE_DOT_BYTES = 3 * CELLS;
+    unsigned first = start & 0x7FFF;
+    if (first + LINE_DOT_BYTES <= static_cast<unsigned>(TMS3556_VRAM_SIZE)) {
+        const uint8_t *v = &tms3556.vram[first];
+        for (int g = 0; g < CELLS; g++, out += 8, v += 3)
+            put8(out, tables.ones[v[0]] * 4 + tables.ones[v[1]] * 2 + tables.ones[v[2]]);
+        return;
+    }
     for (int g = 0; g < CELLS; g++, out += 8) {
         unsigned a = start + 3 * g;
         uint64_t dots = tables.ones[vram_at(a)] * 4 + tables.ones[vram_at(a + 1)] * 2 + tables.ones[vram_at(a + 2)];
@@ -192,16 +199,117 @@ void end_of_row(frame_state &f)
     f.dh_state = f.dh_state == 1 ? 2 : 0;
 }
 
-void draw_text_mode(unsigned bapa, frame_state &f)
+// The text mode draws a row's ten lines from one pass over its cells: what a
+// cell shows (colours, generator address, double width and height) is the
+// same on every line of the row. Only the serial background can differ, and only between the first
+// line and the others: each line starts afresh from CM4 with the colour the
+// line before left pending, and what a line leaves pending depends on its
+// last cell alone.
+struct text_cell {
+    unsigned glyph;   // generator address of pattern line 0 of the character
+    uint8_t fg;
+    uint8_t bg;       // for a cell of the plain rule or a flashing one
+    bool serial;      // background from the serial rule
+    uint8_t shown;    // 0 for a space (no pattern), else 0xFF
+    uint8_t height;   // line map: 0 own line, 1 upper half, 2 lower half
+    uint8_t width;    // 0 whole pattern, 1 left half doubled, 2 right half doubled
+};
+
+// One line's walk of the serial rule (text mode): the background each cell
+// shows. Leaves the colour pending at the end of the line in the renderer.
+void serial_backgrounds(unsigned row, uint8_t *bg)
 {
     tms3556_render_state &r = tms3556_render;
-    for (int y = 0; y < TMS3556_HEIGHT; y++) {
-        text_line<false, true>(tms3556_screen[y], bapa + TEXT_ROW_BYTES * (y / ROW_LINES), y % ROW_LINES, f);
-        if (++f.row_line == ROW_LINES)
-            end_of_row(f);
-        // Serial colours start each line afresh from CM4; a space's pending
-        // colour is carried on.
-        r.cur_alpha_col = f.cm4_col;
+    for (int n = 0; n < CELLS; n++) {
+        unsigned a = vram_at(row + 2 * n);
+        if ((vram_at(row + 2 * n + 1) & 0x7F) == 0x20) {
+            r.next_col = a & 7;
+            r.cur_alpha_col = a >> 5;
+        } else {
+            if (r.next_col != -1)
+                r.cur_alpha_col = r.next_col;
+            r.next_col = -1;
+        }
+        bg[n] = static_cast<uint8_t>(r.cur_alpha_col);
+    }
+}
+
+void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
+{
+    tms3556_render_state &r = tms3556_render;
+    text_cell cells[CELLS];
+    int dw_count = 0;
+    bool lower = f.dh_state == 2;
+    for (int n = 0; n < CELLS; n++) {
+        text_cell &c = cells[n];
+        unsigned a = vram_at(row + 2 * n);
+        unsigned ch = vram_at(row + 2 * n + 1);
+        unsigned code = ch & 0x7F;
+        unsigned set = (a >> 3) & 3;
+        bool plain = set == 1 || (set == 3 && f.cm2_plain_set3);
+        bool flashing = f.flash_on && (ch & 0x80);
+        c.glyph = f.bagc[set] + code;
+        c.shown = code == 0x20 ? 0 : 0xFF;
+        c.fg = static_cast<uint8_t>(a >> 5);
+        c.height = 0;
+        c.width = 0;
+        if (plain) {
+            c.bg = static_cast<uint8_t>(a & 7);
+            if (flashing)
+                c.fg = c.bg;
+            c.serial = false;
+        } else {
+            c.bg = c.fg;
+            c.serial = !flashing;
+            if (a & 1) {
+                if (f.dh_state == 0)
+                    f.dh_state = 1;
+                c.height = lower ? 2 : 1;
+            }
+            if (a & 2) {
+                if (++dw_count == 3)
+                    dw_count = 1;
+                c.width = static_cast<uint8_t>(dw_count);
+            } else {
+                dw_count = 0;
+            }
+        }
+    }
+
+    // Each cell's background on the first line and on the others.
+    uint8_t bg[2][CELLS];
+    serial_backgrounds(row, bg[0]);
+    r.cur_alpha_col = f.cm4_col;
+    serial_backgrounds(row, bg[1]);
+    r.cur_alpha_col = f.cm4_col;
+    for (int n = 0; n < CELLS; n++) {
+        if (!cells[n].serial)
+            bg[0][n] = bg[1][n] = cells[n].bg;
+    }
+
+    // A cell at a time, down its ten lines.
+    for (int n = 0; n < CELLS; n++) {
+        const text_cell &c = cells[n];
+        const int *lines = row_line_of[c.height];
+        const uint8_t *shape = tables.width[c.width];
+        uint64_t fg = tables.splat[c.fg];
+        uint64_t first_bg = tables.splat[bg[0][n]];
+        uint64_t other_bg = tables.splat[bg[1][n]];
+        for (int k = 0; k < ROW_LINES; k++) {
+            unsigned p = shape[vram_at(c.glyph + (9 - static_cast<unsigned>(lines[k])) * 128) & c.shown];
+            uint64_t m = tables.mask[p];
+            put8(out[k] + 8 * n, (m & fg) | (~m & (k == 0 ? first_bg : other_bg)));
+        }
+    }
+}
+
+// Serial colours start each line afresh from CM4; a space's pending colour
+// is carried on.
+void draw_text_mode(unsigned bapa, frame_state &f)
+{
+    for (int y = 0; y < TMS3556_HEIGHT; y += ROW_LINES) {
+        text_row(&tms3556_screen[y], bapa + TEXT_ROW_BYTES * (y / ROW_LINES), f);
+        end_of_row(f);
     }
 }
 
@@ -229,7 +337,7 @@ void draw_mixed_mode(frame_state &f)
     for (int y = 0; y < TMS3556_HEIGHT; y++) {
         uint8_t *out = tms3556_screen[y];
         if (f.mix_text) {
-            text_line<true, draw>(out, f.mix_row, f.row_line, f);
+            mixed_text_line<draw>(out, f.mix_row, f.row_line, f);
             if (++f.row_line == ROW_LINES) {
                 end_of_row(f);
                 unsigned desc = vram_at(f.mix_row + 80);
