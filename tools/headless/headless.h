@@ -19,6 +19,7 @@ struct hl_key_event {
 
 struct hl_options {
     std::string bios = "bios";
+    bool bios_named = false;  // --bios given: the directory must hold the firmware
     std::string rom;
     std::string cassette;
     std::string screenshot;
@@ -50,6 +51,7 @@ struct hl_result {
     bool break_reached;
     std::vector<hl_key_event> keys_sent;  // frame of the poll that sent each code
     std::vector<uint8_t> audio;      // every sound block, in order
+    bool builtin_firmware;           // no firmware directory: the built-in one ran
 };
 extern hl_result hl_last;
 

@@ -10,6 +10,7 @@
 #include "core/tms5220.h"
 #include "core/tms7000.h"
 #include "core/trace.h"
+#include "firmware/builtin.h"
 
 #include <vector>
 
@@ -58,11 +59,14 @@ void hl_print_trace(FILE *out)
 
 int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
 {
-    const char *message = MemInit(opt.bios.c_str());
+    const char *message = orv_load_firmware(opt.bios.c_str(), opt.bios_named, &hl_last.builtin_firmware);
     if (message) {
         std::fprintf(err, "orvane-headless: %s (firmware directory '%s')\n", message, opt.bios.c_str());
         return 1;
     }
+    if (hl_last.builtin_firmware)
+        std::fprintf(err, "orvane-headless: no firmware directory '%s': running the %s%s\n", opt.bios.c_str(),
+                     orv_builtin_notice, opt.rom.empty() ? " and its demo cartridge" : "");
     orv_cold_start();
     if (!opt.rom.empty()) {
         message = RomLoad(opt.rom.c_str());
