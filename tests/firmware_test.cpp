@@ -5,9 +5,10 @@
 #include "test_support.h"
 
 #include "core/memory.h"
-#include "core/tms3556.h"
 #include "firmware/builtin.h"
 #include "tools/headless/headless.h"
+
+#include <png.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -61,12 +62,36 @@ protected:
                 glyph[code][9 - slice] = rom(0x722 + slice * 96 + code - 0x20);
     }
 
+    // Runs with a screenshot and reads its dots back as colour numbers.
+    int run_and_look(std::vector<std::string> args)
+    {
+        args.insert(args.end(), {"--screenshot", "screen.png"});
+        int status = run(args);
+        png_image image;
+        std::memset(&image, 0, sizeof image);
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, "screen.png"))
+            return -1;
+        image.format = PNG_FORMAT_RGB;
+        std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+        bool read = image.width == 320 && image.height == 250 &&
+                    png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr);
+        png_image_free(&image);
+        if (!read)
+            return -1;
+        for (int y = 0; y < 250; y++)
+            for (int x = 0; x < 320; x++) {
+                const uint8_t *p = &rgb[(y * 320 + x) * 3];
+                s[y][x] = (p[0] ? 1 : 0) | (p[1] ? 2 : 0) | (p[2] ? 4 : 0);
+            }
+        return status;
+    }
+
     // The character in a text cell of the last picture: the code whose
     // pattern marks exactly the dots of one of the cell's two colours; a
     // cell of one colour is a space; '?' if nothing fits.
     char cell(int row, int col)
     {
-        const auto &s = tms3556_screen;
         int x0 = col * 8, y0 = row * 10;
         std::vector<int> colours;
         for (int y = 0; y < 10; y++)
@@ -113,6 +138,7 @@ protected:
 
     std::string out, err;
     uint8_t glyph[128][10] = {};
+    int s[250][320] = {};  // the last screenshot's dots
 };
 
 } // namespace
@@ -121,7 +147,7 @@ TEST_F(OpenFirmwareTest, WithoutAFirmwareDirectoryTheBuiltInFirmwareShowsItsTitl
 {
     load_glyphs();
     // Two seconds in: the title, before the demo cartridge starts.
-    ASSERT_EQ(run({"--frames", "100"}), 0);
+    ASSERT_EQ(run_and_look({"--frames", "100"}), 0);
     EXPECT_EQ(err, "orvane-headless: no firmware directory 'bios': running the built-in open firmware and "
                    "its demo cartridge\n");
     EXPECT_EQ(row_text(3, 11, 17), "open firmware 1.0");
@@ -133,7 +159,6 @@ TEST_F(OpenFirmwareTest, WithoutAFirmwareDirectoryTheBuiltInFirmwareShowsItsTitl
     EXPECT_EQ(row_text(15, 1, 36), "Starts in 3 seconds, or press a key.");
     // The big title: double width and height, each letter across two cells
     // and two rows, in its own colour on the blue band.
-    auto &s = tms3556_screen;
     EXPECT_EQ(s[0][0], 4);
     std::vector<int> letter_colours;
     for (int col = 13; col < 25; col += 2) {
@@ -147,7 +172,7 @@ TEST_F(OpenFirmwareTest, WithoutAFirmwareDirectoryTheBuiltInFirmwareShowsItsTitl
     EXPECT_EQ(letter_colours, (std::vector<int>{3, 6, 7, 2, 5, 1}));
 
     // A key starts the cartridge at once: its first page is a bitmap.
-    ASSERT_EQ(run({"--frames", "280", "--key", "100:32,4"}), 0);
+    ASSERT_EQ(run_and_look({"--frames", "280", "--key", "100:32,4"}), 0);
     EXPECT_EQ(s[10][10], 4);    // sky
     EXPECT_EQ(s[50][240], 3);   // sun
     EXPECT_EQ(s[240][10], 2);   // shore
@@ -172,23 +197,23 @@ TEST_F(OpenFirmwareTest, BuiltInImagesLoadAsTheirFilesDo)
     EXPECT_EQ(err, "orvane-headless: no firmware directory 'bios': running the built-in open firmware\n");
     EXPECT_EQ(rom_cart[0x6000], 0xFF);
     EXPECT_EQ(run({"--frames", "0", "--bios", "bios"}), 1);
-    EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/bios7020.bin (firmware directory 'bios')\n");
+    EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/bios7020.bin (firmware directory 'bios'): "
+                   "No such file or directory\n");
 }
 
 TEST_F(OpenFirmwareTest, TypedKeysAppearWithACursorAndAClick)
 {
     load_glyphs();
     // The firmware files without a cartridge: the title screen's console.
-    ASSERT_EQ(run({"--bios", ORVANE_FIRMWARE_DIR, "--frames", "160", "--audio", "a.wav", "--type",
+    ASSERT_EQ(run_and_look({"--bios", ORVANE_FIRMWARE_DIR, "--frames", "160", "--audio", "a.wav", "--type",
                    "60:Hello, 42", "--key", "100:8,4", "--type", "104:!\\nok"}),
               0);
     EXPECT_EQ(row_text(14, 1, 13), "No cartridge.");
     EXPECT_EQ(row_text(17, 0, 12), " HELLO, 4!  ");
     EXPECT_EQ(row_text(18, 0, 4), " OK ");
     // The cursor: a block after the text that comes and goes.
-    auto &s = tms3556_screen;
     int cursor = s[18 * 10 + 5][3 * 8 + 3];
-    ASSERT_EQ(run({"--bios", ORVANE_FIRMWARE_DIR, "--frames", "185", "--type", "60:Hello, 42", "--key",
+    ASSERT_EQ(run_and_look({"--bios", ORVANE_FIRMWARE_DIR, "--frames", "185", "--type", "60:Hello, 42", "--key",
                    "100:8,4", "--type", "104:!\\nok"}),
               0);
     EXPECT_NE(s[18 * 10 + 5][3 * 8 + 3], cursor);
