@@ -1,7 +1,7 @@
 ; Hello, world: a cartridge for Orvane's open firmware. From the top of the
 ; tree:
 ;   scripts/asm --cartridge 8 -o hello.rom docs/hello.asm
-;   scripts/run --rom hello.rom --seconds 6 --type 5:hi --screenshot hello.png
+;   scripts/run --rom hello.rom --seconds 6 --type 200:hi --screenshot hello.png
         INCLUDE "../firmware/orvane.inc"
 
         ORG $6000               ; an 8 KB cartridge lies at $6000-$7FFF

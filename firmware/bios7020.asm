@@ -649,7 +649,7 @@ PS7     CLR R(PSTATE)
 ; INT2: timer 1.
 INT2    INC R(TICKLO)
         ADC #00,R(TICKHI)
-        RETI
+NOINT   RETI
 
 ; ------------------------------------------------------------ texts
 T_TITLE BYTE 1, 13, YELLOW*32+3
@@ -712,7 +712,7 @@ T_NOCART BYTE 14, 1, YELLOW*32+A_PLAIN
 
 ; ---------------------------------------------------------- vectors
         ORG $FFF8
-        WORD INT2               ; INT3: no source, a harmless return
+        WORD NOINT              ; INT3: nothing drives it
         WORD INT2
         WORD INT1
         WORD COLD
