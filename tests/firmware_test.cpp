@@ -294,3 +294,48 @@ TEST_F(OpenFirmwareTest, TheSameRunTwiceGivesTheSameFiles)
     EXPECT_TRUE(read_file("s.png") == png);
     EXPECT_TRUE(read_file("a.wav") == wav);
 }
+
+TEST_F(OpenFirmwareTest, CartridgesWithOurHeaderStartAtEachSize)
+{
+    load_glyphs();
+    // The hello-world cartridge of the developer's guide, placed where an 8,
+    // 16 or 32 KB image lies; the header is found at its first byte.
+    for (const char *size : {"8", "16", "32"}) {
+        std::string cmd = std::string(ORVANE_ASM_COMMAND) + " --cartridge " + size +
+                          " -o hello.rom " ORVANE_DOCS "/hello.asm";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << size;
+        ASSERT_EQ(run_and_look({"--frames", "220", "--rom", "hello.rom", "--type", "200:hi"}), 0) << size;
+        EXPECT_EQ(row_text(10, 13, 13), "Hello, world!") << size;
+        EXPECT_EQ(row_text(12, 13, 3), "HI ") << size;
+    }
+    // A cartridge without it is left alone: the title screen's console.
+    write_file("other.rom", std::string(16384, '\x00'));
+    ASSERT_EQ(run_and_look({"--frames", "220", "--rom", "other.rom"}), 0);
+    EXPECT_EQ(row_text(14, 1, 13), "No cartridge.");
+}
+
+TEST_F(OpenFirmwareTest, KeysMoveTheTourOnAtOnceToTheCassettePage)
+{
+    load_glyphs();
+    // A tape of a 500 Hz square wave from the start; four keys start the
+    // demo and skip the picture, the phrase and the mixed page.
+    std::string tape(8000 * 20, '\0');
+    for (size_t i = 0; i < tape.size(); i++)
+        tape[i] = static_cast<char>((i / 8) % 2 ? 56 : 200);
+    auto le = [](uint32_t v, int n) {
+        std::string s;
+        for (int i = 0; i < n; i++)
+            s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return s;
+    };
+    uint32_t n = static_cast<uint32_t>(tape.size());
+    write_file("tape.wav", "RIFF" + le(36 + n, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
+                               le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(n, 4) + tape);
+    ASSERT_EQ(run_and_look({"--frames", "450", "--cassette", "tape.wav", "--key", "160:32,4,32,4,32,4,32,4"}), 0);
+    EXPECT_EQ(row_text(5, 1, 34), "Play a tape and watch the cassette");
+    // The changes of the input bit, counted while the page shows: some
+    // hundreds a second.
+    std::string count = row_text(11, 16, 5);
+    ASSERT_EQ(count.find_first_not_of("0123456789"), std::string::npos) << count;
+    EXPECT_GT(std::stoi(count), 300);
+}
