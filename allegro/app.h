@@ -10,6 +10,7 @@ struct app_options {
     std::string cartridge;        // empty: none
     std::string cassette;         // empty: none
     std::string bios = "bios/";   // firmware directory
+    bool bios_named = false;      // --bios given: the directory must hold the firmware
     bool fast = false;            // start at fastest speed
     bool help = false;
 };
@@ -22,6 +23,7 @@ extern const char *const app_usage;
 extern app_options app_opt;
 extern std::string app_cartridge;   // the cartridge now loaded, empty: none
 extern bool app_real_time;          // real-time pacing (off: fastest speed)
+extern std::string app_title;       // the window's title between messages
 
 // GUI colours (set once the graphics mode is known).
 void app_gui_colours(int r_mg, int g_mg, int b_mg, int r_bg, int g_bg, int b_bg);

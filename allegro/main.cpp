@@ -10,6 +10,7 @@
 #include "core/loop.h"
 #include "core/memory.h"
 #include "core/trace.h"
+#include "firmware/builtin.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 app_options app_opt;
 std::string app_cartridge;
 bool app_real_time = true;
+std::string app_title = "Orvane";
 
 namespace {
 
@@ -165,11 +167,16 @@ int main(int argc, char **argv)
     get_log_str(log_box, 65536);
 
     TRACE(tf, "Init mem");
-    if (const char *message = MemInit(app_opt.bios.c_str())) {
+    bool builtin = false;
+    if (const char *message = orv_load_firmware(app_opt.bios.c_str(), app_opt.bios_named, &builtin)) {
         clear_keybuf();
         alert("Memory initialization failed", message, ("Firmware directory: " + app_opt.bios).c_str(),
               "&Abort", nullptr, 'a', 0);
         app_quit(1);
+    }
+    if (builtin) {
+        app_title = std::string("Orvane (") + orv_builtin_notice + ")";
+        set_window_title(app_title.c_str());
     }
     orv_cold_start();
     if (!app_opt.cartridge.empty())

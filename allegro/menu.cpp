@@ -6,6 +6,7 @@
 #include "core/loop.h"
 #include "core/machine.h"
 #include "core/memory.h"
+#include "firmware/builtin.h"
 
 #include <allegro.h>
 
@@ -206,7 +207,7 @@ void menu_load_cassette()
 void app_power_cycle()
 {
     orv_clear_globals();
-    if (const char *message = MemInit(app_opt.bios.c_str())) {
+    if (const char *message = orv_load_firmware(app_opt.bios.c_str(), app_opt.bios_named, nullptr)) {
         app_alert("Memory initialization failed", message, "Firmware directory: " + app_opt.bios, "&Abort");
         app_quit(1);
     }

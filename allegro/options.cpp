@@ -9,7 +9,9 @@ const char *const app_usage =
     "  CARTRIDGE           cartridge image of 8, 16, 32256 or 32768 bytes\n"
     "  --cassette FILE     plays a WAV recording into the cassette input\n"
     "  --bios DIR          firmware directory holding bios7020.bin and 7041b.bin\n"
-    "                      (default: bios/ in the current directory)\n"
+    "                      (default: bios/ in the current directory; without it\n"
+    "                      the built-in open firmware runs, with its demo\n"
+    "                      cartridge when no CARTRIDGE is given)\n"
     "  --fast              starts at fastest speed instead of real time\n"
     "  --help              shows this text\n"
     "\n"
@@ -51,8 +53,10 @@ std::string app_parse_args(int argc, const char *const *argv, app_options &opt)
             opt.fast = true;
         else if (a == "--cassette")
             error = value(opt.cassette);
-        else if (a == "--bios")
+        else if (a == "--bios") {
             error = value(opt.bios);
+            opt.bios_named = true;
+        }
         else if (a.size() > 1 && a[0] == '-')
             error = "unknown option " + a;
         else if (!opt.cartridge.empty())

@@ -103,7 +103,7 @@ void screen_show_preview()
 
 void screen_set_title_message(const std::string &text)
 {
-    set_window_title(("Orvane - " + text).c_str());
+    set_window_title((app_title + " - " + text).c_str());
     title_until = screen_ticks + 30;  // three seconds
 }
 
@@ -114,7 +114,7 @@ void screen_frame_end()
         screenshot();
     f12_was_down = f12;
     if (title_until >= 0 && screen_ticks - title_until >= 0) {
-        set_window_title("Orvane");
+        set_window_title(app_title.c_str());
         title_until = -1;
     }
 }

@@ -4,6 +4,7 @@
 #include "tms7000.h"
 #include "trace.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -138,26 +139,74 @@ void program_write_byte_8(long address, unsigned char value)
 
 unsigned short get_pc_write(unsigned short address) { return PC_ON_WRITE[address]; }
 
+namespace {
+
+// The cartridge area as every load leaves it before placing an image: erased.
+void erase_cartridge_area()
+{
+    std::memset(rom_cart + 0x200, 0xFF, sizeof rom_cart - 0x200);
+}
+
+// Places a cartridge image by its size; the area has been erased already.
+const char *place_cartridge(trace_fn &tf, const uint8_t *image, size_t n)
+{
+    TRACE_ALWAYS(tf, "Rom size is %dKb", static_cast<int>(n / 1024));
+    switch (n) {
+    case 8192: std::memcpy(rom_cart + 0x6000, image, 0x2000); return nullptr;
+    case 16384: std::memcpy(rom_cart + 0x4000, image, 0x4000); return nullptr;
+    case 32256: std::memcpy(rom_cart + 0x0200, image, 0x7E00); return nullptr;
+    case 32768: std::memcpy(rom_cart + 0x0200, image + 0x200, 0x7E00); return nullptr;
+    default: return "Sorry, unknown rom size";
+    }
+}
+
+// The processor's internal ROM. A short image is accepted; the rest of it
+// reads as erased ROM.
+void place_7020(const uint8_t *image, size_t n)
+{
+    std::memset(rom_7020, 0xFF, sizeof rom_7020);
+    std::memcpy(rom_7020, image, std::min(n, sizeof rom_7020));
+}
+
+// The I/O processor's image is kept with its two middle 1 KB blocks
+// exchanged, and written out in that order for whoever wants to look at it.
+void place_7041(const uint8_t *data, size_t n)
+{
+    uint8_t image[4096];
+    std::memset(image, 0xFF, sizeof image);
+    std::memcpy(image, data, std::min(n, sizeof image));
+    std::memcpy(rom_7041, image, 0x400);
+    std::memcpy(rom_7041 + 0x400, image + 0x800, 0x400);
+    std::memcpy(rom_7041 + 0x800, image + 0x400, 0x400);
+    std::memcpy(rom_7041 + 0xC00, image + 0xC00, 0x400);
+
+    write_7041_copy();
+}
+
+} // namespace
+
 const char *RomLoad(const char *path)
 {
     static trace_fn tf = {"RomLoad()", 0};
     trace_enter(tf);
     TRACE(tf, "Called");
-    std::memset(rom_cart + 0x200, 0xFF, sizeof rom_cart - 0x200);
+    erase_cartridge_area();
 
     std::vector<uint8_t> scratch(65536);
     size_t n = 0;
     if (!path || !read_file(path, scratch.data(), 32768, &n))
         return "fatal error cannot open rom";
-    TRACE_ALWAYS(tf, "Rom size is %dKb", static_cast<int>(n / 1024));
+    return place_cartridge(tf, scratch.data(), n);
+}
 
-    switch (n) {
-    case 8192: std::memcpy(rom_cart + 0x6000, scratch.data(), 0x2000); return nullptr;
-    case 16384: std::memcpy(rom_cart + 0x4000, scratch.data(), 0x4000); return nullptr;
-    case 32256: std::memcpy(rom_cart + 0x0200, scratch.data(), 0x7E00); return nullptr;
-    case 32768: std::memcpy(rom_cart + 0x0200, scratch.data() + 0x200, 0x7E00); return nullptr;
-    default: return "Sorry, unknown rom size";
-    }
+const char *RomLoadImage(const uint8_t *image, size_t size)
+{
+    static trace_fn tf = {"RomLoad()", 0};
+    trace_enter(tf);
+    TRACE(tf, "Called");
+    erase_cartridge_area();
+    // As from a file: no more than 32 KB is read.
+    return place_cartridge(tf, image, std::min<size_t>(size, 32768));
 }
 
 const char *MemInit(const char *directory)
@@ -165,27 +214,29 @@ const char *MemInit(const char *directory)
     static trace_fn tf = {"MemInit()", 0};
     trace_enter(tf);
     TRACE(tf, "Called");
-    std::memset(rom_cart + 0x200, 0xFF, sizeof rom_cart - 0x200);
+    erase_cartridge_area();
     std::string dir = directory ? directory : "";
 
-    // A short file is accepted; the rest of its image reads as erased ROM.
     uint8_t image[4096];
     size_t n = 0;
-    std::memset(image, 0xFF, sizeof image);
     if (!read_file(dir + "/bios7020.bin", image, sizeof rom_7020, &n))
         return "fatal error needs file bios/bios7020.bin";
-    std::memcpy(rom_7020, image, sizeof rom_7020);
-
-    std::memset(image, 0xFF, sizeof image);
+    place_7020(image, n);
     if (!read_file(dir + "/7041b.bin", image, sizeof rom_7041, &n))
         return "fatal error needs file bios/7041b.bin";
-    // The I/O processor's image is kept with its two middle 1 KB blocks exchanged.
-    std::memcpy(rom_7041, image, 0x400);
-    std::memcpy(rom_7041 + 0x400, image + 0x800, 0x400);
-    std::memcpy(rom_7041 + 0x800, image + 0x400, 0x400);
-    std::memcpy(rom_7041 + 0xC00, image + 0xC00, 0x400);
+    place_7041(image, n);
+    return nullptr;
+}
 
-    write_7041_copy();
+const char *MemInitImages(const uint8_t *bios7020, size_t bios7020_size, const uint8_t *rom7041,
+                          size_t rom7041_size)
+{
+    static trace_fn tf = {"MemInit()", 0};
+    trace_enter(tf);
+    TRACE(tf, "Called");
+    erase_cartridge_area();
+    place_7020(bios7020, bios7020_size);
+    place_7041(rom7041, rom7041_size);
     return nullptr;
 }
 

@@ -7,6 +7,7 @@
 
 #include "trace.h"
 
+#include <cstddef>
 #include <cstdint>
 
 extern uint8_t rom_cart[32768];  // cartridge area, indexed by machine address
@@ -31,7 +32,13 @@ int program_peek_byte_8(long address);
 
 unsigned short get_pc_write(unsigned short address);
 
+// Firmware and cartridge loading. Each returns null on success or the
+// message to show. The image forms take the files' contents from memory (the
+// built-in firmware) and follow the same rules as the file forms.
 const char *MemInit(const char *directory);
+const char *MemInitImages(const uint8_t *bios7020, size_t bios7020_size, const uint8_t *rom7041,
+                          size_t rom7041_size);
 const char *RomLoad(const char *path);
+const char *RomLoadImage(const uint8_t *image, size_t size);
 
 void memory_clear_state();

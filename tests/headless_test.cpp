@@ -188,7 +188,7 @@ TEST_F(HeadlessTest, BadCommandLinesAreRefusedWithStatus2)
 
 TEST_F(HeadlessTest, FilesThatDoNotLoadEndTheRunWithTheirMessage)
 {
-    EXPECT_EQ(run({"--frames", "1"}), 1);
+    EXPECT_EQ(run({"--bios", "bios", "--frames", "1"}), 1);
     EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/bios7020.bin (firmware directory 'bios'): "
                    "No such file or directory\n");
 
@@ -228,7 +228,7 @@ TEST_F(HeadlessTest, TheCommandItself)
     for (const char *option : {"--bios", "--rom", "--cassette", "--frames", "--seconds", "--screenshot",
                                "--scale", "--audio", "--key", "--type", "--trace", "--break"})
         EXPECT_NE(out.find(option), std::string::npos) << option;
-    EXPECT_EQ(command("--frames 1"), 1);
+    EXPECT_EQ(command("--bios bios --frames 1"), 1);
     EXPECT_NE(err.find("fatal error needs file bios/bios7020.bin"), std::string::npos);
     EXPECT_EQ(command("--scale 3x"), 2);
     EXPECT_NE(err.find("--scale takes 1 to 8"), std::string::npos);

@@ -102,6 +102,16 @@ status=0
 DISPLAY= "$orvane" 2>nodisplay.txt || status=$?
 [ "$status" = 255 ] && [ -s nodisplay.txt ] || fail "no display: status $status"
 
+echo "no firmware directory: the built-in firmware, and the title says so"
+mkdir -p nobios && cd nobios
+"$orvane" 2>../stderr.txt &
+orvane_pid=$!
+cd ..
+find_builtin() { win=$(xdotool search --onlyvisible --name '^Orvane \(built-in open firmware\)$' 2>/dev/null | head -n1) && [ -n "$win" ]; }
+wait_for 20 find_builtin || fail "no window titled for the built-in firmware"
+wait_for 10 pixel_is 10 10 "(0,0,255)" || fail "no title screen"
+kill "$orvane_pid"; wait "$orvane_pid" 2>/dev/null || true; orvane_pid=
+
 echo "firmware missing: alert, then status 1"
 start --bios nowhere
 sleep 0.5  # the alert empties the key buffer as it opens

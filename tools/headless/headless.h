@@ -31,6 +31,7 @@ struct hl_debug_command {
 
 struct hl_options {
     std::string bios = "bios";
+    bool bios_named = false;  // --bios given: the directory must hold the firmware
     std::string rom;
     std::string cassette;
     std::string screenshot;
@@ -66,6 +67,7 @@ struct hl_result {
     bool break_reached;
     int stop_signal;                 // SIGINT or SIGTERM that ended the run early, or 0
     std::vector<hl_key_event> keys_sent;  // frame of the poll that sent each code
+    bool builtin_firmware;           // no firmware directory: the built-in one ran
 };
 extern hl_result hl_last;
 

@@ -16,8 +16,10 @@ const char *const hl_usage =
     "\n"
     "Machine:\n"
     "  --bios DIR            firmware directory holding bios7020.bin and 7041b.bin\n"
-    "                        (default: bios); orvane_7041.bin is written to the\n"
-    "                        current directory\n"
+    "                        (default: bios, when it exists; without it the\n"
+    "                        built-in open firmware runs, with its demo cartridge\n"
+    "                        unless --rom gives one); orvane_7041.bin is written\n"
+    "                        to the current directory\n"
     "  --rom FILE            cartridge image (8, 16, 31.5 or 32 KB), loaded before\n"
     "                        the run, followed by a reset\n"
     "  --cassette FILE.wav   tape recording, played into the cassette input from\n"
@@ -197,6 +199,7 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
 
         if (name == "--bios") {
             opt.bios = value;
+            opt.bios_named = true;
         } else if (name == "--rom") {
             opt.rom = value;
         } else if (name == "--cassette") {

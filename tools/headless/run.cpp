@@ -13,6 +13,7 @@
 #include "core/tms5220.h"
 #include "core/tms7000.h"
 #include "core/trace.h"
+#include "firmware/builtin.h"
 
 #include <csignal>
 #include <cstring>
@@ -180,7 +181,7 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         return 1;
     }
 
-    const char *message = MemInit(opt.bios.c_str());
+    const char *message = orv_load_firmware(opt.bios.c_str(), opt.bios_named, &hl_last.builtin_firmware);
     if (message) {
         std::string file = opt.bios + (std::strstr(message, "7041b") ? "/7041b.bin" : "/bios7020.bin");
         std::string reason = orv_open_reason(file.c_str());
@@ -188,7 +189,10 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
                      reason.empty() ? "" : ": ", reason.c_str());
         return 1;
     }
-    std::string warnings = orv_firmware_warnings(opt.bios.c_str());
+    if (hl_last.builtin_firmware)
+        std::fprintf(err, "orvane-headless: no firmware directory '%s': running the %s%s\n", opt.bios.c_str(),
+                     orv_builtin_notice, opt.rom.empty() ? " and its demo cartridge" : "");
+    std::string warnings = hl_last.builtin_firmware ? "" : orv_firmware_warnings(opt.bios.c_str());
     for (size_t at = 0, nl; (nl = warnings.find('\n', at)) != std::string::npos; at = nl + 1)
         std::fprintf(err, "orvane-headless: warning: %s\n", warnings.substr(at, nl - at).c_str());
     orv_cold_start();
