@@ -23,6 +23,8 @@ struct hl_options {
     std::string cassette;
     std::string screenshot;
     std::string audio;
+    std::string load_state;  // state to start from, after firmware, cartridge and tape
+    std::string save_state;  // state written at the end of the run
     long frames = 50;        // frames to run (from --frames, or from --seconds)
     int scale = 1;           // screenshot dots per machine dot, each way
     std::vector<hl_key_event> keys;  // in order of delivery

@@ -22,6 +22,9 @@ const char *const hl_usage =
     "                        the run, followed by a reset\n"
     "  --cassette FILE.wav   tape recording, played into the cassette input from\n"
     "                        the first frame at its own sample rate\n"
+    "  --load-state FILE     start from a saved state (made with the same firmware;\n"
+    "                        it brings its own cartridge area); a tape it was\n"
+    "                        playing goes on if --cassette gives the same recording\n"
     "\n"
     "Length of the run (default: 50 frames):\n"
     "  --frames N            run N frames, at most 10,000,000 (about 56 hours)\n"
@@ -33,6 +36,7 @@ const char *const hl_usage =
     "  --scale N             screenshot dots per machine dot each way, 1 to 8\n"
     "                        (2 gives 640 x 500)\n"
     "  --audio FILE.wav      every sound block of the run, 8000 Hz unsigned 8-bit mono\n"
+    "  --save-state FILE     the machine's state at the end of the run\n"
     "  --trace               print the trace log at the end (lines of the functions\n"
     "                        named in ./debug.lst, and every unconditional line)\n"
     "\n"
@@ -59,8 +63,8 @@ const char *const hl_usage =
     "and says how far it got. Tape recordings larger than 700,000,000 bytes (about\n"
     "an hour of 48 kHz stereo 16-bit sound) are refused.\n"
     "\n"
-    "Exit status: 0 done, 1 a firmware, cartridge or tape that does not load or\n"
-    "an output file that cannot be written, 2 a bad command line, 130 or 143 a\n"
+    "Exit status: 0 done, 1 a firmware, cartridge, tape or state that does not load\n"
+    "or an output file that cannot be written, 2 a bad command line, 130 or 143 a\n"
     "run ended by SIGINT or SIGTERM.\n";
 
 namespace {
@@ -160,7 +164,7 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
         }
         static const char *const with_value[] = {
             "--bios", "--rom", "--cassette", "--frames", "--seconds", "--screenshot",
-            "--scale", "--audio", "--key", "--type", "--break"};
+            "--scale", "--audio", "--key", "--type", "--break", "--load-state", "--save-state"};
         if (std::find_if(std::begin(with_value), std::end(with_value),
                          [&](const char *n) { return name == n; }) == std::end(with_value))
             return "unknown option '" + name + "'";
@@ -178,6 +182,10 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
             opt.rom = value;
         } else if (name == "--cassette") {
             opt.cassette = value;
+        } else if (name == "--load-state") {
+            opt.load_state = value;
+        } else if (name == "--save-state") {
+            opt.save_state = value;
         } else if (name == "--screenshot") {
             opt.screenshot = value;
         } else if (name == "--audio") {

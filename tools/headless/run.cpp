@@ -8,6 +8,7 @@
 #include "core/machine.h"
 #include "core/memory.h"
 #include "core/rom_files.h"
+#include "core/state.h"
 #include "core/tms5220.h"
 #include "core/tms7000.h"
 #include "core/trace.h"
@@ -25,6 +26,7 @@ std::string hl_check_files(const hl_options &opt)
     const std::pair<std::string, std::string> inputs[] = {
         {"the cartridge (--rom)", opt.rom},
         {"the tape (--cassette)", opt.cassette},
+        {"the state (--load-state)", opt.load_state},
         {"a firmware file (--bios)", opt.bios + "/bios7020.bin"},
         {"a firmware file (--bios)", opt.bios + "/7041b.bin"},
         {"the trace list debug.lst", "debug.lst"},
@@ -33,6 +35,7 @@ std::string hl_check_files(const hl_options &opt)
     const std::pair<std::string, std::string> outputs[] = {
         {"--screenshot", opt.screenshot},
         {"--audio", opt.audio},
+        {"--save-state", opt.save_state},
     };
     for (size_t i = 0; i < std::size(outputs); i++) {
         const auto &[name, path] = outputs[i];
@@ -53,15 +56,18 @@ namespace {
 // Keys waiting for a poll, in delivery order.
 std::vector<hl_key_event> hl_keys;
 size_t hl_next_key;
+// `vblnum` when the run started: a loaded state brings its own count.
+int hl_first_frame;
 
 // The host keyboard of this program: at each poll, the next key code whose
-// frame has come, if any. `vblnum` is the frame just finished.
+// frame has come, if any. `vblnum` counts the frame just finished.
 void hl_key_poll()
 {
-    if (hl_next_key >= hl_keys.size() || hl_keys[hl_next_key].frame > vblnum)
+    long frame = static_cast<long>(vblnum) - hl_first_frame;
+    if (hl_next_key >= hl_keys.size() || hl_keys[hl_next_key].frame > frame)
         return;
     uint8_t code = hl_keys[hl_next_key++].code;
-    hl_last.keys_sent.push_back({vblnum, code});
+    hl_last.keys_sent.push_back({frame, code});
     send_key(code);
 }
 
@@ -69,6 +75,48 @@ void hl_key_poll()
 // straight to it, so memory stays flat however long the run.
 hl_wav_writer hl_wav;
 bool hl_wav_on;
+
+// Only the last frame's picture is saved, and a run may stop anywhere in a
+// frame: no frame is drawn as it ends; the video processor and the
+// renderer's state are kept instead, and the last frame is drawn from them
+// at the end.
+struct hl_video_snapshot {
+    bool taken;
+    tms3556_state video;
+    tms3556_render_state render;
+};
+hl_video_snapshot hl_last_frame;
+
+int hl_keep_frame()
+{
+    hl_last_frame.taken = true;
+    hl_last_frame.video = tms3556;
+    hl_last_frame.render = tms3556_render;
+    return 0;
+}
+
+int hl_skip_frame() { return 0; }
+
+// Draws the last frame that ended into `tms3556_screen`, leaving the
+// machine as it is and the trace log without a line.
+void hl_draw_last_frame()
+{
+    if (!hl_last_frame.taken)
+        return;
+    static hl_video_snapshot now;
+    now.video = tms3556;
+    now.render = tms3556_render;
+    tms3556 = hl_last_frame.video;
+    tms3556_render = hl_last_frame.render;
+    orv_host.picture_wanted = nullptr;
+    int suppressed = g_notrace;
+    no_trace();
+    tms3556_redraw();
+    if (!suppressed)
+        restore_trace();
+    tms3556 = now.video;
+    tms3556_render = now.render;
+}
 
 void hl_sound_sink(const unsigned char *block, int length)
 {
@@ -83,11 +131,12 @@ volatile sig_atomic_t hl_signal;
 void hl_on_signal(int sig) { hl_signal = sig; }
 
 // The outputs' temporary files, made before the run.
-hl_out_file hl_png;
+hl_out_file hl_png, hl_state_out;
 
 void hl_discard_outputs()
 {
     hl_out_discard(hl_png);
+    hl_out_discard(hl_state_out);
     hl_out_discard(hl_wav.file);
     hl_wav_on = false;
 }
@@ -129,6 +178,8 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         e = hl_wav_begin(hl_wav, opt.audio);
         hl_wav_on = e.empty();
     }
+    if (e.empty() && !opt.save_state.empty())
+        e = hl_out_open(hl_state_out, opt.save_state);
     if (!e.empty()) {
         std::fprintf(err, "orvane-headless: %s\n", e.c_str());
         return 1;
@@ -165,8 +216,20 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
             std::fprintf(err, "orvane-headless: warning: %s\n", warning.c_str());
     }
 
+    if (!opt.load_state.empty()) {
+        std::string note;
+        std::string error = orv_state_load_file(opt.load_state, note);
+        if (!error.empty()) {
+            std::fprintf(err, "orvane-headless: %s\n", error.c_str());
+            return 1;
+        }
+        if (!note.empty())
+            std::fprintf(err, "orvane-headless: %s\n", note.c_str());
+    }
+
     hl_keys = opt.keys;
     hl_next_key = 0;
+    hl_first_frame = vblnum;
     unsigned short stop_pc = opt.break_addr >= 0 ? static_cast<unsigned short>(opt.break_addr) : 0xFFFF;
     for (long f = 0; f < opt.frames && !hl_signal; f++) {
         int frames_done = vblnum;
@@ -201,6 +264,7 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         status = 128 + hl_signal;
     }
     if (!opt.screenshot.empty()) {
+        hl_draw_last_frame();
         std::string e = hl_write_png(hl_png, tms3556_screen, opt.scale);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
@@ -213,6 +277,15 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
             std::fprintf(err, "orvane-headless: warning: %s: the sound file is full; later sound was dropped\n",
                          opt.audio.c_str());
         std::string e = hl_wav_finish(hl_wav);
+        if (!e.empty()) {
+            std::fprintf(err, "orvane-headless: %s\n", e.c_str());
+            status = status ? status : 1;
+        }
+    }
+    if (!opt.save_state.empty()) {
+        std::vector<uint8_t> state = orv_state_save();
+        hl_out_write(hl_state_out, state.data(), state.size());
+        std::string e = hl_out_commit(hl_state_out);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
             status = status ? status : 1;
@@ -235,6 +308,8 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     orv_host.style = ORV_LOOP_FRAME;
     orv_host.key_poll = hl_key_poll;
     orv_host.sound_block = hl_sound_sink;
+    orv_host.picture_wanted = opt.screenshot.empty() ? hl_skip_frame : hl_keep_frame;
+    hl_last_frame.taken = false;
 
     // Ctrl-C or a termination request ends the run after the current frame.
     hl_signal = 0;
