@@ -490,3 +490,16 @@ TEST_F(HeadlessTest, AnInterruptedRunWritesItsFiles)
     picture p;
     EXPECT_TRUE(read_png("s.png", p));
 }
+
+TEST_F(HeadlessTest, ATapeClaimingMoreThanItHoldsPlaysWhatItHolds)
+{
+    // A recorder that never finished its file leaves huge chunk sizes; the
+    // decoder must not allocate what they claim (found by the wav fuzz target).
+    firmware("wait_tape");
+    std::string wav = wav_file(1, 8, 22050, bytes(4000, 255));
+    wav.replace(4, 4, "\xFF\xFF\xFF\xFF");
+    wav.replace(40, 4, "\xB0\x04\x00\xFF");
+    write_file("unfinished.wav", wav);
+    ASSERT_EQ(run({"--frames", "1", "--cassette", "unfinished.wav", "--break", "f806"}), 0) << err;
+    EXPECT_TRUE(hl_last.break_reached);
+}
