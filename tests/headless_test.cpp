@@ -273,8 +273,8 @@ TEST_F(HeadlessTest, BreakStopsAndPrintsTheRegisters)
     EXPECT_EQ(hl_last.frames_run, 15);
     EXPECT_EQ(out.rfind("Break at f816 in frame 14\nPC=f816\nSP=", 0), 0u) << out;
     // A = 30500 mod 256, B untouched by the program, both counters run down.
-    EXPECT_NE(out.find("\nR000: 24 "), std::string::npos) << out;
-    EXPECT_NE(out.find("\nR000: 24 00 00 00 "), std::string::npos) << out;
+    // The debugger's register view.
+    EXPECT_NE(out.find("\n[n-8 = x0000]\nR000=$24\nR001=$00\nR002=$00\nR003=$00\n"), std::string::npos) << out;
 
     ASSERT_EQ(run({"--frames", "3", "--break", "f816"}), 0);
     EXPECT_FALSE(hl_last.break_reached);
@@ -440,6 +440,10 @@ TEST_F(HeadlessTest, OutputsNeverReplaceInputsOrEachOther)
     EXPECT_NE(err.find("--audio './tape.wav' would replace the tape (--cassette)"), std::string::npos) << err;
     EXPECT_EQ(run({"--screenshot", "o", "--audio", "o"}), 2);
     EXPECT_EQ(run({"--screenshot", "bios/bios7020.bin"}), 2);
+    write_file("script.dbg", "screenshot tape.wav\n");
+    EXPECT_EQ(run({"--cassette", "tape.wav", "--debug", "script.dbg"}), 2);
+    EXPECT_NE(err.find("the script's screenshot (line 1) 'tape.wav' would replace the tape"), std::string::npos)
+        << err;
     EXPECT_EQ(read_file("tape.wav"), wav_file(1, 8, 8000, bytes(100, 200)));
 
     // A directory that cannot take an output is found before the run; an
@@ -502,4 +506,67 @@ TEST_F(HeadlessTest, ATapeClaimingMoreThanItHoldsPlaysWhatItHolds)
     write_file("unfinished.wav", wav);
     ASSERT_EQ(run({"--frames", "1", "--cassette", "unfinished.wav", "--break", "f806"}), 0) << err;
     EXPECT_TRUE(hl_last.break_reached);
+}
+
+// A script of debugger commands, read from standard input: the sum program
+// steps, steps over its subroutine call, runs to its end and is asked who
+// stored the total.
+TEST_F(HeadlessTest, DebugScriptDrivesTheSharedDebugger)
+{
+    firmware("sum");
+    write_file("script.txt", "step 5   # to the table loop\n"
+                             "over\n"
+                             "\n"
+                             "over     # CALL ADD16 comes back at F80F\n"
+                             "go $F81B\n"
+                             "who C001\n"
+                             "frames 1\n"
+                             "screenshot shot.png\n");
+    ASSERT_EQ(command("--bios bios --debug - <script.txt"), 0) << err;
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(out.rfind("> step 5\nF809 AAF823      LDA @#F823(B)\n", 0), 0u) << out;
+    size_t first_over = out.find("> over\nF80C 8EF81D      CALL $F81D\n");
+    EXPECT_NE(first_over, std::string::npos) << out;
+    EXPECT_NE(out.find("> over\nF80F CAF8        DJNZ B,$-8\n", first_over + 1), std::string::npos) << out;
+    EXPECT_NE(out.find("> go $F81B\nReached f81b\nF81B E0FE        JMP $-2\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("> who C001\nAddress 0xc001 was written at PC=0xf818\n> frames 1\n> screenshot shot.png\n"),
+              std::string::npos) << out;
+    EXPECT_EQ(read_file("shot.png").substr(1, 3), "PNG");
+
+    // Mistakes are found before anything runs, with their line.
+    write_file("bad.txt", "step\nregs\ngo 12345\n");
+    EXPECT_EQ(command("--bios bios --debug bad.txt"), 2);
+    EXPECT_EQ(err, "orvane-headless: bad.txt:3: '12345' is not an address (hexadecimal, 0 to FFFF)\n");
+    EXPECT_EQ(out, "");
+    write_file("bad.txt", "# nothing\nstepp 2\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "bad.txt"}), 2);
+    EXPECT_EQ(err, "orvane-headless: bad.txt:2: unknown command 'stepp'\n");
+}
+
+TEST_F(HeadlessTest, ADebuggerScriptWithATapeGivesTheSameOutputInEveryProcess)
+{
+    firmware("fill_bitmap");
+    bytes square(30000);
+    for (size_t i = 0; i < square.size(); i++)
+        square[i] = i % 30 < 15 ? 220 : 30;
+    write_file("tape.wav", wav_file(1, 8, 22050, square));
+    write_file("script.dbg", "frames 3\nstep 40\nover\ngo F816 20\nregs\nwho C000\nlog\nscreenshot mid.png\n"
+                             "frames 2\ndasm\n");
+    std::string args = "--cassette tape.wav --debug script.dbg --audio a.wav --screenshot s.png --trace";
+    ASSERT_EQ(command(args), 0) << err;
+    std::string out1 = out, wav1 = read_file("a.wav"), png1 = read_file("s.png"), mid1 = read_file("mid.png");
+    ASSERT_GT(out1.size(), 1000u);
+    for (const char *f : {"a.wav", "s.png", "mid.png"})
+        ASSERT_EQ(std::rename(f, (std::string("old-") + f).c_str()), 0);
+    // Another process, in another time zone and locale.
+    setenv("TZ", "Asia/Tokyo", 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    int status = command(args);
+    unsetenv("TZ");
+    unsetenv("LC_ALL");
+    ASSERT_EQ(status, 0) << err;
+    EXPECT_EQ(out, out1);
+    EXPECT_EQ(read_file("a.wav"), wav1);
+    EXPECT_EQ(read_file("s.png"), png1);
+    EXPECT_EQ(read_file("mid.png"), mid1);
 }

@@ -3,6 +3,7 @@
 // frame), then the files.
 #include "headless.h"
 
+#include "core/debugger.h"
 #include "core/iocpu.h"
 #include "core/loop.h"
 #include "core/machine.h"
@@ -27,26 +28,35 @@ std::string hl_check_files(const hl_options &opt)
         {"the cartridge (--rom)", opt.rom},
         {"the tape (--cassette)", opt.cassette},
         {"the state (--load-state)", opt.load_state},
+        {"the debugger script (--debug)", opt.debug == "-" ? "" : opt.debug},
         {"a firmware file (--bios)", opt.bios + "/bios7020.bin"},
         {"a firmware file (--bios)", opt.bios + "/7041b.bin"},
         {"the trace list debug.lst", "debug.lst"},
         {"the firmware loading's copy orvane_7041.bin", "orvane_7041.bin"},
     };
-    const std::pair<std::string, std::string> outputs[] = {
-        {"--screenshot", opt.screenshot},
-        {"--audio", opt.audio},
-        {"--save-state", opt.save_state},
+    struct output {
+        std::string name, path;
+        bool picture;  // pictures may replace one another: the last one drawn stays
     };
-    for (size_t i = 0; i < std::size(outputs); i++) {
-        const auto &[name, path] = outputs[i];
-        if (path.empty())
+    std::vector<output> outputs = {
+        {"--screenshot", opt.screenshot, true},
+        {"--audio", opt.audio, false},
+        {"--save-state", opt.save_state, false},
+    };
+    for (const hl_debug_command &c : opt.debug_script)
+        if (c.name == "screenshot")
+            outputs.push_back({"the script's screenshot (line " + std::to_string(c.line) + ")", c.args[0], true});
+    for (size_t i = 0; i < outputs.size(); i++) {
+        const output &o = outputs[i];
+        if (o.path.empty())
             continue;
         for (const auto &[input, read] : inputs)
-            if (!read.empty() && hl_same_file(path, read))
-                return name + " '" + path + "' would replace " + input + "; name another file";
+            if (!read.empty() && hl_same_file(o.path, read))
+                return o.name + " '" + o.path + "' would replace " + input + "; name another file";
         for (size_t j = 0; j < i; j++)
-            if (!outputs[j].second.empty() && hl_same_file(path, outputs[j].second))
-                return outputs[j].first + " and " + name + " name the same file '" + path + "'";
+            if (!outputs[j].path.empty() && !(o.picture && outputs[j].picture) &&
+                hl_same_file(o.path, outputs[j].path))
+                return outputs[j].name + " and " + o.name + " name the same file '" + o.path + "'";
     }
     return "";
 }
@@ -97,8 +107,9 @@ int hl_keep_frame()
 
 int hl_skip_frame() { return 0; }
 
-// Draws the last frame that ended into `tms3556_screen`, leaving the
-// machine as it is and the trace log without a line.
+} // namespace
+
+// Leaves the trace log without a line too.
 void hl_draw_last_frame()
 {
     if (!hl_last_frame.taken)
@@ -118,15 +129,21 @@ void hl_draw_last_frame()
     tms3556_render = now.render;
 }
 
+namespace {
+
 void hl_sound_sink(const unsigned char *block, int length)
 {
     if (hl_wav_on && length > 0)
         hl_wav_add(hl_wav, block, static_cast<size_t>(length));
 }
 
+} // namespace
+
 // SIGINT or SIGTERM received: the run ends after the current frame, with
 // its files written.
 volatile sig_atomic_t hl_signal;
+
+namespace {
 
 void hl_on_signal(int sig) { hl_signal = sig; }
 
@@ -147,17 +164,6 @@ std::string hl_with_reason(const char *message, const std::string &path)
 {
     std::string reason = orv_open_reason(path.c_str());
     return reason.empty() ? message : std::string(message) + ": " + reason;
-}
-
-void hl_print_registers(FILE *out)
-{
-    std::fprintf(out, "PC=%04x\nSP=%02x\nSR=%s\n", get_pc(), get_sp(), get_sr_str());
-    for (int row = 0; row < 128; row += 16) {
-        std::fprintf(out, "R%03d:", row);
-        for (int i = row; i < row + 16; i++)
-            std::fprintf(out, " %02X", get_rf(static_cast<unsigned char>(i)));
-        std::fprintf(out, "\n");
-    }
 }
 
 void hl_print_trace(FILE *out)
@@ -248,7 +254,8 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         if (hl_last.break_reached) {
             std::fprintf(out, "Break at %04x in frame %ld\n", static_cast<unsigned>(opt.break_addr),
                          hl_last.frames_run - 1);
-            hl_print_registers(out);
+            regs_debugger();
+            std::fputs(registers_box, out);
         } else {
             std::fprintf(out, "Break at %04x not reached in %ld frames\n",
                          static_cast<unsigned>(opt.break_addr), hl_last.frames_run);
@@ -256,6 +263,8 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
     }
 
     int status = 0;
+    if (!opt.debug.empty() && !hl_signal)
+        status = hl_run_debug_script(opt, out, err);
     if (hl_signal) {
         hl_last.stop_signal = hl_signal;
         std::fprintf(err, "orvane-headless: %s after %ld of %ld frames; writing the files asked for\n",
@@ -308,7 +317,7 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     orv_host.style = ORV_LOOP_FRAME;
     orv_host.key_poll = hl_key_poll;
     orv_host.sound_block = hl_sound_sink;
-    orv_host.picture_wanted = opt.screenshot.empty() ? hl_skip_frame : hl_keep_frame;
+    orv_host.picture_wanted = opt.screenshot.empty() && opt.debug.empty() ? hl_skip_frame : hl_keep_frame;
     hl_last_frame.taken = false;
 
     // Ctrl-C or a termination request ends the run after the current frame.
@@ -341,6 +350,13 @@ int hl_main(int argc, const char *const *argv, FILE *out, FILE *err)
     if (opt.help) {
         std::fputs(hl_usage, out);
         return 0;
+    }
+    if (!opt.debug.empty()) {
+        error = hl_load_debug_script(opt);
+        if (!error.empty()) {
+            std::fprintf(err, "orvane-headless: %s\n", error.c_str());
+            return 2;
+        }
     }
     error = hl_check_files(opt);
     if (!error.empty()) {
