@@ -4,7 +4,7 @@
 // only when complete: a failed write leaves an older file as it was.
 #include "headless.h"
 
-#include <png.h>
+#include "tools/png/picture_png.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -95,32 +95,14 @@ std::string hl_write_png(hl_out_file &o, const tms3556_picture &picture, int sca
 {
     if (scale < 1)
         return "bad scale";
-    int width = TMS3556_WIDTH * scale, height = TMS3556_HEIGHT * scale;
-    std::vector<uint8_t> rgb(3UL * width * height);
-    tms3556_to_rgb24(picture, rgb.data(), 3 * width, scale);
-
-    // The simplified writer stores no time stamp: the same picture gives the
-    // same file. It writes to memory first; the file gets whole bytes only.
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_RGB;
-    png_alloc_size_t size = 0;
+    // Encoded in memory first: the file gets whole bytes only.
     std::vector<uint8_t> png;
-    bool ok = png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 3 * width, nullptr);
-    if (ok) {
-        png.resize(size);
-        ok = png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 3 * width, nullptr);
-    }
-    if (!ok) {
-        std::string why = image.message[0] ? image.message : "cannot encode the picture";
-        png_image_free(&image);
+    std::string why = orv_png_encode(picture, scale, png);
+    if (!why.empty()) {
         hl_out_discard(o);
         return o.path + ": " + why;
     }
-    hl_out_write(o, png.data(), size);
+    hl_out_write(o, png.data(), png.size());
     return hl_out_commit(o);
 }
 
