@@ -440,6 +440,10 @@ TEST_F(HeadlessTest, OutputsNeverReplaceInputsOrEachOther)
     EXPECT_NE(err.find("--audio './tape.wav' would replace the tape (--cassette)"), std::string::npos) << err;
     EXPECT_EQ(run({"--screenshot", "o", "--audio", "o"}), 2);
     EXPECT_EQ(run({"--screenshot", "bios/bios7020.bin"}), 2);
+    write_file("script.dbg", "screenshot tape.wav\n");
+    EXPECT_EQ(run({"--cassette", "tape.wav", "--debug", "script.dbg"}), 2);
+    EXPECT_NE(err.find("the script's screenshot (line 1) 'tape.wav' would replace the tape"), std::string::npos)
+        << err;
     EXPECT_EQ(read_file("tape.wav"), wav_file(1, 8, 8000, bytes(100, 200)));
 
     // A directory that cannot take an output is found before the run; an
@@ -491,6 +495,19 @@ TEST_F(HeadlessTest, AnInterruptedRunWritesItsFiles)
     EXPECT_TRUE(read_png("s.png", p));
 }
 
+TEST_F(HeadlessTest, ATapeClaimingMoreThanItHoldsPlaysWhatItHolds)
+{
+    // A recorder that never finished its file leaves huge chunk sizes; the
+    // decoder must not allocate what they claim (found by the wav fuzz target).
+    firmware("wait_tape");
+    std::string wav = wav_file(1, 8, 22050, bytes(4000, 255));
+    wav.replace(4, 4, "\xFF\xFF\xFF\xFF");
+    wav.replace(40, 4, "\xB0\x04\x00\xFF");
+    write_file("unfinished.wav", wav);
+    ASSERT_EQ(run({"--frames", "1", "--cassette", "unfinished.wav", "--break", "f806"}), 0) << err;
+    EXPECT_TRUE(hl_last.break_reached);
+}
+
 // A script of debugger commands, read from standard input: the sum program
 // steps, steps over its subroutine call, runs to its end and is asked who
 // stored the total.
@@ -524,4 +541,32 @@ TEST_F(HeadlessTest, DebugScriptDrivesTheSharedDebugger)
     write_file("bad.txt", "# nothing\nstepp 2\n");
     EXPECT_EQ(run({"--bios", "bios", "--debug", "bad.txt"}), 2);
     EXPECT_EQ(err, "orvane-headless: bad.txt:2: unknown command 'stepp'\n");
+}
+
+TEST_F(HeadlessTest, ADebuggerScriptWithATapeGivesTheSameOutputInEveryProcess)
+{
+    firmware("fill_bitmap");
+    bytes square(30000);
+    for (size_t i = 0; i < square.size(); i++)
+        square[i] = i % 30 < 15 ? 220 : 30;
+    write_file("tape.wav", wav_file(1, 8, 22050, square));
+    write_file("script.dbg", "frames 3\nstep 40\nover\ngo F816 20\nregs\nwho C000\nlog\nscreenshot mid.png\n"
+                             "frames 2\ndasm\n");
+    std::string args = "--cassette tape.wav --debug script.dbg --audio a.wav --screenshot s.png --trace";
+    ASSERT_EQ(command(args), 0) << err;
+    std::string out1 = out, wav1 = read_file("a.wav"), png1 = read_file("s.png"), mid1 = read_file("mid.png");
+    ASSERT_GT(out1.size(), 1000u);
+    for (const char *f : {"a.wav", "s.png", "mid.png"})
+        ASSERT_EQ(std::rename(f, (std::string("old-") + f).c_str()), 0);
+    // Another process, in another time zone and locale.
+    setenv("TZ", "Asia/Tokyo", 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    int status = command(args);
+    unsetenv("TZ");
+    unsetenv("LC_ALL");
+    ASSERT_EQ(status, 0) << err;
+    EXPECT_EQ(out, out1);
+    EXPECT_EQ(read_file("a.wav"), wav1);
+    EXPECT_EQ(read_file("s.png"), png1);
+    EXPECT_EQ(read_file("mid.png"), mid1);
 }

@@ -28,25 +28,36 @@ std::string hl_check_files(const hl_options &opt)
     const std::pair<std::string, std::string> inputs[] = {
         {"the cartridge (--rom)", opt.rom},
         {"the tape (--cassette)", opt.cassette},
+        {"the state (--load-state)", opt.load_state},
+        {"the debugger script (--debug)", opt.debug == "-" ? "" : opt.debug},
         {"a firmware file (--bios)", opt.bios + "/bios7020.bin"},
         {"a firmware file (--bios)", opt.bios + "/7041b.bin"},
         {"the trace list debug.lst", "debug.lst"},
         {"the firmware loading's copy orvane_7041.bin", "orvane_7041.bin"},
     };
-    const std::pair<std::string, std::string> outputs[] = {
-        {"--screenshot", opt.screenshot},
-        {"--audio", opt.audio},
+    struct output {
+        std::string name, path;
+        bool picture;  // pictures may replace one another: the last one drawn stays
     };
-    for (size_t i = 0; i < std::size(outputs); i++) {
-        const auto &[name, path] = outputs[i];
-        if (path.empty())
+    std::vector<output> outputs = {
+        {"--screenshot", opt.screenshot, true},
+        {"--audio", opt.audio, false},
+        {"--save-state", opt.save_state, false},
+    };
+    for (const hl_debug_command &c : opt.debug_script)
+        if (c.name == "screenshot")
+            outputs.push_back({"the script's screenshot (line " + std::to_string(c.line) + ")", c.args[0], true});
+    for (size_t i = 0; i < outputs.size(); i++) {
+        const output &o = outputs[i];
+        if (o.path.empty())
             continue;
         for (const auto &[input, read] : inputs)
-            if (!read.empty() && hl_same_file(path, read))
-                return name + " '" + path + "' would replace " + input + "; name another file";
+            if (!read.empty() && hl_same_file(o.path, read))
+                return o.name + " '" + o.path + "' would replace " + input + "; name another file";
         for (size_t j = 0; j < i; j++)
-            if (!outputs[j].second.empty() && hl_same_file(path, outputs[j].second))
-                return outputs[j].first + " and " + name + " name the same file '" + path + "'";
+            if (!outputs[j].path.empty() && !(o.picture && outputs[j].picture) &&
+                hl_same_file(o.path, outputs[j].path))
+                return outputs[j].name + " and " + o.name + " name the same file '" + o.path + "'";
     }
     return "";
 }
@@ -141,11 +152,12 @@ namespace {
 void hl_on_signal(int sig) { hl_signal = sig; }
 
 // The outputs' temporary files, made before the run.
-hl_out_file hl_png;
+hl_out_file hl_png, hl_state_out;
 
 void hl_discard_outputs()
 {
     hl_out_discard(hl_png);
+    hl_out_discard(hl_state_out);
     hl_out_discard(hl_wav.file);
     hl_wav_on = false;
 }
@@ -176,6 +188,8 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         e = hl_wav_begin(hl_wav, opt.audio);
         hl_wav_on = e.empty();
     }
+    if (e.empty() && !opt.save_state.empty())
+        e = hl_out_open(hl_state_out, opt.save_state);
     if (!e.empty()) {
         std::fprintf(err, "orvane-headless: %s\n", e.c_str());
         return 1;
@@ -289,7 +303,9 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
     if (!opt.save_state.empty()) {
         // The state shows what the machine showed: the last frame's picture.
         hl_draw_last_frame();
-        std::string e = orv_state_save_file(opt.save_state);
+        std::vector<uint8_t> state = orv_state_save();
+        hl_out_write(hl_state_out, state.data(), state.size());
+        std::string e = hl_out_commit(hl_state_out);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
             status = status ? status : 1;
@@ -349,17 +365,17 @@ int hl_main(int argc, const char *const *argv, FILE *out, FILE *err)
         std::fputs(hl_usage, out);
         return 0;
     }
-    error = hl_check_files(opt);
-    if (!error.empty()) {
-        std::fprintf(err, "orvane-headless: %s\nTry 'orvane-headless --help'.\n", error.c_str());
-        return 2;
-    }
     if (!opt.debug.empty()) {
         error = hl_load_debug_script(opt);
         if (!error.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", error.c_str());
             return 2;
         }
+    }
+    error = hl_check_files(opt);
+    if (!error.empty()) {
+        std::fprintf(err, "orvane-headless: %s\nTry 'orvane-headless --help'.\n", error.c_str());
+        return 2;
     }
     return hl_run(opt, out, err);
 }

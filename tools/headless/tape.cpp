@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -42,6 +44,100 @@ void wav_declared_format(const std::string &path, int &bits, int &tag)
     }
 }
 
+// SDL's WAV loader allocates what a chunk header claims before reading it:
+// a file of a few bytes claiming a 4 GB data chunk would take 4 GB (and
+// streaming recorders leave such sizes in files they did not finish). The
+// file reaches SDL through this reader, which shows every chunk length cut
+// to the bytes the file really holds, and the RIFF length likewise.
+struct wav_reader {
+    FILE *f;
+    Sint64 size;
+    std::vector<std::pair<Sint64, Uint32>> patches;  // offset of a 32-bit length, its value
+};
+
+Sint64 SDLCALL wav_size(SDL_RWops *rw) { return static_cast<wav_reader *>(rw->hidden.unknown.data1)->size; }
+
+Sint64 SDLCALL wav_seek(SDL_RWops *rw, Sint64 offset, int whence)
+{
+    FILE *f = static_cast<wav_reader *>(rw->hidden.unknown.data1)->f;
+    int how = whence == RW_SEEK_SET ? SEEK_SET : whence == RW_SEEK_CUR ? SEEK_CUR : SEEK_END;
+    if (fseeko(f, static_cast<off_t>(offset), how) != 0)
+        return SDL_SetError("seek failed");
+    return ftello(f);
+}
+
+size_t SDLCALL wav_read(SDL_RWops *rw, void *ptr, size_t size, size_t count)
+{
+    wav_reader *r = static_cast<wav_reader *>(rw->hidden.unknown.data1);
+    Sint64 at = ftello(r->f);
+    if (size == 0 || count == 0)
+        return 0;
+    size_t n = std::fread(ptr, size, count, r->f);
+    Sint64 got = static_cast<Sint64>(n * size);
+    for (const auto &[where, value] : r->patches)
+        for (int i = 0; i < 4; i++)
+            if (where + i >= at && where + i < at + got)
+                static_cast<uint8_t *>(ptr)[where + i - at] = static_cast<uint8_t>(value >> (8 * i));
+    return n;
+}
+
+size_t SDLCALL wav_write(SDL_RWops *, const void *, size_t, size_t) { return 0; }
+
+int SDLCALL wav_close(SDL_RWops *rw)
+{
+    wav_reader *r = static_cast<wav_reader *>(rw->hidden.unknown.data1);
+    std::fclose(r->f);
+    delete r;
+    SDL_FreeRW(rw);
+    return 0;
+}
+
+uint32_t read_u32(FILE *f, Sint64 at, bool &ok)
+{
+    uint8_t b[4];
+    ok = fseeko(f, static_cast<off_t>(at), SEEK_SET) == 0 && std::fread(b, 1, 4, f) == 4;
+    return static_cast<uint32_t>(b[0] | b[1] << 8 | b[2] << 16) | static_cast<uint32_t>(b[3]) << 24;
+}
+
+// Opens `path` for SDL with the chunk lengths cut to the file; null when the
+// file does not open.
+SDL_RWops *open_wav(const std::string &path, Sint64 size)
+{
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return nullptr;
+    auto *r = new wav_reader{f, size, {}};
+    bool ok;
+    uint32_t riff = read_u32(f, 4, ok);
+    if (ok && riff > size - 8)
+        r->patches.push_back({4, static_cast<uint32_t>(size - 8)});
+    for (Sint64 at = 12; at + 8 <= size;) {
+        uint32_t length = read_u32(f, at + 4, ok);
+        if (!ok)
+            break;
+        if (length > size - at - 8) {
+            length = static_cast<uint32_t>(size - at - 8);
+            r->patches.push_back({at + 4, length});
+        }
+        at += 8 + length + (length & 1);
+    }
+    std::rewind(f);
+    SDL_RWops *rw = SDL_AllocRW();
+    if (!rw) {
+        std::fclose(f);
+        delete r;
+        return nullptr;
+    }
+    rw->size = wav_size;
+    rw->seek = wav_seek;
+    rw->read = wav_read;
+    rw->write = wav_write;
+    rw->close = wav_close;
+    rw->type = SDL_RWOPS_UNKNOWN;
+    rw->hidden.unknown.data1 = r;
+    return rw;
+}
+
 } // namespace
 
 std::string hl_load_cassette(const std::string &path, std::string &warning)
@@ -64,7 +160,13 @@ std::string hl_load_cassette(const std::string &path, std::string &warning)
     SDL_AudioSpec spec;
     Uint8 *data = nullptr;
     Uint32 size = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &data, &size)) {
+    SDL_RWops *rw = open_wav(path, static_cast<Sint64>(st.st_size));
+    if (!rw) {
+        int e = errno;
+        orv_K7_load_failed();
+        return K7_not_valid_text(path.c_str()) + ": " + std::strerror(e);
+    }
+    if (!SDL_LoadWAV_RW(rw, 1, &spec, &data, &size)) {
         orv_K7_load_failed();
         return K7_not_valid_text(path.c_str());
     }
