@@ -1,6 +1,7 @@
 #include "memory.h"
 
 #include "board.h"
+#include "file_replace.h"
 #include "tms7000.h"
 #include "trace.h"
 
@@ -8,8 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 uint8_t rom_cart[32768];
@@ -35,23 +34,11 @@ bool read_file(const std::string &path, uint8_t *buffer, size_t max, size_t *got
 }
 
 // Writes the rearranged I/O processor image to orvane_7041.bin in the
-// current directory, through a new temporary file renamed over the name: a
-// symbolic link of that name is replaced, never followed, and a failed
-// write leaves the old file. Any failure only means no copy.
+// current directory, replacing the file whole (a symbolic link of that name
+// is replaced, never followed). Any failure only means no copy.
 void write_7041_copy()
 {
-    char temp[] = "orvane_7041.bin.XXXXXX";
-    int fd = mkstemp(temp);
-    if (fd < 0)
-        return;
-    // mkstemp makes the file private; give it the mode of a new file.
-    mode_t mask = umask(0);
-    umask(mask);
-    bool ok = fchmod(fd, 0666 & ~mask) == 0 &&
-              write(fd, rom_7041, sizeof rom_7041) == static_cast<ssize_t>(sizeof rom_7041);
-    ok = close(fd) == 0 && ok;
-    if (!ok || std::rename(temp, "orvane_7041.bin") != 0)
-        std::remove(temp);
+    orv_replace_file("orvane_7041.bin", rom_7041, sizeof rom_7041);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "state.h"
 
 #include "cassette.h"
+#include "file_replace.h"
 #include "memory.h"
 #include "state_hash.h"
 #include "state_image.h"
@@ -211,17 +212,8 @@ std::string orv_state_load(const uint8_t *data, size_t size, std::string &note)
 std::string orv_state_save_file(const std::string &path)
 {
     std::vector<uint8_t> bytes = orv_state_save();
-    std::string temp = path + ".new";
-    FILE *f = std::fopen(temp.c_str(), "wb");
-    if (!f)
-        return "Cannot write " + path;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return "Cannot write " + path;
-    }
-    return "";
+    std::string why = orv_replace_file(path, bytes.data(), bytes.size());
+    return why.empty() ? "" : "Cannot write " + path + ": " + why;
 }
 
 std::string orv_state_load_file(const std::string &path, std::string &note)

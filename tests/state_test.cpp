@@ -19,6 +19,7 @@
 #include <cstring>
 #include <set>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -381,4 +382,18 @@ TEST_F(StateTest, SlotFilesLieBesideTheCartridge)
     EXPECT_EQ(orv_state_slot_path("games/pong.rom", 3), "games/pong.st3");
     EXPECT_EQ(orv_state_slot_path("games.d/pong", 1), "games.d/pong.st1");
     EXPECT_EQ(orv_state_slot_path("", 2), "orvane.st2");
+}
+
+TEST_F(StateTest, SavingReplacesTheFileWholeAndNeverFollowsALink)
+{
+    boot();
+    write_file("kept.bin", "user data");
+    ASSERT_EQ(symlink("kept.bin", "slot.st1"), 0);
+    ASSERT_EQ(orv_state_save_file("slot.st1"), "");
+    EXPECT_EQ(read_file("kept.bin"), "user data");
+    std::string note;
+    EXPECT_EQ(orv_state_load_file("slot.st1", note), "");
+
+    // A directory that does not exist: the reason, and nothing left behind.
+    EXPECT_EQ(orv_state_save_file("missing/slot.st1"), "Cannot write missing/slot.st1: No such file or directory");
 }
