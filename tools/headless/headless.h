@@ -62,7 +62,6 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err);
 int hl_main(int argc, const char *const *argv, FILE *out, FILE *err);
 
 // Output files. Each returns an empty string, or the error.
-std::string hl_write_png(const std::string &path, const tms3556_picture &picture, int scale);
 std::string hl_write_wav(const std::string &path, const std::vector<uint8_t> &samples);
 
 // Decodes a WAV file and starts it on the cassette input. Returns an empty

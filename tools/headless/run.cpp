@@ -10,6 +10,7 @@
 #include "core/tms5220.h"
 #include "core/tms7000.h"
 #include "core/trace.h"
+#include "tools/png/png_picture.h"
 
 #include <vector>
 
@@ -112,7 +113,7 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
 
     int status = 0;
     if (!opt.screenshot.empty()) {
-        std::string e = hl_write_png(opt.screenshot, tms3556_screen, opt.scale);
+        std::string e = orv_write_png(opt.screenshot, tms3556_screen, opt.scale);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
             status = 1;
