@@ -57,6 +57,7 @@ wxBEGIN_EVENT_TABLE(DebugFrame, wxFrame)
     EVT_MENU(wxID_ABOUT, DebugFrame::OnAbout)
     EVT_TEXT(ID_DBG_ADDRESS, DebugFrame::OnAddressText)
     EVT_TEXT_ENTER(ID_DBG_ADDRESS, DebugFrame::OnBreakpoint)
+    EVT_CHAR_HOOK(DebugFrame::OnCharHook)
 wxEND_EVENT_TABLE()
 
 DebugFrame::DebugFrame(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSize &size)
@@ -128,6 +129,18 @@ bool DebugFrame::have_address()
     wxMessageBox("Type a hexadecimal address in the Address field first.", "", wxOK, this);
     address_->SetFocus();
     return false;
+}
+
+void DebugFrame::OnCharHook(wxKeyEvent &event)
+{
+    // GTK's text views take F7 for themselves (caret browsing) before the
+    // menu's accelerator sees it: Step must work wherever the focus is.
+    if (event.GetKeyCode() == WXK_F7 && event.GetModifiers() == wxMOD_NONE) {
+        wxCommandEvent command(wxEVT_MENU, ID_DBG_STEP);
+        OnStep(command);
+        return;
+    }
+    event.Skip();
 }
 
 void DebugFrame::OnAddressText(wxCommandEvent &)

@@ -34,6 +34,7 @@ public:
 
 private:
     void OnAddressText(wxCommandEvent &event);
+    void OnCharHook(wxKeyEvent &event);
     // False (and the user told) when the address field holds no hexadecimal digit.
     bool have_address();
 

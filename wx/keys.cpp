@@ -1,5 +1,7 @@
 #include "keys.h"
 
+#include "events.h"
+
 #include "core/iocpu.h"
 
 int last_keycode = -1;
@@ -83,6 +85,7 @@ void orv_key_poll()
     if (host_code == HOST_SHIFT)
         shift = shift <= 0 ? 1 : 0;
     send_key(static_cast<unsigned char>(code));
+    event_log("key %d", code);
     last_pressed = host_code;
     // One-shot: the press of Shift counts 1 -> 2, the next key 2 -> 3 -> off.
     if (shift != 0 && ++shift == 3)
@@ -98,6 +101,7 @@ void orv_key_up(int host_code)
 {
     if (host_code == last_pressed) {
         send_key(KEY_RELEASED);
+        event_log("key %d", KEY_RELEASED);
         last_pressed = -1;
     }
 }

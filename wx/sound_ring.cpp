@@ -69,7 +69,11 @@ void audiocallback(void *userdata, unsigned char *stream, int len)
         return;
     }
     int n = len < ring->block_size - pos ? len : ring->block_size - pos;
-    SDL_MixAudio(stream, ring->block_ptr[index] + pos, static_cast<Uint32>(n), SDL_MIX_MAXVOLUME);
+    // Take the bytes out of the ring here, in this program's code, where
+    // thread checkers see the read; then mix them at full volume.
+    unsigned char chunk[ACD_BLOCK_SIZE];
+    std::memcpy(chunk, ring->block_ptr[index] + pos, static_cast<size_t>(n));
+    SDL_MixAudio(stream, chunk, static_cast<Uint32>(n), SDL_MIX_MAXVOLUME);
     pos += n;
     // Release: the producer may refill the block once it sees it played.
     ring->play_pos[index].store(pos, std::memory_order_release);
