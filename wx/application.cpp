@@ -7,6 +7,7 @@
 #include "sound_ring.h"
 
 #include "core/host.h"
+#include "core/loop.h"
 
 #include <wx/msgdlg.h>
 
@@ -114,6 +115,9 @@ int MyApp::OnRun()
 
 int MyApp::OnExit()
 {
+    if (acd)
+        event_log("sound played=%ld underruns=%ld dropped=%ld frames=%d", acd->played.load(),
+                  acd->underruns.load(), acd->dropped.load(), vblnum);
     sound_close();
     orv_host = {};
     return wxApp::OnExit();

@@ -18,7 +18,8 @@ head -c 4096 /dev/zero > bios/7041b.bin
 { printf '\xa5\x05'; head -c 16382 /dev/zero; } > cart.bin
 # One second of a 100 Hz square wave, 8-bit: the tape input moves.
 sox -n -r 8000 -b 8 -e unsigned-integer tape.wav synth 1 square 100
-main_loop=$(awk '$3 == "MAIN" || $4 == "MAIN" {print $1; exit}' "$listing")
+main_loop=$(awk '{for (i = 2; i <= NF; i++) if ($i == "MAIN") {print $1; exit}}' "$listing")
+[ -n "$main_loop" ] || { echo "FAIL: no MAIN in $listing" >&2; exit 1; }
 
 pids=()
 cleanup() {
