@@ -1,6 +1,7 @@
 // Whole frames of a busy instruction mix: register, memory and peripheral
 // accesses, multiplies, calls and a timer-1 interrupt, with the event timers:
-// the I/O processor's idle cycle and the 8000 Hz speech clock.
+// the I/O processor's idle cycle and the 8000 Hz speech clock; the picture
+// blank, or a busy text or bitmap page drawn every frame.
 #include "bench_support.h"
 
 #include "core/iocpu.h"
@@ -8,6 +9,7 @@
 #include "core/machine.h"
 #include "core/memory.h"
 #include "core/timers.h"
+#include "core/tms3556.h"
 #include "core/tms5220.h"
 #include "core/trace.h"
 
@@ -76,9 +78,13 @@ void boot_busy_machine()
 long sound_blocks;
 void count_block(const unsigned char *, int) { sound_blocks++; }
 
-void BM_cpu_frames(benchmark::State &state)
+void run_busy_frames(benchmark::State &state, int cm3)
 {
     boot_busy_machine();
+    if (cm3 == 0x40)
+        bench_fill_text_page();
+    else if (cm3 == 0x80)
+        bench_fill_bitmap_page();
     sound_blocks = 0;
     orv_host.sound_block = count_block;
     long frames = 0;
@@ -95,6 +101,14 @@ void BM_cpu_frames(benchmark::State &state)
     if (seconds > 0)
         state.counters["speech_hz"] = static_cast<double>(sound_blocks * TMS5220_BLOCK_SAMPLES) / seconds;
 }
+
+void BM_cpu_frames(benchmark::State &state) { run_busy_frames(state, 0x00); }
 BENCHMARK(BM_cpu_frames)->Unit(benchmark::kMicrosecond);
+
+void BM_cpu_frames_text_mode(benchmark::State &state) { run_busy_frames(state, 0x40); }
+BENCHMARK(BM_cpu_frames_text_mode)->Unit(benchmark::kMicrosecond);
+
+void BM_cpu_frames_bitmap_mode(benchmark::State &state) { run_busy_frames(state, 0x80); }
+BENCHMARK(BM_cpu_frames_bitmap_mode)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/machine.h"
 #include "core/memory.h"
 #include "core/timers.h"
+#include "core/tms3556.h"
 #include "core/trace.h"
 
 #include <cstdio>
@@ -49,4 +50,26 @@ void bench_count_frames(benchmark::State &state, long frames)
 {
     bench_count_cycles(state, static_cast<double>(frames) * ORV_CYCLES_PER_FRAME);
     state.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+}
+
+void bench_fill_text_page()
+{
+    tms3556.vdp_regs16[VDP_BAPA - 8] = 0x0000;
+    for (int g = 0; g < 4; g++)
+        tms3556.vdp_regs16[VDP_BAGC0 - 8 + g] = static_cast<uint16_t>(0x4000 + 0x800 * g);
+    for (unsigned a = 0x4000; a < 0x6000; a++)
+        tms3556.vram[a] = static_cast<uint8_t>(a * 37 >> 3);
+    for (unsigned i = 0; i < 25 * 40; i++) {
+        tms3556.vram[2 * i] = static_cast<uint8_t>(i * 29);
+        tms3556.vram[2 * i + 1] = static_cast<uint8_t>(i % 7 == 0 ? 0x20 : 0x21 + i % 90 + (i % 11 == 0 ? 0x80 : 0));
+    }
+    tms3556.vdp_regs8[VDP_CM4] = 0x20;
+    tms3556.vdp_regs8[VDP_CM3] = 0x40;
+}
+
+void bench_fill_bitmap_page()
+{
+    for (unsigned a = 0; a < 0x8000; a++)
+        tms3556.vram[a] = static_cast<uint8_t>(a * 131 >> 2);
+    tms3556.vdp_regs8[VDP_CM3] = 0x80;
 }

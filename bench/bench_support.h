@@ -24,3 +24,9 @@ void bench_count_cycles(benchmark::State &state, double cycles);
 
 // The same for `frames` whole frames.
 void bench_count_frames(benchmark::State &state, long frames);
+
+// A busy text page (every cell a character with varied attributes: both
+// colour rules, spaces, double width and height, flashing; generators
+// filled), or a bitmap page of varied dots, and the mode to show it.
+void bench_fill_text_page();
+void bench_fill_bitmap_page();

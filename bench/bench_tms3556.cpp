@@ -10,23 +10,6 @@
 
 namespace {
 
-// A busy page: every cell a character with varied attributes (both colour
-// rules, spaces, double width and height, flashing), generators filled.
-void fill_text_page()
-{
-    tms3556.vdp_regs16[VDP_BAPA - 8] = 0x0000;
-    for (int g = 0; g < 4; g++)
-        tms3556.vdp_regs16[VDP_BAGC0 - 8 + g] = static_cast<uint16_t>(0x4000 + 0x800 * g);
-    for (unsigned a = 0x4000; a < 0x6000; a++)
-        tms3556.vram[a] = static_cast<uint8_t>(a * 37 >> 3);
-    for (unsigned i = 0; i < 25 * 40; i++) {
-        tms3556.vram[2 * i] = static_cast<uint8_t>(i * 29);
-        tms3556.vram[2 * i + 1] = static_cast<uint8_t>(i % 7 == 0 ? 0x20 : 0x21 + i % 90 + (i % 11 == 0 ? 0x80 : 0));
-    }
-    tms3556.vdp_regs8[VDP_CM4] = 0x20;
-    tms3556.vdp_regs8[VDP_CM3] = 0x40;
-}
-
 void count_pictures(benchmark::State &state)
 {
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -37,7 +20,7 @@ void BM_RedrawText(benchmark::State &state)
     bench_enter_empty_directory();
     orv_clear_globals();
     tms3556_init(0);
-    fill_text_page();
+    bench_fill_text_page();
     for (auto _ : state)
         benchmark::DoNotOptimize(tms3556_redraw());
     count_pictures(state);
@@ -49,9 +32,7 @@ void BM_RedrawBitmap(benchmark::State &state)
     bench_enter_empty_directory();
     orv_clear_globals();
     tms3556_init(0);
-    for (unsigned a = 0; a < 0x8000; a++)
-        tms3556.vram[a] = static_cast<uint8_t>(a * 131 >> 2);
-    tms3556.vdp_regs8[VDP_CM3] = 0x80;
+    bench_fill_bitmap_page();
     for (auto _ : state)
         benchmark::DoNotOptimize(tms3556_redraw());
     count_pictures(state);
@@ -84,13 +65,10 @@ void run_frames(benchmark::State &state, bool bitmap)
     bench_clean_machine(0xF800, program, sizeof program, 0xF800, 0xF800);
     orv_cold_start();
     clear_log_str();  // the reset lines; the run itself must write none
-    if (bitmap) {
-        for (unsigned a = 0; a < 0x8000; a++)
-            tms3556.vram[a] = static_cast<uint8_t>(a * 131 >> 2);
-        tms3556.vdp_regs8[VDP_CM3] = 0x80;
-    } else {
-        fill_text_page();
-    }
+    if (bitmap)
+        bench_fill_bitmap_page();
+    else
+        bench_fill_text_page();
     // The stores go round 0x6000-0x6FFF, away from the page and generators.
     tms3556.vdp_regs16[VDP_BAMP - 8] = 0x6000;
     tms3556.vdp_regs16[VDP_BAMTF - 8] = 0x7000;

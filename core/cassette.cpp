@@ -1,16 +1,17 @@
 #include "cassette.h"
 
 #include "memory.h"
+#include "state_hash.h"
 #include "trace.h"
 
 #include <climits>
-#include <cstring>
 
 k7_audio_spec K7;
 uint8_t *K7_buffer;
 uint32_t K7_size;
 int K7where;
 veld_time K7_period;
+k7_recording K7_kept;
 
 namespace {
 
@@ -70,7 +71,6 @@ std::string K7_not_valid_text(const char *path)
 
 void K7_release()
 {
-    delete[] K7_buffer;
     K7_buffer = nullptr;
     K7_size = 0;
 }
@@ -91,15 +91,35 @@ const char *orv_load_K7(const k7_audio_spec &spec, const uint8_t *data, uint32_t
 
     K7 = spec;
     K7.sample_bytes = sample_bytes;
-    K7_buffer = new uint8_t[size ? size : 1];
-    if (size)
-        std::memcpy(K7_buffer, data, size);
+    K7_kept.present = true;
+    K7_kept.spec = K7;
+    K7_kept.data.assign(data, data + size);
+    // One byte at least, so that an empty recording has a buffer too.
+    K7_kept.data.reserve(1);
+    const int32_t format[4] = {K7.freq, K7.format, K7.sample_bytes, K7.channels};
+    uint8_t format_bytes[16];
+    for (int i = 0; i < 16; i++)
+        format_bytes[i] = static_cast<uint8_t>(static_cast<uint32_t>(format[i / 4]) >> (8 * (i % 4)));
+    K7_kept.hash = orv_hash64(K7_kept.data.data(), size, orv_hash64(format_bytes, sizeof format_bytes));
+    K7_buffer = K7_kept.data.data();
     K7_size = size;
     K7where = 0;
     // Truncated to whole cycles: 22050 Hz gives 111 cycles.
     K7_period = double2time(1.0 / spec.freq);
     k7_arm();
     return nullptr;
+}
+
+bool K7_resume(uint64_t hash, uint32_t where)
+{
+    if (!K7_kept.present || K7_kept.hash != hash || where > K7_kept.data.size())
+        return false;
+    K7 = K7_kept.spec;
+    K7_buffer = K7_kept.data.data();
+    K7_size = static_cast<uint32_t>(K7_kept.data.size());
+    K7where = static_cast<int>(where);
+    K7_period = double2time(1.0 / K7.freq);
+    return true;
 }
 
 void K7_callback(int)
@@ -136,4 +156,5 @@ void cassette_clear_state()
     K7 = {};
     K7where = 0;
     K7_period = {0, 0};
+    K7_kept = {};
 }

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Sample formats, as the host libraries deliver decoded recordings.
 enum k7_sample_format : int {
@@ -33,10 +34,27 @@ struct k7_audio_spec {
 };
 
 extern k7_audio_spec K7;
-extern uint8_t *K7_buffer;    // decoded samples, owned here; null when none is loaded
+extern uint8_t *K7_buffer;    // decoded samples (in K7_kept); null when none is playing
 extern uint32_t K7_size;      // bytes in K7_buffer
 extern int K7where;           // byte offset of the next sample frame
 extern veld_time K7_period;   // one sample period, truncated to whole cycles
+
+// The recording last loaded, kept after it has played or stopped so that a
+// saved state that was playing it can go on with it (a rewind past the end
+// of the tape, a state loaded later). A new recording replaces it.
+struct k7_recording {
+    bool present;
+    k7_audio_spec spec;
+    std::vector<uint8_t> data;
+    uint64_t hash;  // of the format and the bytes: names the recording in a state
+};
+extern k7_recording K7_kept;
+
+// Makes the kept recording play again from byte `where` with its period;
+// arming its timer is left to the caller (a state brings its own). False,
+// and nothing changes, when the kept recording is not the one named by
+// `hash` or `where` lies beyond its end.
+bool K7_resume(uint64_t hash, uint32_t where);
 
 // What the programs show when a file does not decode.
 constexpr const char *K7_LOAD_ERROR = "Error loading wav";   // returned by the load calls
@@ -57,7 +75,7 @@ const char *orv_K7_load_failed();
 // The per-sample timer callback (parameter always 0, not looked at).
 void K7_callback(int param);
 
-// Releases the loaded recording, if any.
+// Stops the recording playing, if any (it stays in K7_kept).
 void K7_release();
 
 // The trace line a program writes after its cassette command ("Load K7").

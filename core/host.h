@@ -22,6 +22,11 @@ struct orv_host_hooks {
     // Frame loop.
     void (*key_poll)();             // poll the host keyboard (every second frame)
     void (*frame_ready)();          // `tms3556_screen` has just been redrawn: show it
+    // Asked at the start of each frame's redraw: nonzero when the picture will
+    // be looked at. On 0 the frame is not drawn (`tms3556_screen` keeps the
+    // last picture drawn) but the renderer's state moves on as if it had
+    // been. Null: every frame is drawn.
+    int (*picture_wanted)();
     void (*frame_end)();            // until-stop style: after showing (menu, pacing)
     void (*stopped)();              // until-stop style: the run has stopped
     const volatile char *stop_key;  // until-stop style: nonzero while held (F1)

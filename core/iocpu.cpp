@@ -90,6 +90,9 @@ constexpr io_cpu_state_row io_cpu_auto[IO_CPU_STATE_COUNT + 1] = {
 
 namespace {
 
+// Each state's timeout, converted once.
+veld_delay io_timeout_delay[IO_CPU_STATE_COUNT];
+
 // States are named in the table; the lookup by name is done here once, at
 // compile time, and the numbers the rest of the code uses are checked
 // against it.
@@ -472,7 +475,9 @@ void io_cpu_callback(int state)
     if (target != -1) {
         double timeout = io_cpu_auto[s].timeout;
         TRACE(tf, "Created a timer of %f", timeout);
-        veld_timer_create(io_cpu_callback, target, IO_STATE_TIMER, double2time(timeout));
+        veld_delay &delay = io_timeout_delay[s];
+        delay.seconds = timeout;
+        veld_timer_create(io_cpu_callback, target, IO_STATE_TIMER, veld_delay_time(delay));
     }
 }
 
@@ -538,6 +543,9 @@ void write_mailbox(unsigned char v) { mailbox_val = v; }
 
 void iocpu_clear_state()
 {
+    for (veld_delay &delay : io_timeout_delay)
+        delay = {};
+    speech_feed_clear_state();
     tms7041 = {};
     cur_state = IO_STATE_RESET;
     mailbox_val = 0;

@@ -111,5 +111,6 @@ void speech_buffer_start();
 void speech_buffer_low();
 void speech_buffer_end();
 void speech_callback_start();
+void speech_feed_clear_state();
 
 void iocpu_clear_state();

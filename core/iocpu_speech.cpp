@@ -12,6 +12,16 @@ namespace {
 
 // One sample period; the event clock makes it 306 of its cycles.
 constexpr double SPEECH_SAMPLE_PERIOD = 0.000125;
+veld_delay speech_period = {SPEECH_SAMPLE_PERIOD, {0, 0}, false};
+
+// The next tick is due one period after the tick that is firing, not after
+// the moment it fired: the clock then keeps 8023 ticks a second (one per 306
+// cycles) instead of losing up to an instruction's cycles on every tick.
+void speech_callback_next()
+{
+    veld_timer_remove(SPEECH_TIMER);
+    veld_timer_create_next(speech_buffer_do, 0, SPEECH_TIMER, veld_delay_time(speech_period));
+}
 
 // What speech_do reports about the sample it made.
 enum : int {
@@ -31,7 +41,7 @@ const char *current_state_name()
 void speech_callback_start()
 {
     veld_timer_remove(SPEECH_TIMER);
-    veld_timer_create(speech_buffer_do, 0, SPEECH_TIMER, double2time(SPEECH_SAMPLE_PERIOD));
+    veld_timer_create(speech_buffer_do, 0, SPEECH_TIMER, veld_delay_time(speech_period));
 }
 
 void speech_buffer_do(int)
@@ -56,7 +66,7 @@ void speech_buffer_do(int)
     default:
         break;
     }
-    speech_callback_start();
+    speech_callback_next();
 }
 
 void speech_buffer_start()
@@ -84,4 +94,9 @@ void speech_buffer_end()
     TRACE(tf, "called 7041 phase=%d %s", cur_state, current_state_name());
     tms7041.flags &= ~SPEECH_LOW;
     tms7041.speech_status |= SPEECH_END;
+}
+
+void speech_feed_clear_state()
+{
+    speech_period = {SPEECH_SAMPLE_PERIOD, {0, 0}, false};
 }

@@ -5,6 +5,7 @@
 #include "iocpu.h"
 #include "loop.h"
 #include "memory.h"
+#include "rewind.h"
 #include "timers.h"
 #include "tms3556.h"
 #include "tms5220.h"
@@ -23,4 +24,5 @@ void orv_clear_globals()
     tms5220_clear_state();
     cassette_clear_state();
     dasm7000_clear_state();
+    orv_rewind_clear();
 }

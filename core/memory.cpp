@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 uint8_t rom_cart[32768];
@@ -75,6 +77,26 @@ bool read_file(const std::string &path, uint8_t *buffer, size_t max, size_t *got
     *got = std::fread(buffer, 1, max, f);
     std::fclose(f);
     return true;
+}
+
+// Writes the rearranged I/O processor image to orvane_7041.bin in the
+// current directory, through a new temporary file renamed over the name: a
+// symbolic link of that name is replaced, never followed, and a failed
+// write leaves the old file. Any failure only means no copy.
+void write_7041_copy()
+{
+    char temp[] = "orvane_7041.bin.XXXXXX";
+    int fd = mkstemp(temp);
+    if (fd < 0)
+        return;
+    // mkstemp makes the file private; give it the mode of a new file.
+    mode_t mask = umask(0);
+    umask(mask);
+    bool ok = fchmod(fd, 0666 & ~mask) == 0 &&
+              write(fd, rom_7041, sizeof rom_7041) == static_cast<ssize_t>(sizeof rom_7041);
+    ok = close(fd) == 0 && ok;
+    if (!ok || std::rename(temp, "orvane_7041.bin") != 0)
+        std::remove(temp);
 }
 
 } // namespace
@@ -249,10 +271,7 @@ const char *MemInit(const char *directory)
     std::memcpy(rom_7041 + 0x800, image + 0x400, 0x400);
     std::memcpy(rom_7041 + 0xC00, image + 0xC00, 0x400);
 
-    if (FILE *out = std::fopen("orvane_7041.bin", "wb")) {
-        std::fwrite(rom_7041, 1, sizeof rom_7041, out);
-        std::fclose(out);
-    }
+    write_7041_copy();
     return nullptr;
 }
 

@@ -7,26 +7,37 @@
 veld_timer timer_tab[VELD_TIMER_MAX];
 int g_timer_num;
 veld_time g_timer_clock;
+veld_time g_timer_next_due = VELD_NEVER;
+trace_fn tf_check_timers = {"veld_check_timers()", 0};
 
-veld_time veld_time_add(veld_time a, veld_time b)
+namespace {
+
+// The timer whose callback is running: its tag and due time.
+struct fired_timer {
+    bool firing;
+    int tag;
+    veld_time due;
+};
+fired_timer g_timer_fired;
+
+trace_fn tf_create = {"veld_timer_create()", 0};
+trace_fn tf_double2time = {"double2time", 0};
+
+} // namespace
+
+// The earliest due time of the live timers, exactly.
+static veld_time earliest_due()
 {
-    veld_time r = {a.seconds + b.seconds, a.cycles + b.cycles};
-    // Exactly one second's worth of cycles stays in the cycle field.
-    if (r.cycles > VELD_CYCLES_PER_SECOND) {
-        r.cycles -= VELD_CYCLES_PER_SECOND;
-        r.seconds += 1;
-    }
-    return r;
+    veld_time next = VELD_NEVER;
+    for (int i = 0; i < g_timer_num; i++)
+        if (veld_later_than(next, timer_tab[i].due))
+            next = timer_tab[i].due;
+    return next;
 }
 
-static bool later_than(veld_time a, veld_time b)
+static int timer_add(veld_callback callback, int param, int tag, veld_time start, veld_time due)
 {
-    return a.seconds > b.seconds || (a.seconds == b.seconds && a.cycles > b.cycles);
-}
-
-int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay)
-{
-    static trace_fn tf = {"veld_timer_create()", 0};
+    trace_fn &tf = tf_create;
     trace_enter(tf);
     if (g_timer_num >= VELD_TIMER_MAX) {
         TRACE_ALWAYS(tf, "Cannot allocate timer !!!");
@@ -37,9 +48,24 @@ int veld_timer_create(veld_callback callback, int param, int tag, veld_time dela
     t.tag = tag;
     t.callback = callback;
     t.param = param;
-    t.start = g_timer_clock;
-    t.due = veld_time_add(g_timer_clock, delay);
+    t.start = start;
+    t.due = due;
+    if (veld_later_than(g_timer_next_due, due))
+        g_timer_next_due = due;
     return 0;
+}
+
+int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay)
+{
+    return timer_add(callback, param, tag, g_timer_clock, veld_time_add(g_timer_clock, delay));
+}
+
+int veld_timer_create_next(veld_callback callback, int param, int tag, veld_time period)
+{
+    if (!g_timer_fired.firing || g_timer_fired.tag != tag)
+        return veld_timer_create(callback, param, tag, period);
+    veld_time start = g_timer_fired.due;
+    return timer_add(callback, param, tag, start, veld_time_add(start, period));
 }
 
 int veld_timer_remove(int tag)
@@ -63,28 +89,29 @@ int veld_timer_remove(int tag)
     return removed;
 }
 
-void veld_timer_update_clock(veld_time delta)
+void veld_check_timers_due()
 {
-    g_timer_clock = veld_time_add(g_timer_clock, delta);
-}
-
-void veld_check_timers()
-{
-    static trace_fn tf = {"veld_check_timers()", 0};
-    trace_enter(tf);
+    trace_fn &tf = tf_check_timers;
     for (int i = 0; i < g_timer_num; i++) {
-        if (!later_than(g_timer_clock, timer_tab[i].due))
+        if (!veld_later_than(g_timer_clock, timer_tab[i].due))
             continue;
         TRACE(tf, "Timer %d elapsed", timer_tab[i].tag);
         veld_callback callback = timer_tab[i].callback;
         int param = timer_tab[i].param;
+        fired_timer fired = {true, timer_tab[i].tag, timer_tab[i].due};
         // The entry is gone before the callback runs, so that it may re-arm its tag.
         if (i != g_timer_num - 1)
             timer_tab[i] = timer_tab[g_timer_num - 1];
         g_timer_num--;
+        g_timer_next_due = earliest_due();
+        g_timer_fired = fired;
         callback(param);
+        g_timer_fired.firing = false;
         return;
     }
+    // Nothing was due after all (a timer removed since): no scan again
+    // before the earliest live one is.
+    g_timer_next_due = earliest_due();
 }
 
 static double seconds_of(veld_time t)
@@ -142,7 +169,7 @@ int d2t_memo_next;
 
 veld_time double2time(double d)
 {
-    static trace_fn tf = {"double2time", 0};
+    trace_fn &tf = tf_double2time;
     trace_enter(tf);
     veld_time t;
     const double2time_memo *hit = nullptr;
@@ -165,11 +192,24 @@ veld_time double2time(double d)
     return t;
 }
 
+veld_time veld_delay_time(veld_delay &delay)
+{
+    if (delay.converted && tf_double2time.flag == -1) {
+        g_func_name = tf_double2time.name;
+        return delay.time;
+    }
+    delay.time = double2time(delay.seconds);
+    delay.converted = true;
+    return delay.time;
+}
+
 void timers_clear_state()
 {
     std::memset(timer_tab, 0, sizeof timer_tab);
     g_timer_num = 0;
     g_timer_clock = {0, 0};
+    g_timer_next_due = VELD_NEVER;
+    g_timer_fired = {};
     for (double2time_memo &m : d2t_memo)
         m = {};
     d2t_memo_next = 0;

@@ -2,6 +2,8 @@
 // the main processor's cycles, 2455000 a second.
 #pragma once
 
+#include "trace.h"
+
 #include <cstdint>
 
 constexpr uint32_t VELD_CYCLES_PER_SECOND = 2455000;
@@ -30,17 +32,67 @@ constexpr int VELD_TIMER_MAX = 32;
 extern veld_timer timer_tab[VELD_TIMER_MAX];
 extern int g_timer_num;
 extern veld_time g_timer_clock;
+// No timer is due while the clock is not later than this: the earliest due
+// time of the live timers, or earlier (a removed timer's). Lets the check
+// after every instruction skip the table until something may be due.
+extern veld_time g_timer_next_due;
+constexpr veld_time VELD_NEVER = {UINT32_MAX, UINT32_MAX};
+extern trace_fn tf_check_timers;
 
 int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay);
+// A periodic timer's next period. Called from the callback of the timer with
+// the same tag, the new timer starts at the due time of the one firing, so
+// that the lateness of a check (up to one instruction) is not added to every
+// period; called from anywhere else it is `veld_timer_create`.
+int veld_timer_create_next(veld_callback callback, int param, int tag, veld_time period);
 int veld_timer_remove(int tag);
-void veld_timer_update_clock(veld_time delta);
-void veld_check_timers();
+inline veld_time veld_time_add(veld_time a, veld_time b)
+{
+    veld_time r = {a.seconds + b.seconds, a.cycles + b.cycles};
+    // Exactly one second's worth of cycles stays in the cycle field.
+    if (r.cycles > VELD_CYCLES_PER_SECOND) {
+        r.cycles -= VELD_CYCLES_PER_SECOND;
+        r.seconds += 1;
+    }
+    return r;
+}
+
+// a later than b.
+inline bool veld_later_than(veld_time a, veld_time b)
+{
+    return a.seconds > b.seconds || (a.seconds == b.seconds && a.cycles > b.cycles);
+}
+
+// Both run after every instruction, hence inline.
+inline void veld_timer_update_clock(veld_time delta)
+{
+    g_timer_clock = veld_time_add(g_timer_clock, delta);
+}
+
+// Fires at most one due timer: the first due one in table order.
+void veld_check_timers_due();
+inline void veld_check_timers()
+{
+    trace_enter(tf_check_timers);
+    if (veld_later_than(g_timer_clock, g_timer_next_due))
+        veld_check_timers_due();
+}
 double veld_timer_get_elapsed_time(int tag);
 double veld_timer_get_left_time(int tag);
 veld_time veld_get_time();
 double veld_get_time_double();
 veld_time double2time(double seconds);
 double veld_time2double(veld_time t);
-veld_time veld_time_add(veld_time a, veld_time b);
+
+// A delay that a caller uses over and over (a periodic timer's period, a
+// state's timeout), converted by `double2time` once. Converted again on
+// every use while that function's trace lines may be asked for, so that the
+// log keeps its lines.
+struct veld_delay {
+    double seconds;
+    veld_time time;
+    bool converted;
+};
+veld_time veld_delay_time(veld_delay &delay);
 
 void timers_clear_state();

@@ -8,6 +8,7 @@
 // being dot i from the left, and is stored with one copy.
 #include "tms3556.h"
 
+#include "host.h"
 #include "trace.h"
 
 #include <bit>
@@ -105,7 +106,10 @@ struct frame_state {
 // behind them, its own attribute bits 2-0 then meaning double width (bit 1)
 // and double height (bit 0). The text mode and the text rows of the mixed
 // mode read a space's two colours in opposite order.
-template <bool mixed>
+//
+// Without `draw` only the serial colours are followed, for a frame whose
+// picture nobody looks at.
+template <bool mixed, bool draw>
 void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
 {
     tms3556_render_state &r = tms3556_render;
@@ -128,6 +132,8 @@ void text_line(uint8_t *out, unsigned row, int k, frame_state &f)
                 r.cur_alpha_col = r.next_col;
             r.next_col = -1;
         }
+        if (!draw)
+            continue;
 
         unsigned set = (a >> 3) & 3;
         unsigned base = f.bagc[set];
@@ -190,7 +196,7 @@ void draw_text_mode(unsigned bapa, frame_state &f)
 {
     tms3556_render_state &r = tms3556_render;
     for (int y = 0; y < TMS3556_HEIGHT; y++) {
-        text_line<false>(tms3556_screen[y], bapa + TEXT_ROW_BYTES * (y / ROW_LINES), y % ROW_LINES, f);
+        text_line<false, true>(tms3556_screen[y], bapa + TEXT_ROW_BYTES * (y / ROW_LINES), y % ROW_LINES, f);
         if (++f.row_line == ROW_LINES)
             end_of_row(f);
         // Serial colours start each line afresh from CM4; a space's pending
@@ -199,16 +205,31 @@ void draw_text_mode(unsigned bapa, frame_state &f)
     }
 }
 
+// What the text mode leaves for the next frame without drawing: every line
+// starts its serial colour afresh from CM4, and a line's last cell decides
+// the pending colour (a space sets it, anything else clears it), so only the
+// last cell of the last line counts.
+void follow_text_mode(unsigned bapa, frame_state &f)
+{
+    tms3556_render_state &r = tms3556_render;
+    unsigned last = bapa + TEXT_ROW_BYTES * ((TMS3556_HEIGHT - 1) / ROW_LINES) + 2 * (CELLS - 1);
+    unsigned a = vram_at(last);
+    bool space = (vram_at(last + 1) & 0x7F) == 0x20;
+    r.next_col = space ? static_cast<int>(a & 7) : -1;
+    r.cur_alpha_col = f.cm4_col;
+}
+
 // The mixed mode walks a chain from BAPA: a text row (ten lines) or a bitmap
 // line, each ending with a descriptor whose bit 4 says that a bitmap line
 // follows and whose bits 7-5 carry a background colour for the serial rule.
+template <bool draw>
 void draw_mixed_mode(frame_state &f)
 {
     tms3556_render_state &r = tms3556_render;
     for (int y = 0; y < TMS3556_HEIGHT; y++) {
         uint8_t *out = tms3556_screen[y];
         if (f.mix_text) {
-            text_line<true>(out, f.mix_row, f.row_line, f);
+            text_line<true, draw>(out, f.mix_row, f.row_line, f);
             if (++f.row_line == ROW_LINES) {
                 end_of_row(f);
                 unsigned desc = vram_at(f.mix_row + 80);
@@ -220,7 +241,8 @@ void draw_mixed_mode(frame_state &f)
             if (y == TMS3556_HEIGHT - 1)
                 r.cur_alpha_col = vram_at(f.mix_row + 80) >> 5;
         } else {
-            bitmap_line(out, f.mix_row);
+            if (draw)
+                bitmap_line(out, f.mix_row);
             unsigned desc = vram_at(f.mix_row + 120);
             f.row_line = 0;
             f.mix_text = !(desc & 0x10);
@@ -246,6 +268,9 @@ int tms3556_init(int)
 
 const tms3556_picture *tms3556_redraw()
 {
+    // A frame nobody will look at is followed, not drawn: the renderer's
+    // state moves on exactly as if it had been, the picture stays as it was.
+    bool draw = !orv_host.picture_wanted || orv_host.picture_wanted();
     trace_enter(tf_redraw);
     const tms3556_state &v = tms3556;
     unsigned m = v.vdp_regs8[VDP_CM3] & 0xC0;
@@ -273,6 +298,13 @@ const tms3556_picture *tms3556_redraw()
     if (m != 0xC0)
         r.cur_alpha_col = f.cm4_col;
 
+    if (!draw) {
+        if (m == 0x40)
+            follow_text_mode(bapa, f);
+        else if (m == 0xC0)
+            draw_mixed_mode<false>(f);
+        return &tms3556_screen;
+    }
     switch (m) {
     case 0x00:
         std::memset(tms3556_screen, 0, sizeof tms3556_screen);
@@ -285,7 +317,7 @@ const tms3556_picture *tms3556_redraw()
             bitmap_line(tms3556_screen[y], bapa + BITMAP_LINE_BYTES * y);
         break;
     default:
-        draw_mixed_mode(f);
+        draw_mixed_mode<true>(f);
         break;
     }
     return &tms3556_screen;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -91,4 +92,46 @@ TEST_F(CoreTest, AsmCommandFailsWithoutPartialOutput)
     EXPECT_EQ(run_asm("--bogus ok.asm"), 2);
     EXPECT_EQ(run_asm("ok.asm other.asm"), 2);
     EXPECT_FALSE(exists("ok.bin"));
+}
+
+TEST_F(CoreTest, AsmCommandRefusesImagesPastTheTopAndEmptyImages)
+{
+    // A size without a base starts at the lowest address written.
+    write_file("top.asm", "        ORG $F800\n        NOP\n");
+    EXPECT_EQ(run_asm("--size 64K -o top.bin top.asm"), 1);
+    EXPECT_EQ(read_file("err.txt"), "top.asm: an image of 65536 bytes at $F800 would pass $FFFF\n"
+                                    "orvane-asm: 1 error, no output written\n");
+    write_file("empty.asm", "");
+    EXPECT_EQ(run_asm("empty.asm"), 1);
+    EXPECT_FALSE(exists("top.bin") || exists("empty.bin"));
+    // With a size, a source that writes nothing gives an image of fill bytes.
+    EXPECT_EQ(run_asm("--size 4 --base 0 empty.asm"), 0) << read_file("err.txt");
+    EXPECT_EQ(read_file("empty.bin"), "\xFF\xFF\xFF\xFF");
+}
+
+TEST_F(CoreTest, AsmCommandNeverReplacesItsInputsOrOneOutputByAnother)
+{
+    write_file("prog.bin", "        SWAP A\n");
+    EXPECT_EQ(run_asm("prog.bin"), 2);  // the default output is the source
+    EXPECT_EQ(run_asm("-o ./prog.bin prog.bin"), 2);
+    EXPECT_EQ(run_asm("-o out.bin -l ./out.bin prog.bin"), 2);
+    EXPECT_EQ(read_file("err.txt"), "orvane-asm: -o and -l name the same file './out.bin'\n");
+    write_file("main.asm", "        INCLUDE \"prog.bin\"\n");
+    EXPECT_EQ(run_asm("-M prog.bin main.asm"), 1);  // an included file
+    EXPECT_EQ(read_file("prog.bin"), "        SWAP A\n");
+
+    // One output that cannot be written: the others keep their old contents.
+    write_file("main.bin", "old");
+    mkdir("dir", 0755);
+    EXPECT_EQ(run_asm("-l dir main.asm"), 1);
+    EXPECT_NE(read_file("err.txt").find("cannot write 'dir': Is a directory"), std::string::npos);
+    EXPECT_EQ(read_file("main.bin"), "old");
+
+    // A legal name of 254 characters; SWAP assembles with a warning.
+    std::string name(250, 'n');
+    EXPECT_EQ(run_asm("-o " + name + ".bin main.asm"), 0) << read_file("err.txt");
+    EXPECT_EQ(read_file(name + ".bin"), "\xB7");
+    EXPECT_EQ(read_file("err.txt"),
+              "prog.bin:1: warning: SWAP A (B7) is an undefined opcode on this processor: it does not swap\n");
+    EXPECT_EQ(directory_listing(), "dir err.txt main.asm main.bin " + name + ".bin out.txt prog.bin ");
 }

@@ -174,7 +174,8 @@ TEST_F(HeadlessTest, BadCommandLinesAreRefusedWithStatus2)
              {"--frames", "-1"}, {"--frames", "ten"}, {"--frames"}, {"--seconds", "x"},
              {"--frames", "3", "--seconds", "1"}, {"--scale", "0"}, {"--scale", "9"},
              {"--key", "65"}, {"--key", "1:256"}, {"--key", "1:65,"}, {"--type", "1:\x01"},
-             {"--break", "10000"}, {"--break", "zz"}, {"--colour"}, {"stray"}}) {
+             {"--break", "10000"}, {"--break", "zz"}, {"--colour"}, {"stray"}, {"--audio="}, {"--rom="},
+             {"--frames", "10000001"}, {"--seconds", "203015"}}) {
         std::string line;
         for (auto &a : args)
             line += a + " ";
@@ -188,15 +189,17 @@ TEST_F(HeadlessTest, BadCommandLinesAreRefusedWithStatus2)
 TEST_F(HeadlessTest, FilesThatDoNotLoadEndTheRunWithTheirMessage)
 {
     EXPECT_EQ(run({"--frames", "1"}), 1);
-    EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/bios7020.bin (firmware directory 'bios')\n");
+    EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/bios7020.bin (firmware directory 'bios'): "
+                   "No such file or directory\n");
 
     ASSERT_EQ(std::system("mkdir -p half && head -c 2048 /dev/zero > half/bios7020.bin"), 0);
     EXPECT_EQ(run({"--bios", "half"}), 1);
-    EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/7041b.bin (firmware directory 'half')\n");
+    EXPECT_EQ(err, "orvane-headless: fatal error needs file bios/7041b.bin (firmware directory 'half'): "
+                   "No such file or directory\n");
 
     firmware("wait_tape");
     EXPECT_EQ(run({"--rom", "missing.bin"}), 1);
-    EXPECT_EQ(err, "orvane-headless: missing.bin: fatal error cannot open rom\n");
+    EXPECT_EQ(err, "orvane-headless: missing.bin: fatal error cannot open rom: No such file or directory\n");
     write_file("odd.bin", std::string(20000, '\x55'));
     EXPECT_EQ(run({"--rom", "odd.bin"}), 1);
     EXPECT_EQ(err, "orvane-headless: odd.bin: Sorry, unknown rom size\n");
@@ -205,7 +208,7 @@ TEST_F(HeadlessTest, FilesThatDoNotLoadEndTheRunWithTheirMessage)
     EXPECT_EQ(run({"--cassette", "tape.wav"}), 1);
     EXPECT_EQ(err, "orvane-headless: tape.wav is not a valid WAV\n");
     EXPECT_EQ(run({"--cassette", "none.wav"}), 1);
-    EXPECT_EQ(err, "orvane-headless: none.wav is not a valid WAV\n");
+    EXPECT_EQ(err, "orvane-headless: none.wav is not a valid WAV: No such file or directory\n");
 
     EXPECT_EQ(run({"--frames", "1", "--screenshot", "no/such/dir/s.png"}), 1);
     EXPECT_EQ(err.rfind("orvane-headless: no/such/dir/s.png: ", 0), 0u) << err;
@@ -326,13 +329,10 @@ TEST_F(HeadlessTest, AudioFileHoldsEverySoundBlock)
     EXPECT_EQ(u32(4), 36 + n);
     ASSERT_EQ(wav.size(), 44 + n);
 
-    // 50 frames of 49,840 cycles or a little more; one sample every 306
-    // cycles plus the lateness of its timer (at most one instruction of
-    // this program, 14 cycles); whole blocks of 200 samples.
+    // 50 frames of 49,840 cycles or a little more, one sample every 306
+    // cycles (8143 samples), in whole blocks of 200.
     EXPECT_EQ(hl_last.frames_run, 50);
-    EXPECT_EQ(n % 200, 0u);
-    EXPECT_GE(n, 50 * 49840 / (306 + 14) / 200 * 200);
-    EXPECT_LE(n, 50 * (49840 + 14) / 307);
+    EXPECT_EQ(n, 8000u);
     // A silent machine: beeper and cassette bits both low, -20,000 a sample.
     EXPECT_EQ(wav.substr(44), std::string(n, '\x31'));
 }
@@ -391,7 +391,7 @@ TEST_F(HeadlessTest, ATapeReachesTheCassetteInputBit)
     // 24-bit samples decode, but cannot reach the bit: the user is told.
     write_file("deep.wav", wav_file(1, 24, 8000, bytes(300, 0x40)));
     ASSERT_EQ(run({"--frames", "1", "--cassette", "deep.wav"}), 0);
-    EXPECT_NE(err.find("warning: deep.wav: samples of this format"), std::string::npos) << err;
+    EXPECT_NE(err.find("warning: deep.wav: 24-bit samples play without reaching the cassette input"), std::string::npos) << err;
 }
 
 TEST_F(HeadlessTest, KeysGoOutOnePerPollOnEverySecondFrame)
@@ -430,4 +430,63 @@ TEST_F(HeadlessTest, TypedKeysReachTheFirmware)
     // and 1274 bytes), a key report 01 code for every key press and release.
     const uint8_t *log = ram_2k + 0x10 + 1 + 1 + 2 + 1274;
     EXPECT_EQ(bytes(log, log + 10), (bytes{0x01, 0x41, 0x01, 0x04, 0x01, 0x42, 0x01, 0x04, 0x00, 0x00}));
+}
+
+TEST_F(HeadlessTest, OutputsNeverReplaceInputsOrEachOther)
+{
+    firmware("wait_tape");
+    write_file("tape.wav", wav_file(1, 8, 8000, bytes(100, 200)));
+    EXPECT_EQ(run({"--cassette", "tape.wav", "--audio", "./tape.wav"}), 2);
+    EXPECT_NE(err.find("--audio './tape.wav' would replace the tape (--cassette)"), std::string::npos) << err;
+    EXPECT_EQ(run({"--screenshot", "o", "--audio", "o"}), 2);
+    EXPECT_EQ(run({"--screenshot", "bios/bios7020.bin"}), 2);
+    EXPECT_EQ(read_file("tape.wav"), wav_file(1, 8, 8000, bytes(100, 200)));
+
+    // A directory that cannot take an output is found before the run; an
+    // older file survives a run that fails.
+    write_file("old.png", "old");
+    EXPECT_EQ(run({"--frames", "5", "--screenshot", "old.png", "--audio", "none/a.wav"}), 1);
+    EXPECT_EQ(hl_last.frames_run, 0);
+    EXPECT_EQ(run({"--frames", "5", "--screenshot", "old.png", "--rom", "missing.rom"}), 1);
+    EXPECT_EQ(read_file("old.png"), "old");
+    EXPECT_EQ(std::system("ls -a | grep -q orvane-out"), 256);  // no temporary file left
+}
+
+TEST_F(HeadlessTest, WrongSizedFirmwareAndUnreadableTapesAreNamed)
+{
+    firmware("wait_tape");
+    write_file("bios/7041b.bin", std::string(100, '\0'));
+    EXPECT_EQ(run({"--frames", "1"}), 0);
+    EXPECT_EQ(err, "orvane-headless: warning: bios/7041b.bin holds 100 bytes, not 4096; "
+                   "the rest of the image reads as 0xFF\n");
+
+    ASSERT_EQ(std::system("mkdir -p dir.wav && truncate -s 700000001 big.wav"), 0);
+    EXPECT_EQ(run({"--cassette", "dir.wav"}), 1);
+    EXPECT_NE(err.find("dir.wav is not a valid WAV: Is a directory"), std::string::npos) << err;
+    EXPECT_EQ(run({"--cassette", "big.wav"}), 1);
+    EXPECT_NE(err.find("big.wav: 700000001 bytes is more than a tape recording may hold"), std::string::npos)
+        << err;
+}
+
+TEST_F(HeadlessTest, AnInterruptedRunWritesItsFiles)
+{
+    firmware("wait_tape");
+    // Long enough to be still running when the signal comes.
+    ASSERT_EQ(std::system(("(" ORVANE_HEADLESS_COMMAND " --frames 10000000 --audio a.wav --screenshot s.png "
+                           "2>err.txt & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $? >rc.txt)")),
+              0);
+    EXPECT_EQ(read_file("rc.txt"), "130\n");
+    std::string message = read_file("err.txt");
+    EXPECT_EQ(message.rfind("orvane-headless: interrupted (SIGINT) after ", 0), 0u) << message;
+    long frames = std::atol(message.c_str() + 44);
+    EXPECT_GT(frames, 0);
+    EXPECT_NE(message.find(" of 10000000 frames; writing the files asked for"), std::string::npos);
+    std::string wav = read_file("a.wav");
+    ASSERT_GT(wav.size(), 44u);
+    size_t n = static_cast<uint8_t>(wav[40]) | static_cast<uint8_t>(wav[41]) << 8 |
+               static_cast<uint8_t>(wav[42]) << 16 | static_cast<size_t>(static_cast<uint8_t>(wav[43])) << 24;
+    EXPECT_EQ(n % 200, 0u);  // whole sound blocks, the header's size filled in
+    EXPECT_EQ(wav.size(), 44 + n);
+    picture p;
+    EXPECT_TRUE(read_png("s.png", p));
 }

@@ -57,20 +57,35 @@ bool is_level(const std::vector<uint8_t> &block, uint8_t v)
 TEST_F(IoSpeechTest, SampleClockTicksEvery306CyclesAndRendersOneBitSound)
 {
     io_cpu_callback(0);
-    // A timer fires on the first cycle past its due time: every 307 cycles
-    // when the clock moves one cycle at a time.
-    step(307 * 199);
+    // A timer fires on the first cycle past its due time, and the next tick
+    // is due 306 cycles after the last one was: cycles 307, 613, 919 ...
+    step(306 * 199 + 1);
     EXPECT_EQ(speech_blocks.tick1bit, 199);
     EXPECT_TRUE(blocks.empty());
-    step(306);
+    step(305);
     EXPECT_TRUE(blocks.empty());
     step(1);
     ASSERT_EQ(blocks.size(), 1u);
     EXPECT_TRUE(is_level(blocks[0], 49));  // silent machine
     // The I/O processor's own reset leaves the clock running.
     reset_iocpu();
-    step(307);
+    step(306);
     EXPECT_EQ(speech_blocks.tick1bit, 1);
+}
+
+TEST_F(IoSpeechTest, SampleClockKeepsItsRateWhateverTheInstructionLengths)
+{
+    io_cpu_callback(0);
+    // One emulated second in steps of 13 cycles, as a program of long
+    // instructions runs: each tick comes up to 12 cycles late, and that
+    // lateness must not add up. 2455000 / 306 = 8022.9 ticks.
+    for (int c = 0; c < 2455000; c += 13) {
+        veld_timer_update_clock({0, 13});
+        veld_check_timers();
+    }
+    long ticks = static_cast<long>(blocks.size()) * TMS5220_BLOCK_SAMPLES + speech_blocks.tick1bit;
+    EXPECT_GE(ticks, 8022);
+    EXPECT_LE(ticks, 8023);
 }
 
 TEST_F(IoSpeechTest, LowFifoIsReportedOnlyWhenNoSpeechCommandCollects)

@@ -1,10 +1,12 @@
 #include "test_support.h"
 
 #include "core/memory.h"
+#include "core/rom_files.h"
 #include "core/trace.h"
 
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -169,7 +171,15 @@ TEST_F(CoreTest, MemInitLoadsAndRearrangesFirmware)
     mkdir("bios", 0755);
     write_file("bios/bios7020.bin", bios);
     write_file("bios/7041b.bin", io);
+    // A symbolic link of the copy's name is replaced, not followed.
+    write_file("elsewhere.bin", "keep");
+    ASSERT_EQ(symlink("elsewhere.bin", "orvane_7041.bin"), 0);
     EXPECT_EQ(MemInit("bios/"), nullptr);  // the double slash is harmless
+    EXPECT_EQ(read_file("elsewhere.bin"), "keep");
+    struct stat st;
+    ASSERT_EQ(lstat("orvane_7041.bin", &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(orv_firmware_warnings("bios/"), "");
     EXPECT_EQ(program_read_byte_8(0xF800), static_cast<uint8_t>(bios[0]));
     EXPECT_EQ(program_read_byte_8(0xFFFF), static_cast<uint8_t>(bios[2047]));
     EXPECT_TRUE(cart_is_blank(0x200, 0x8000));
@@ -196,4 +206,15 @@ TEST_F(CoreTest, MemInitFailuresAndShortImages)
     EXPECT_EQ(MemInit("fw"), nullptr);
     EXPECT_EQ(rom_7041[0], 0x56);
     EXPECT_EQ(rom_7041[1], 0xFF);
+    EXPECT_EQ(system("ls -a | grep -c orvane_7041.bin. >/dev/null"), 256);  // no temporary file left
+
+    // The programs warn of images of the wrong size, naming file and size.
+    write_file("fw/7041b.bin", std::string(5000, 'x'));
+    EXPECT_EQ(orv_firmware_warnings("fw"),
+              "fw/bios7020.bin holds 2 bytes, not 2048; the rest of the image reads as 0xFF\n"
+              "fw/7041b.bin holds 5000 bytes, not 4096; only the first 4096 are loaded\n");
+    mkdir("dir", 0755);
+    mkdir("dir/bios7020.bin", 0755);
+    EXPECT_EQ(orv_firmware_warnings("dir"), "dir/bios7020.bin is a directory, not a 2048-byte image; it loads as all 0xFF\n");
+    EXPECT_EQ(orv_open_reason("dir/7041b.bin"), "No such file or directory");
 }

@@ -2,6 +2,7 @@
 // and whole screens compared with pictures built here from their description.
 #include "test_support.h"
 
+#include "core/host.h"
 #include "core/tms3556.h"
 
 #include <algorithm>
@@ -415,4 +416,45 @@ TEST_F(VideoTest, HostPictures)
     EXPECT_EQ(rgb24[last], 0);
     EXPECT_EQ(rgb24[last + 1], 255);
     EXPECT_EQ(rgb24[last + 2], 255);
+}
+
+namespace {
+int picture_unwanted() { return 0; }
+}
+
+// A frame the host does not want drawn leaves the picture as it was, and the
+// renderer's state (serial colours, flash count) as drawing it would have:
+// the next picture drawn is the same either way.
+TEST_F(VideoTest, FramesNotWantedAreFollowedNotDrawn)
+{
+    orv_host_hooks saved = orv_host;
+    for (int cm3 : {0x00, 0x40, 0x80, 0xC0}) {
+        mode(cm3);
+        uint32_t seed = 12345u + cm3;
+        for (int frame = 0; frame < 60; frame++) {
+            // Cells of every kind: spaces with both colour orders, flashing
+            // and double-size attributes, descriptors of both kinds.
+            for (unsigned a = 0; a < 0x4000; a++) {
+                seed = seed * 1103515245u + 12345u;
+                uint8_t v = static_cast<uint8_t>(seed >> 16);
+                tms3556.vram[a] = (a & 1) && (seed >> 28) < 5 ? (0x20 | (v & 0x80)) : v;
+            }
+            tms3556_render_state before = tms3556_render;
+            orv_host.picture_wanted = nullptr;
+            tms3556_redraw();
+            tms3556_render_state drawn = tms3556_render;
+            std::vector<uint8_t> picture(&tms3556_screen[0][0], &tms3556_screen[0][0] + sizeof tms3556_screen);
+
+            tms3556_render = before;
+            tms3556_screen[0][0] ^= 7;
+            orv_host.picture_wanted = picture_unwanted;
+            tms3556_redraw();
+            EXPECT_EQ(tms3556_render.next_col, drawn.next_col) << cm3 << " frame " << frame;
+            EXPECT_EQ(tms3556_render.cur_alpha_col, drawn.cur_alpha_col) << cm3 << " frame " << frame;
+            EXPECT_EQ(tms3556_render.flash_count, drawn.flash_count);
+            EXPECT_EQ(tms3556_screen[0][0], picture[0] ^ 7);  // not drawn
+            tms3556_screen[0][0] ^= 7;
+        }
+    }
+    orv_host = saved;
 }

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -186,7 +188,7 @@ const source_file &assembler::load(const std::string &path)
     source_file &f = cache[path];
     FILE *in = std::fopen(path.c_str(), "rb");
     if (!in) {
-        f.message = "cannot open '" + path + "'";
+        f.message = "cannot open '" + path + "': " + std::strerror(errno);
         return f;
     }
     std::string content;
@@ -200,7 +202,7 @@ const source_file &assembler::load(const std::string &path)
     bool failed = std::ferror(in) != 0;
     std::fclose(in);
     if (failed) {
-        f.message = "cannot read '" + path + "'";
+        f.message = "cannot read '" + path + "': " + std::strerror(errno);
         return f;
     }
     if (static_cast<long>(content.size()) > MAX_FILE_SIZE) {
@@ -236,7 +238,9 @@ void assembler::assemble_file(const std::string &path, const std::string *text)
     depth++;
     for (size_t i = 0; i < lines->size() && !stop; i++) {
         if (++lines_done > MAX_LINES) {
-            error_at(path + ":" + std::to_string(i + 1), "source too long (does a file include itself?)");
+            error_at(path + ":" + std::to_string(i + 1),
+                     "more than " + std::to_string(MAX_LINES) +
+                         " source lines, included files counted each time (does a file include itself?)");
             stop = true;
             break;
         }
@@ -399,6 +403,12 @@ void assembler::statement(const std::string &label, const std::string &mnemonic,
     }
     if (e.status == ASM_VALUE_ERROR)
         error(e.message);
+    // The disassembler names B7 and C7, but this processor runs them as
+    // undefined opcodes: they assemble, for the round trip, with a warning.
+    if (pass == 2 && e.bytes.size() == 1 && (e.bytes[0] == 0xB7 || e.bytes[0] == 0xC7))
+        res.warnings.push_back(file + ":" + std::to_string(line_no) + ": warning: " +
+                               (e.bytes[0] == 0xB7 ? "SWAP A (B7)" : "SWAP B (C7)") +
+                               " is an undefined opcode on this processor: it does not swap");
     for (uint8_t b : e.bytes)
         emit(b);
 }
@@ -666,6 +676,18 @@ void assembler::build_image()
     }
     int64_t base = opt.base >= 0 ? opt.base : (low >= 0 ? low : 0);
     int64_t size = opt.size >= 0 ? opt.size : (high >= base ? high - base + 1 : 0);
+    // A size given without a base is placed at the lowest address written,
+    // which may leave too little room below $FFFF.
+    if (base + size > ADDRESS_SPACE) {
+        res.errors.push_back(file + ": an image of " + std::to_string(size) + " bytes at $" + hex4(base) +
+                             " would pass $FFFF");
+        return;
+    }
+    if (size == 0) {
+        res.errors.push_back(file + ": no line writes a byte, so the image would be empty "
+                                    "(--size gives an image of fill bytes)");
+        return;
+    }
     for (int64_t a = 0; a < ADDRESS_SPACE; a++) {
         if (origin[a] >= 0 && (a < base || a >= base + size)) {
             error_at(places[origin[a]], "address $" + hex4(a) + " lies outside the image ($" + hex4(base) +
@@ -751,7 +773,9 @@ std::string asm7000_depfile(const std::string &target, const asm_result &result)
         return out;
     };
     std::string line = escape(target) + ":";
-    for (const std::string &f : result.files)
-        line += " " + escape(f);
+    for (const std::string &f : result.files) {
+        line += ' ';
+        line += escape(f);
+    }
     return line + "\n";
 }

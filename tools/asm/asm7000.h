@@ -17,6 +17,7 @@ struct asm_options {
 struct asm_result {
     bool ok = false;
     std::vector<std::string> errors;  // "file:line: message", first found first
+    std::vector<std::string> warnings;  // "file:line: warning: message"; do not stop the image
     std::vector<uint8_t> image;       // the raw image, empty on error
     unsigned base = 0;                // machine address of image[0]
     std::string listing;              // address, bytes and source of every line

@@ -258,7 +258,7 @@ attempt try_form(const form &f, const std::vector<std::string> &ops, const asm_e
         // (ADD A,R5 is ADD R0,R5; rows naming A or B come first and win).
         std::string bare = strip_blanks(s);
         if (t.prefix == "R" && t.suffix.empty() && (bare == "A" || bare == "B")) {
-            values[t.field] = bare == "A" ? "0" : "1";
+            values[t.field].assign(1, bare == "A" ? '0' : '1');
             continue;
         }
         size_t begin = 0, end = s.size();

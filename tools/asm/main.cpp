@@ -1,11 +1,14 @@
 // orvane-asm: assembles a TMS7000 source file into a raw binary image.
 #include "asm7000.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -49,17 +52,65 @@ bool parse_number(const char *text, long *out)
     return true;
 }
 
-// Writes through a temporary file renamed into place, so that a failed run
-// never leaves a partial file behind.
-bool write_whole(const std::string &path, const void *data, size_t size, std::string *temp)
+// True when two names reach the same file: the same inode for existing
+// files, else the same directory and name.
+bool same_file(const std::string &a, const std::string &b)
 {
-    *temp = path + ".tmp" + std::to_string(getpid());
-    FILE *f = std::fopen(temp->c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(data, 1, size, f) == size;
-    ok = (std::fclose(f) == 0) && ok;
-    return ok;
+    struct stat sa, sb;
+    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    auto where = [](const std::string &path) {
+        size_t slash = path.rfind('/');
+        std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        char *real = realpath(dir.c_str(), nullptr);
+        std::string full = (real ? std::string(real) : dir) + "/" + name;
+        std::free(real);
+        return full;
+    };
+    return a == b || where(a) == where(b);
+}
+
+// An output waiting in a temporary file of its own directory until every
+// output is written.
+struct pending_file {
+    std::string path, temp;
+};
+
+// Writes `data` to a new temporary file beside `path`. The temporary name
+// is short whatever the output's name, so a legal name never fails for
+// want of room. Returns an empty string, or why it failed.
+std::string write_temp(const std::string &path, const void *data, size_t size, pending_file *out)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return std::strerror(EISDIR);
+    size_t slash = path.rfind('/');
+    std::string temp = (slash == std::string::npos ? "" : path.substr(0, slash + 1)) + ".orvane-asm-XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return std::strerror(errno);
+    out->path = path;
+    out->temp = temp;
+    // mkstemp makes the file private; give it the mode a new file gets.
+    mode_t mask = umask(0);
+    umask(mask);
+    int error = fchmod(fd, 0666 & ~mask) == 0 ? 0 : errno;
+    const char *p = static_cast<const char *>(data);
+    while (error == 0 && size > 0) {
+        ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            break;
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    return error ? std::strerror(error) : "";
 }
 
 } // namespace
@@ -120,6 +171,25 @@ int main(int argc, char **argv)
                                                                                           : source) +
                  ".bin";
     }
+    // Outputs must differ from the source and from each other.
+    const std::pair<const char *, const std::string *> named[] = {
+        {"-o", &output}, {"-l", &listing}, {"-M", &depfile}};
+    for (size_t i = 0; i < 3; i++) {
+        const std::string &path = *named[i].second;
+        if (path.empty())
+            continue;
+        if (same_file(path, source)) {
+            std::fprintf(stderr, "orvane-asm: the output '%s' (%s) would replace the source; name another\n",
+                         path.c_str(), named[i].first);
+            return 2;
+        }
+        for (size_t j = 0; j < i; j++)
+            if (!named[j].second->empty() && same_file(path, *named[j].second)) {
+                std::fprintf(stderr, "orvane-asm: %s and %s name the same file '%s'\n", named[j].first,
+                             named[i].first, path.c_str());
+                return 2;
+            }
+    }
     if (options.base >= 0 && options.size >= 0 && options.base + options.size > 0x10000) {
         std::fprintf(stderr, "orvane-asm: an image of %ld bytes at $%04lX would pass $FFFF\n", options.size,
                      options.base);
@@ -127,6 +197,8 @@ int main(int argc, char **argv)
     }
 
     asm_result r = asm7000_assemble_file(source, options);
+    for (const std::string &w : r.warnings)
+        std::fprintf(stderr, "%s\n", w.c_str());
     for (const std::string &e : r.errors)
         std::fprintf(stderr, "%s\n", e.c_str());
     if (!r.ok) {
@@ -135,10 +207,15 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    struct pending_file {
-        std::string path, temp;
-    };
-    std::vector<pending_file> files;
+    // No output may replace a source file read.
+    for (const std::string &path : {output, listing, depfile})
+        for (const std::string &read : r.files)
+            if (!path.empty() && same_file(path, read)) {
+                std::fprintf(stderr, "orvane-asm: the output '%s' is the source file '%s'; no output written\n",
+                             path.c_str(), read.c_str());
+                return 1;
+            }
+
     std::string deps = asm7000_depfile(output, r);
     struct {
         const std::string &path;
@@ -149,25 +226,32 @@ int main(int argc, char **argv)
         {listing, r.listing.data(), r.listing.size()},
         {depfile, deps.data(), deps.size()},
     };
+    // Every output goes to a temporary file first; only when all are
+    // written do they take their names, so a failure replaces nothing.
+    std::vector<pending_file> files;
     bool ok = true;
     for (const auto &o : outputs) {
         if (o.path.empty())
             continue;
-        std::string temp;
-        ok = write_whole(o.path, o.data, o.size, &temp);
-        files.push_back({o.path, temp});
-        if (!ok) {
-            std::fprintf(stderr, "orvane-asm: cannot write '%s'\n", o.path.c_str());
+        pending_file f;
+        std::string why = write_temp(o.path, o.data, o.size, &f);
+        if (!f.temp.empty())
+            files.push_back(f);
+        if (!why.empty()) {
+            std::fprintf(stderr, "orvane-asm: cannot write '%s': %s\n", o.path.c_str(), why.c_str());
+            ok = false;
             break;
         }
     }
     for (const pending_file &f : files) {
         if (ok && std::rename(f.temp.c_str(), f.path.c_str()) != 0) {
-            std::fprintf(stderr, "orvane-asm: cannot write '%s'\n", f.path.c_str());
+            std::fprintf(stderr, "orvane-asm: cannot write '%s': %s\n", f.path.c_str(), std::strerror(errno));
             ok = false;
         }
         if (!ok)
             std::remove(f.temp.c_str());
     }
+    if (!ok)
+        std::fprintf(stderr, "orvane-asm: no output written\n");
     return ok ? 0 : 1;
 }

@@ -23,6 +23,8 @@ struct hl_options {
     std::string cassette;
     std::string screenshot;
     std::string audio;
+    std::string load_state;  // state to start from, after firmware, cartridge and tape
+    std::string save_state;  // state written at the end of the run
     long frames = 50;        // frames to run (from --frames, or from --seconds)
     int scale = 1;           // screenshot dots per machine dot, each way
     std::vector<hl_key_event> keys;  // in order of delivery
@@ -48,21 +50,63 @@ bool hl_text_keys(const std::string &text, long frame, std::vector<hl_key_event>
 struct hl_result {
     long frames_run;                 // frame requests made
     bool break_reached;
+    int stop_signal;                 // SIGINT or SIGTERM that ended the run early, or 0
     std::vector<hl_key_event> keys_sent;  // frame of the poll that sent each code
-    std::vector<uint8_t> audio;      // every sound block, in order
 };
 extern hl_result hl_last;
 
+// Refuses an output that is one of the run's inputs or another output.
+// Returns an empty string, or the error (a bad command line).
+std::string hl_check_files(const hl_options &opt);
+
 // Runs the machine as the options say. Messages go to `err`, the register
 // dump and the trace log to `out`. Returns the exit status: 0 done, 1 a file
-// that does not load or cannot be written.
+// that does not load or cannot be written, 130 or 143 a run ended early by
+// SIGINT or SIGTERM (after writing its files).
 int hl_run(const hl_options &opt, FILE *out, FILE *err);
 
 // The whole program: options, then the run. 2 for a bad command line.
 int hl_main(int argc, const char *const *argv, FILE *out, FILE *err);
 
-// Output files. Each returns an empty string, or the error.
+// The longest run: about 56 hours of machine time.
+constexpr long HL_MAX_FRAMES = 10000000;
+
+// An output file under construction: a temporary file beside `path`,
+// renamed to it when complete.
+struct hl_out_file {
+    std::string path, temp;
+    FILE *f = nullptr;
+    int error = 0;  // errno of the first failed write
+};
+// Each returns an empty string, or "path: reason".
+std::string hl_out_open(hl_out_file &o, const std::string &path);
+std::string hl_out_commit(hl_out_file &o);  // closes it and renames it into place
+void hl_out_discard(hl_out_file &o);        // closes and removes the temporary file
+bool hl_out_write(hl_out_file &o, const void *data, size_t size);
+
+// True when two names reach the same file (existing or not).
+bool hl_same_file(const std::string &a, const std::string &b);
+
+// The sound file, written as the blocks come: 8000 Hz unsigned 8-bit mono.
+constexpr size_t HL_WAV_HEADER = 44;
+constexpr uint64_t HL_WAV_MAX_SAMPLES = 0xFFFFFF00u;  // what the header's sizes can count
+struct hl_wav_writer {
+    hl_out_file file;
+    uint64_t samples = 0;
+    bool full = false;  // samples beyond the maximum were dropped
+};
+std::string hl_wav_begin(hl_wav_writer &w, const std::string &path);
+void hl_wav_add(hl_wav_writer &w, const uint8_t *samples, size_t n);
+std::string hl_wav_finish(hl_wav_writer &w);  // sizes, padding, rename
+
+// Output files in one go. Each returns an empty string, or the error.
+std::string hl_write_png(hl_out_file &o, const tms3556_picture &picture, int scale);  // then commits
+std::string hl_write_png(const std::string &path, const tms3556_picture &picture, int scale);
 std::string hl_write_wav(const std::string &path, const std::vector<uint8_t> &samples);
+
+// The largest tape recording read: a little over one hour of 48 kHz stereo
+// 16-bit sound. Larger files are refused before they are read.
+constexpr long long HL_MAX_WAV_BYTES = 700000000;
 
 // Decodes a WAV file and starts it on the cassette input. Returns an empty
 // string, or the message for a file that does not decode; `warning` gets a

@@ -22,9 +22,12 @@ const char *const hl_usage =
     "                        the run, followed by a reset\n"
     "  --cassette FILE.wav   tape recording, played into the cassette input from\n"
     "                        the first frame at its own sample rate\n"
+    "  --load-state FILE     start from a saved state (made with the same firmware;\n"
+    "                        it brings its own cartridge area); a tape it was\n"
+    "                        playing goes on if --cassette gives the same recording\n"
     "\n"
     "Length of the run (default: 50 frames):\n"
-    "  --frames N            run N frames\n"
+    "  --frames N            run N frames, at most 10,000,000 (about 56 hours)\n"
     "  --seconds S           run S seconds of machine time (rounded up to whole\n"
     "                        frames); S may have decimals\n"
     "\n"
@@ -33,6 +36,7 @@ const char *const hl_usage =
     "  --scale N             screenshot dots per machine dot each way, 1 to 8\n"
     "                        (2 gives 640 x 500)\n"
     "  --audio FILE.wav      every sound block of the run, 8000 Hz unsigned 8-bit mono\n"
+    "  --save-state FILE     the machine's state at the end of the run\n"
     "  --trace               print the trace log at the end (lines of the functions\n"
     "                        named in ./debug.lst, and every unconditional line)\n"
     "\n"
@@ -53,8 +57,15 @@ const char *const hl_usage =
     "  -h, --help            show this text\n"
     "\n"
     "Options take their value as the next argument or after '=' (--frames=100).\n"
-    "Exit status: 0 done, 1 a firmware, cartridge or tape that does not load or\n"
-    "an output file that cannot be written, 2 a bad command line.\n";
+    "Output files are written under a temporary name beside them and renamed when\n"
+    "complete; an output may not name an input or another output. On Ctrl-C\n"
+    "(SIGINT) or SIGTERM the run ends after the current frame, writes its files\n"
+    "and says how far it got. Tape recordings larger than 700,000,000 bytes (about\n"
+    "an hour of 48 kHz stereo 16-bit sound) are refused.\n"
+    "\n"
+    "Exit status: 0 done, 1 a firmware, cartridge, tape or state that does not load\n"
+    "or an output file that cannot be written, 2 a bad command line, 130 or 143 a\n"
+    "run ended by SIGINT or SIGTERM.\n";
 
 namespace {
 
@@ -153,7 +164,7 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
         }
         static const char *const with_value[] = {
             "--bios", "--rom", "--cassette", "--frames", "--seconds", "--screenshot",
-            "--scale", "--audio", "--key", "--type", "--break"};
+            "--scale", "--audio", "--key", "--type", "--break", "--load-state", "--save-state"};
         if (std::find_if(std::begin(with_value), std::end(with_value),
                          [&](const char *n) { return name == n; }) == std::end(with_value))
             return "unknown option '" + name + "'";
@@ -162,6 +173,8 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
                 return "option " + name + " needs a value";
             value = argv[++i];
         }
+        if (value.empty())
+            return "option " + name + " needs a value, not an empty one";
 
         if (name == "--bios") {
             opt.bios = value;
@@ -169,23 +182,30 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
             opt.rom = value;
         } else if (name == "--cassette") {
             opt.cassette = value;
+        } else if (name == "--load-state") {
+            opt.load_state = value;
+        } else if (name == "--save-state") {
+            opt.save_state = value;
         } else if (name == "--screenshot") {
             opt.screenshot = value;
         } else if (name == "--audio") {
             opt.audio = value;
         } else if (name == "--frames") {
-            if (!parse_long(value, 0, 1000000000L, 10, opt.frames))
-                return "--frames takes a whole number of frames, not '" + value + "'";
+            if (!parse_long(value, 0, HL_MAX_FRAMES, 10, opt.frames))
+                return "--frames takes a whole number of frames up to " + std::to_string(HL_MAX_FRAMES) +
+                       ", not '" + value + "'";
             have_frames = true;
         } else if (name == "--seconds") {
             char *end = nullptr;
             errno = 0;
             double s = std::strtod(value.c_str(), &end);
-            if (value.empty() || *end || errno || !(s >= 0) || s > 1e7)
-                return "--seconds takes a number of seconds, not '" + value + "'";
             // Whole frames, enough to cover the time asked for.
-            double cycles = s * VELD_CYCLES_PER_SECOND;
-            opt.frames = static_cast<long>(std::ceil(cycles / ORV_CYCLES_PER_FRAME));
+            double frames = std::ceil(s * VELD_CYCLES_PER_SECOND / ORV_CYCLES_PER_FRAME);
+            if (value.empty() || *end || errno || !(s >= 0) || !(frames <= HL_MAX_FRAMES))
+                return "--seconds takes a number of seconds up to " +
+                       std::to_string(HL_MAX_FRAMES * ORV_CYCLES_PER_FRAME / VELD_CYCLES_PER_SECOND) + ", not '" +
+                       value + "'";
+            opt.frames = static_cast<long>(frames);
             have_seconds = true;
         } else if (name == "--scale") {
             long scale;

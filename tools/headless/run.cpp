@@ -7,35 +7,143 @@
 #include "core/loop.h"
 #include "core/machine.h"
 #include "core/memory.h"
+#include "core/rom_files.h"
+#include "core/state.h"
 #include "core/tms5220.h"
 #include "core/tms7000.h"
 #include "core/trace.h"
-#include "tools/png/png_picture.h"
 
+#include <csignal>
+#include <cstring>
 #include <vector>
 
 hl_result hl_last;
+
+std::string hl_check_files(const hl_options &opt)
+{
+    // Names the run reads (the trace list is read from the current
+    // directory) and those it writes (the firmware loading's copy too).
+    const std::pair<std::string, std::string> inputs[] = {
+        {"the cartridge (--rom)", opt.rom},
+        {"the tape (--cassette)", opt.cassette},
+        {"a firmware file (--bios)", opt.bios + "/bios7020.bin"},
+        {"a firmware file (--bios)", opt.bios + "/7041b.bin"},
+        {"the trace list debug.lst", "debug.lst"},
+        {"the firmware loading's copy orvane_7041.bin", "orvane_7041.bin"},
+    };
+    const std::pair<std::string, std::string> outputs[] = {
+        {"--screenshot", opt.screenshot},
+        {"--audio", opt.audio},
+    };
+    for (size_t i = 0; i < std::size(outputs); i++) {
+        const auto &[name, path] = outputs[i];
+        if (path.empty())
+            continue;
+        for (const auto &[input, read] : inputs)
+            if (!read.empty() && hl_same_file(path, read))
+                return name + " '" + path + "' would replace " + input + "; name another file";
+        for (size_t j = 0; j < i; j++)
+            if (!outputs[j].second.empty() && hl_same_file(path, outputs[j].second))
+                return outputs[j].first + " and " + name + " name the same file '" + path + "'";
+    }
+    return "";
+}
 
 namespace {
 
 // Keys waiting for a poll, in delivery order.
 std::vector<hl_key_event> hl_keys;
 size_t hl_next_key;
+// `vblnum` when the run started: a loaded state brings its own count.
+int hl_first_frame;
 
 // The host keyboard of this program: at each poll, the next key code whose
-// frame has come, if any. `vblnum` is the frame just finished.
+// frame has come, if any. `vblnum` counts the frame just finished.
 void hl_key_poll()
 {
-    if (hl_next_key >= hl_keys.size() || hl_keys[hl_next_key].frame > vblnum)
+    long frame = static_cast<long>(vblnum) - hl_first_frame;
+    if (hl_next_key >= hl_keys.size() || hl_keys[hl_next_key].frame > frame)
         return;
     uint8_t code = hl_keys[hl_next_key++].code;
-    hl_last.keys_sent.push_back({vblnum, code});
+    hl_last.keys_sent.push_back({frame, code});
     send_key(code);
+}
+
+// The sound file being written, when --audio asks for one: blocks go
+// straight to it, so memory stays flat however long the run.
+hl_wav_writer hl_wav;
+bool hl_wav_on;
+
+// Only the last frame's picture is saved, and a run may stop anywhere in a
+// frame: no frame is drawn as it ends; the video processor and the
+// renderer's state are kept instead, and the last frame is drawn from them
+// at the end.
+struct hl_video_snapshot {
+    bool taken;
+    tms3556_state video;
+    tms3556_render_state render;
+};
+hl_video_snapshot hl_last_frame;
+
+int hl_keep_frame()
+{
+    hl_last_frame.taken = true;
+    hl_last_frame.video = tms3556;
+    hl_last_frame.render = tms3556_render;
+    return 0;
+}
+
+int hl_skip_frame() { return 0; }
+
+// Draws the last frame that ended into `tms3556_screen`, leaving the
+// machine as it is and the trace log without a line.
+void hl_draw_last_frame()
+{
+    if (!hl_last_frame.taken)
+        return;
+    static hl_video_snapshot now;
+    now.video = tms3556;
+    now.render = tms3556_render;
+    tms3556 = hl_last_frame.video;
+    tms3556_render = hl_last_frame.render;
+    orv_host.picture_wanted = nullptr;
+    int suppressed = g_notrace;
+    no_trace();
+    tms3556_redraw();
+    if (!suppressed)
+        restore_trace();
+    tms3556 = now.video;
+    tms3556_render = now.render;
 }
 
 void hl_sound_sink(const unsigned char *block, int length)
 {
-    hl_last.audio.insert(hl_last.audio.end(), block, block + length);
+    if (hl_wav_on && length > 0)
+        hl_wav_add(hl_wav, block, static_cast<size_t>(length));
+}
+
+// SIGINT or SIGTERM received: the run ends after the current frame, with
+// its files written.
+volatile sig_atomic_t hl_signal;
+
+void hl_on_signal(int sig) { hl_signal = sig; }
+
+// The outputs' temporary files, made before the run.
+hl_out_file hl_png;
+
+void hl_discard_outputs()
+{
+    hl_out_discard(hl_png);
+    hl_out_discard(hl_wav.file);
+    hl_wav_on = false;
+}
+
+// A load failure's fixed message, then the system's reason when the file
+// does not open.
+std::string hl_with_reason(const char *message, const std::string &path)
+{
+    std::string reason = orv_open_reason(path.c_str());
+    return reason.empty() ? message : std::string(message) + ": " + reason;
 }
 
 void hl_print_registers(FILE *out)
@@ -59,16 +167,35 @@ void hl_print_trace(FILE *out)
 
 int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
 {
-    const char *message = MemInit(opt.bios.c_str());
-    if (message) {
-        std::fprintf(err, "orvane-headless: %s (firmware directory '%s')\n", message, opt.bios.c_str());
+    // Every output's directory must take it before the run starts.
+    std::string e;
+    if (!opt.screenshot.empty())
+        e = hl_out_open(hl_png, opt.screenshot);
+    if (e.empty() && !opt.audio.empty()) {
+        e = hl_wav_begin(hl_wav, opt.audio);
+        hl_wav_on = e.empty();
+    }
+    if (!e.empty()) {
+        std::fprintf(err, "orvane-headless: %s\n", e.c_str());
         return 1;
     }
+
+    const char *message = MemInit(opt.bios.c_str());
+    if (message) {
+        std::string file = opt.bios + (std::strstr(message, "7041b") ? "/7041b.bin" : "/bios7020.bin");
+        std::string reason = orv_open_reason(file.c_str());
+        std::fprintf(err, "orvane-headless: %s (firmware directory '%s')%s%s\n", message, opt.bios.c_str(),
+                     reason.empty() ? "" : ": ", reason.c_str());
+        return 1;
+    }
+    std::string warnings = orv_firmware_warnings(opt.bios.c_str());
+    for (size_t at = 0, nl; (nl = warnings.find('\n', at)) != std::string::npos; at = nl + 1)
+        std::fprintf(err, "orvane-headless: warning: %s\n", warnings.substr(at, nl - at).c_str());
     orv_cold_start();
     if (!opt.rom.empty()) {
         message = RomLoad(opt.rom.c_str());
         if (message) {
-            std::fprintf(err, "orvane-headless: %s: %s\n", opt.rom.c_str(), message);
+            std::fprintf(err, "orvane-headless: %s: %s\n", opt.rom.c_str(), hl_with_reason(message, opt.rom).c_str());
             return 1;
         }
         orv_reset();
@@ -84,10 +211,22 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
             std::fprintf(err, "orvane-headless: warning: %s\n", warning.c_str());
     }
 
+    if (!opt.load_state.empty()) {
+        std::string note;
+        std::string error = orv_state_load_file(opt.load_state, note);
+        if (!error.empty()) {
+            std::fprintf(err, "orvane-headless: %s\n", error.c_str());
+            return 1;
+        }
+        if (!note.empty())
+            std::fprintf(err, "orvane-headless: %s\n", note.c_str());
+    }
+
     hl_keys = opt.keys;
     hl_next_key = 0;
+    hl_first_frame = vblnum;
     unsigned short stop_pc = opt.break_addr >= 0 ? static_cast<unsigned short>(opt.break_addr) : 0xFFFF;
-    for (long f = 0; f < opt.frames; f++) {
+    for (long f = 0; f < opt.frames && !hl_signal; f++) {
         int frames_done = vblnum;
         orv_loop(stop_pc);
         hl_last.frames_run++;
@@ -112,15 +251,34 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
     }
 
     int status = 0;
+    if (hl_signal) {
+        hl_last.stop_signal = hl_signal;
+        std::fprintf(err, "orvane-headless: %s after %ld of %ld frames; writing the files asked for\n",
+                     hl_signal == SIGINT ? "interrupted (SIGINT)" : "terminated (SIGTERM)", hl_last.frames_run,
+                     opt.frames);
+        status = 128 + hl_signal;
+    }
     if (!opt.screenshot.empty()) {
-        std::string e = orv_write_png(opt.screenshot, tms3556_screen, opt.scale);
+        hl_draw_last_frame();
+        std::string e = hl_write_png(hl_png, tms3556_screen, opt.scale);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
-            status = 1;
+            status = status ? status : 1;
         }
     }
-    if (!opt.audio.empty()) {
-        std::string e = hl_write_wav(opt.audio, hl_last.audio);
+    if (hl_wav_on) {
+        hl_wav_on = false;
+        if (hl_wav.full)
+            std::fprintf(err, "orvane-headless: warning: %s: the sound file is full; later sound was dropped\n",
+                         opt.audio.c_str());
+        std::string e = hl_wav_finish(hl_wav);
+        if (!e.empty()) {
+            std::fprintf(err, "orvane-headless: %s\n", e.c_str());
+            status = status ? status : 1;
+        }
+    }
+    if (!opt.save_state.empty()) {
+        std::string e = orv_state_save_file(opt.save_state);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
             status = 1;
@@ -143,9 +301,22 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     orv_host.style = ORV_LOOP_FRAME;
     orv_host.key_poll = hl_key_poll;
     orv_host.sound_block = hl_sound_sink;
+    orv_host.picture_wanted = opt.screenshot.empty() ? hl_skip_frame : hl_keep_frame;
+    hl_last_frame.taken = false;
+
+    // Ctrl-C or a termination request ends the run after the current frame.
+    hl_signal = 0;
+    struct sigaction on_signal = {}, saved_int, saved_term;
+    on_signal.sa_handler = hl_on_signal;
+    sigemptyset(&on_signal.sa_mask);
+    sigaction(SIGINT, &on_signal, &saved_int);
+    sigaction(SIGTERM, &on_signal, &saved_term);
 
     int status = hl_run_machine(opt, out, err);
 
+    sigaction(SIGINT, &saved_int, nullptr);
+    sigaction(SIGTERM, &saved_term, nullptr);
+    hl_discard_outputs();  // whatever a failed run left unwritten
     orv_host = saved_host;
     hl_keys.clear();
     hl_next_key = 0;
@@ -163,6 +334,11 @@ int hl_main(int argc, const char *const *argv, FILE *out, FILE *err)
     if (opt.help) {
         std::fputs(hl_usage, out);
         return 0;
+    }
+    error = hl_check_files(opt);
+    if (!error.empty()) {
+        std::fprintf(err, "orvane-headless: %s\nTry 'orvane-headless --help'.\n", error.c_str());
+        return 2;
     }
     return hl_run(opt, out, err);
 }

@@ -1,0 +1,103 @@
+// The machine's globals to an image and back, in one table of pairs so that
+// both directions name the same globals.
+#include "loop.h"
+#include "memory.h"
+#include "state_hash.h"
+#include "state_image.h"
+
+#include <cstring>
+#include <type_traits>
+
+namespace {
+
+// Copies one global into the image (take) or back (put).
+template <class T>
+void pair(T &image, T &global, bool put)
+{
+    static_assert(std::is_trivially_copyable_v<T>);
+    if (put)
+        std::memcpy(&global, &image, sizeof(T));
+    else
+        std::memcpy(&image, &global, sizeof(T));
+}
+
+void transfer(orv_state_image &m, bool put)
+{
+    pair(m.cpu, tms7000, put);
+    pair(m.cpu_icount, tms7000_icount, put);
+    pair(m.cpu_div_by_16_trigger, tms7000_div_by_16_trigger, put);
+    pair(m.cpu_cycles_per_INT2, tms7000_cycles_per_INT2, put);
+
+    pair(m.ram, ram_2k, put);
+    pair(m.ports[0], porta_val, put);
+    pair(m.ports[1], portb_val, put);
+    pair(m.ports[2], portc_val, put);
+    pair(m.ports[3], portd_val, put);
+    pair(m.p_pc, p_pc, put);
+    pair(m.pc_on_write, PC_ON_WRITE, put);
+    pair(m.cart, rom_cart, put);
+
+    pair(m.timer_num, g_timer_num, put);
+    pair(m.timers, timer_tab, put);
+    pair(m.clock, g_timer_clock, put);
+
+    pair(m.instr_cycles, instr_cycles, put);
+    pair(m.delta, delta, put);
+    pair(m.cycle_line, cycle_line, put);
+    pair(m.scanline, scanline, put);
+    pair(m.vblnum, vblnum, put);
+    pair(m.g_time, g_time, put);
+    pair(m.ask_bkpt, ask_bkpt, put);
+    pair(m.pc_debug, pc_debug, put);
+    pair(m.last_pc_debug, last_pc_debug, put);
+
+    pair(m.iop, tms7041, put);
+    pair(m.iop_state, cur_state, put);
+    pair(m.mailbox, mailbox_val, put);
+
+    pair(m.vdp, tms3556, put);
+    pair(m.render, tms3556_render, put);
+    pair(m.picture, tms3556_screen, put);
+
+    pair(m.speech_in, tms5220, put);
+    pair(m.speech, _tms, put);
+    pair(m.speech_frame, current_frame, put);
+    pair(m.speech_frame_t, current_frame_t, put);
+    pair(m.speech_tick, tick, put);
+    pair(m.speech_blocks, speech_blocks, put);
+}
+
+} // namespace
+
+void state_take_image(orv_state_image &m)
+{
+    transfer(m, false);
+    // Entries past the live ones hold whatever was removed last: not machine state.
+    for (int i = m.timer_num; i < VELD_TIMER_MAX; i++)
+        m.timers[i] = veld_timer{};
+    m.vdp_bkpt_write = static_cast<uint32_t>(tms3556.bkpt_write);
+    m.vdp_bkpt_read = static_cast<uint32_t>(tms3556.bkpt_read);
+
+    m.bios7020_hash = orv_hash64(rom_7020, sizeof rom_7020);
+    m.iop_rom_hash = orv_hash64(rom_7041, sizeof rom_7041);
+    m.cart_hash = orv_hash64(rom_cart, sizeof rom_cart);
+
+    m.tape_playing = K7_buffer != nullptr;
+    m.tape_hash = m.tape_playing ? K7_kept.hash : 0;
+    m.tape_size = m.tape_playing ? K7_size : 0;
+    m.tape_where = m.tape_playing ? static_cast<uint32_t>(K7where) : 0;
+    m.tape_period = m.tape_playing ? K7_period : veld_time{0, 0};
+}
+
+void state_put_image(const orv_state_image &m)
+{
+    transfer(const_cast<orv_state_image &>(m), true);
+    tms3556.bkpt_write = m.vdp_bkpt_write;
+    tms3556.bkpt_read = m.vdp_bkpt_read;
+    // The tape: the caller has settled whether the recording goes on.
+    if (m.tape_playing) {
+        K7_period = m.tape_period;
+    } else {
+        K7_release();
+    }
+}

@@ -1,0 +1,368 @@
+// Save states and rewind: a state brings the machine back exactly, in a
+// fresh process too; bad files change nothing; every global of the core is
+// either saved or declared outside the machine.
+#include "test_support.h"
+#include "speech_frames.h"
+
+#include "core/cassette.h"
+#include "core/loop.h"
+#include "core/memory.h"
+#include "core/rewind.h"
+#include "core/state.h"
+#include "core/timers.h"
+#include "core/tms3556.h"
+#include "core/tms5220.h"
+#include "tools/headless/headless.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+std::string le(uint32_t v, int n)
+{
+    std::string s;
+    for (int i = 0; i < n; i++)
+        s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+}
+
+// An unsigned 8-bit mono WAV file.
+std::string wav_u8(int rate, const bytes &data)
+{
+    uint32_t n = static_cast<uint32_t>(data.size());
+    return "RIFF" + le(36 + n, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(rate, 4) + le(rate, 4) +
+           le(1, 2) + le(8, 2) + "data" + le(n, 4) + std::string(data.begin(), data.end());
+}
+
+std::vector<uint8_t> sound;
+void keep_sound(const unsigned char *block, int length) { sound.insert(sound.end(), block, block + length); }
+
+class StateTest : public CoreTest {
+protected:
+    // Firmware of our own in bios/ (iolink talks to the I/O processor and
+    // speaks a phrase from the cartridge area when RAM byte 0xC000 is 2), a
+    // 32 KB cartridge holding the phrase, and a tape of a square wave.
+    void write_machine_files()
+    {
+        ASSERT_EQ(std::system("mkdir -p bios"), 0);
+        write_file("bios/bios7020.bin", read_file(ORVANE_TEST_FIRMWARE "/iolink.bin"));
+        std::string iop(4096, '\0');
+        for (size_t i = 0; i < iop.size(); i++)
+            iop[i] = static_cast<char>(i * 7 + 3);
+        write_file("bios/7041b.bin", iop);
+
+        speech_stream phrase;
+        for (int i = 0; i < 10; i++)
+            phrase.add(voiced_frame(10 + i % 4, 30 - i, {20, 11, 9 + i % 3, 8, 9, 6, 8, 3, 4, 5}));
+        phrase.add(stop_frame());
+        bytes data = phrase.bytes();
+        data.resize(24 + 8 * 5);
+        std::string cart(32768, '\xFF');
+        cart[0x4000] = 5;
+        std::memcpy(&cart[0x4001], data.data(), data.size());
+        write_file("cart.bin", cart);
+
+        bytes tape;
+        for (int i = 0; i < 40000; i++)
+            tape.push_back((i / 9) % 2 ? 200 : 50);
+        write_file("tape.wav", wav_u8(11025, tape));
+    }
+
+    // Starts the machine as the headless runner does.
+    void boot(bool with_tape = true)
+    {
+        write_machine_files();
+        sound.clear();
+        orv_host = {};
+        orv_host.style = ORV_LOOP_FRAME;
+        orv_host.sound_block = keep_sound;
+        ASSERT_EQ(MemInit("bios"), nullptr);
+        orv_cold_start();
+        ASSERT_EQ(RomLoad("cart.bin"), nullptr);
+        orv_reset();
+        std::string warning;
+        if (with_tape) {
+            ASSERT_EQ(hl_load_cassette("tape.wav", warning), "");
+        }
+        // Timer 1 running (its interrupt stays off: the firmware does not expect it).
+        program_write_byte_8(0x102, 0x35);
+        program_write_byte_8(0x103, 0x83);
+        // Something to show: text cells of every colour, some flashing.
+        for (int a = 0; a < TMS3556_VRAM_SIZE; a++)
+            tms3556.vram[a] = static_cast<uint8_t>(a * 37 + (a >> 8));
+    }
+
+    static void frames(int n)
+    {
+        for (int i = 0; i < n; i++)
+            orv_loop(0xFFFF);
+    }
+
+    // Loads a state that must be refused, and checks that nothing changed.
+    std::string refused(const bytes &state)
+    {
+        bytes before = orv_state_save();
+        std::string note = "untouched";
+        std::string error = orv_state_load(state.data(), state.size(), note);
+        EXPECT_NE(error, "");
+        EXPECT_EQ(orv_state_save(), before) << "a refused state changed the machine: " << error;
+        return error;
+    }
+
+    int command(const std::string &args)
+    {
+        std::string cmd = std::string(ORVANE_HEADLESS_COMMAND) + " " + args + " >out.txt 2>err.txt";
+        int rc = std::system(cmd.c_str());
+        err = read_file("err.txt");
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+    std::string err;
+};
+
+void fix_checksum(bytes &s)
+{
+    // Recomputed the way the file format says: CRC-32 of every byte before it.
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i + 4 < s.size(); i++) {
+        crc ^= s[i];
+        for (int k = 0; k < 8; k++)
+            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    crc ^= 0xFFFFFFFFu;
+    for (int i = 0; i < 4; i++)
+        s[s.size() - 4 + i] = static_cast<uint8_t>(crc >> (8 * i));
+}
+
+} // namespace
+
+TEST_F(StateTest, AStateLoadedInAFreshProcessRunsOnExactlyAsTheMachineDid)
+{
+    boot();
+    frames(8);                // the firmware's start-up with the I/O processor
+    ram_2k[0] = 2;            // speak the phrase
+    frames(5);
+    // Saved in the middle of everything: speech, a tape, I/O handshakes.
+    ASSERT_EQ(tms5220.speak_state, 2);
+    ASSERT_NE(K7_buffer, nullptr);
+    ASSERT_EQ(orv_state_save_file("mid.state"), "");
+
+    sound.clear();
+    frames(25);
+    ASSERT_EQ(hl_write_png("here.png", tms3556_screen, 1), "");
+    bytes here = orv_state_save();
+    bytes here_sound = sound;
+    // The speech came out after the save.
+    ASSERT_NE(std::count(here_sound.begin(), here_sound.end(), here_sound[0]),
+              static_cast<long>(here_sound.size()));
+
+    ASSERT_EQ(command("--bios bios --cassette tape.wav --load-state mid.state --frames 25 "
+                      "--screenshot there.png --audio there.wav --save-state there.state"),
+              0)
+        << err;
+    // No cartridge given: the state's own comes in, and the runner says so.
+    EXPECT_EQ(err, "orvane-headless: The cartridge of the state replaces the one loaded.\n");
+    std::string there_file = read_file("there.state");
+    bytes there(there_file.begin(), there_file.end());
+    auto a = orv_state_section_hashes(here), b = orv_state_section_hashes(there);
+    ASSERT_EQ(a.size(), 10u);
+    ASSERT_EQ(b.size(), a.size());
+    for (size_t i = 0; i < a.size(); i++)
+        EXPECT_EQ(a[i].hash, b[i].hash) << "section " << a[i].tag << " differs";
+    EXPECT_EQ(read_file("here.png"), read_file("there.png"));
+    std::string wav = read_file("there.wav");
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(wav.substr(44), std::string(here_sound.begin(), here_sound.end()));
+}
+
+TEST_F(StateTest, EveryGlobalOfTheCoreIsSavedOrDeclaredOutsideTheMachine)
+{
+    std::string cmd = std::string("nm -C --defined-only '") + ORVANE_CORE_LIBRARY + "' > symbols.txt";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    FILE *f = std::fopen("symbols.txt", "r");
+    ASSERT_NE(f, nullptr);
+    std::set<std::string> data, all;
+    char line[1024];
+    while (std::fgets(line, sizeof line, f)) {
+        std::string s(line);
+        if (!s.empty() && s.back() == '\n')
+            s.pop_back();
+        // "address type name"
+        if (s.size() < 20 || s[16] != ' ' || s[18] != ' ')
+            continue;
+        char type = s[17];
+        std::string name = s.substr(19);
+        for (size_t at; (at = name.find("(anonymous namespace)::")) != std::string::npos;)
+            name.erase(at, 23);
+        if (name.rfind("__", 0) == 0 || name.rfind(".", 0) == 0 || name.rfind("std::", 0) == 0 ||
+            name.rfind("DW.ref.", 0) == 0 || name.rfind("guard variable", 0) == 0 ||
+            name.rfind("vtable", 0) == 0 || name.rfind("typeinfo", 0) == 0)
+            continue;
+        if (std::strchr("bBdDgGsS", type))
+            data.insert(name);
+        if (std::strchr("bBdDgGsSrRvV", type))
+            all.insert(name);
+    }
+    std::fclose(f);
+    ASSERT_GT(data.size(), 40u);
+
+    auto matches = [](const std::string &pattern, const std::string &name) {
+        size_t star = pattern.find('*');
+        if (star == std::string::npos)
+            return pattern == name;
+        std::string head = pattern.substr(0, star), tail = pattern.substr(star + 1);
+        return name.size() >= head.size() + tail.size() && name.compare(0, head.size(), head) == 0 &&
+               name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    for (const std::string &name : data) {
+        bool placed = false;
+        for (int i = 0; i < orv_global_place_count; i++)
+            placed = placed || matches(orv_global_places[i].name, name);
+        EXPECT_TRUE(placed) << "the global " << name
+                            << " is neither saved in states nor declared outside the machine (core/state_globals.cpp)";
+    }
+    // And the list names no global that is gone.
+    for (int i = 0; i < orv_global_place_count; i++) {
+        bool found = false;
+        for (const std::string &name : all)
+            found = found || matches(orv_global_places[i].name, name);
+        EXPECT_TRUE(found) << orv_global_places[i].name << " is listed but not in the core";
+    }
+}
+
+TEST_F(StateTest, BadFilesAreRefusedWithTheirReasonAndChangeNothing)
+{
+    boot();
+    frames(3);
+    bytes good = orv_state_save();
+    frames(2);
+
+    EXPECT_EQ(refused(bytes(good.begin(), good.begin() + 10)), "Not an Orvane state file");
+    bytes s = good;
+    s[0] = 'X';
+    EXPECT_EQ(refused(s), "Not an Orvane state file");
+    EXPECT_EQ(refused(bytes(good.begin(), good.end() - 1000)), "The state file is truncated (in section SPCH)");
+
+    s = good;
+    s[8] = 7;
+    EXPECT_EQ(refused(s), "The state has format version 7, newer than this program reads (version 1)");
+    s[8] = 0;
+    EXPECT_EQ(refused(s), "The state has format version 0, older than this program reads (version 1)");
+
+    s = good;
+    s[good.size() / 2] ^= 0x10;
+    EXPECT_EQ(refused(s), "The state file is damaged (its checksum does not match)");
+
+    // A section that claims to be longer than the file.
+    s = good;
+    s[16 + 4 + 3] = 0x7F;
+    fix_checksum(s);
+    EXPECT_EQ(refused(s), "The state file is truncated (in section IDNT)");
+
+    // Hostile values with a correct checksum: made by saving a machine that
+    // cannot exist.
+    int sel = tms3556.sel;
+    tms3556.sel = 7;
+    s = orv_state_save();
+    tms3556.sel = sel;
+    EXPECT_EQ(refused(s), "The state holds a value this machine cannot have "
+                          "(VDP: register port phase is 7, outside 0 to 2)");
+    veld_timer t = timer_tab[0];
+    timer_tab[0].tag = 99;
+    s = orv_state_save();
+    timer_tab[0] = t;
+    EXPECT_EQ(refused(s), "The state holds a value this machine cannot have "
+                          "(TIME: timer tag 99 is not one of this machine's)");
+
+    // The good state still loads.
+    std::string note;
+    EXPECT_EQ(orv_state_load(good.data(), good.size(), note), "");
+    EXPECT_EQ(orv_state_save(), good);
+    EXPECT_EQ(note, "");
+
+    std::string error = orv_state_load_file("missing.state", note);
+    EXPECT_EQ(error, "Cannot open missing.state");
+    EXPECT_EQ(command("--bios bios --load-state missing.state"), 1);
+    EXPECT_EQ(err, "orvane-headless: Cannot open missing.state\n");
+}
+
+TEST_F(StateTest, AStateFromOtherFirmwareIsRefusedNamingWhatDiffers)
+{
+    boot();
+    frames(2);
+    bytes state = orv_state_save();
+    rom_7020[0x10] ^= 1;
+    EXPECT_EQ(refused(state), "This state was made with other firmware: bios7020.bin differs");
+    rom_7041[0x400] ^= 1;
+    EXPECT_EQ(refused(state), "This state was made with other firmware: bios7020.bin and 7041b.bin differ");
+    rom_7020[0x10] ^= 1;
+    EXPECT_EQ(refused(state), "This state was made with other firmware: 7041b.bin differs");
+}
+
+TEST_F(StateTest, ATapeGoesOnOnlyWithTheSameRecording)
+{
+    boot();
+    frames(3);
+    bytes state = orv_state_save();
+    int where = K7where;
+    frames(2);
+
+    // Another recording loaded: the state loads with the tape stopped.
+    const uint8_t other[] = {1, 2, 3, 4};
+    ASSERT_EQ(orv_load_K7({8000, K7_U8, 1, 1}, other, sizeof other), nullptr);
+    std::string note;
+    ASSERT_EQ(orv_state_load(state.data(), state.size(), note), "");
+    EXPECT_EQ(note, "The tape this state was playing is not loaded: it stays stopped.");
+    EXPECT_EQ(K7_buffer, nullptr);
+    EXPECT_EQ(veld_timer_remove(K7_TIMER), 0);
+
+    // The same recording again: it goes on from where the state was.
+    std::string warning;
+    ASSERT_EQ(hl_load_cassette("tape.wav", warning), "");
+    ASSERT_EQ(orv_state_load(state.data(), state.size(), note), "");
+    EXPECT_EQ(note, "");
+    EXPECT_EQ(K7where, where);
+    EXPECT_EQ(orv_state_save(), state);
+}
+
+TEST_F(StateTest, RewindGoesBackOneSecondOfFramesAtATime)
+{
+    boot(false);
+    bytes at_second_2;
+    int frames_at_2 = 0;
+    for (int i = 1; i <= 1 + 3 * ORV_REWIND_FRAMES; i++) {
+        frames(1);
+        orv_rewind_frame();
+        if (i == 1 + 2 * ORV_REWIND_FRAMES) {
+            at_second_2 = orv_state_save();
+            frames_at_2 = vblnum;
+        }
+    }
+    EXPECT_EQ(orv_rewind_count(), 4);
+    EXPECT_GT(orv_rewind_bytes(), 4 * at_second_2.size() - 1);
+
+    // From a state just taken: exactly one second of frames back.
+    ASSERT_TRUE(orv_rewind_back());
+    EXPECT_EQ(vblnum, frames_at_2);
+    EXPECT_EQ(orv_state_save(), at_second_2);
+    EXPECT_EQ(orv_rewind_count(), 3);
+
+    // In the middle of a second: back to its start, then a second further.
+    frames(10);
+    orv_rewind_frame();
+    ASSERT_TRUE(orv_rewind_back());
+    EXPECT_EQ(orv_state_save(), at_second_2);
+    ASSERT_TRUE(orv_rewind_back());
+    EXPECT_EQ(vblnum, frames_at_2 - ORV_REWIND_FRAMES);
+    ASSERT_TRUE(orv_rewind_back());
+    EXPECT_FALSE(orv_rewind_back());
+    EXPECT_EQ(vblnum, 1);
+    std::printf("[ state    ] %zu bytes a state: %zu bytes for %d states of rewind\n", at_second_2.size(),
+                at_second_2.size() * ORV_REWIND_STATES, ORV_REWIND_STATES);
+}
