@@ -92,6 +92,7 @@ void state_take_image(orv_state_image &m)
 void state_put_image(const orv_state_image &m)
 {
     transfer(const_cast<orv_state_image &>(m), true);
+    veld_timers_table_loaded();
     tms3556.bkpt_write = m.vdp_bkpt_write;
     tms3556.bkpt_read = m.vdp_bkpt_read;
     // The tape: the caller has settled whether the recording goes on.

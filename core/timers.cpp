@@ -35,6 +35,12 @@ static veld_time earliest_due()
     return next;
 }
 
+void veld_timers_table_loaded()
+{
+    g_timer_next_due = earliest_due();
+    g_timer_fired = {};
+}
+
 static int timer_add(veld_callback callback, int param, int tag, veld_time start, veld_time due)
 {
     trace_fn &tf = tf_create;

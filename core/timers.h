@@ -37,6 +37,9 @@ extern veld_time g_timer_clock;
 // after every instruction skip the table until something may be due.
 extern veld_time g_timer_next_due;
 constexpr veld_time VELD_NEVER = {UINT32_MAX, UINT32_MAX};
+// Sets `g_timer_next_due` from the table, after the table was written as a
+// whole (a state loaded).
+void veld_timers_table_loaded();
 extern trace_fn tf_check_timers;
 
 int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay);
