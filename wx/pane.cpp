@@ -40,6 +40,7 @@ void BasicDrawPane::paintEvent(wxPaintEvent &)
 
 void BasicDrawPane::render()
 {
+    screen_update();
     SDL_Surface *surface = ScreenBuffer;
     bool locked = false;
     if (surface && surface->format->BytesPerPixel == 3 && SDL_MUSTLOCK(surface))

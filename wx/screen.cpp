@@ -22,6 +22,7 @@ SDL_Surface *ScreenBuffer;
 namespace {
 
 SDL_Surface *screen_surface;
+bool picture_new;  // a frame was drawn since the surface was last filled
 
 void put_one(Uint8 *p, int bytes, Uint32 pixel)
 {
@@ -64,17 +65,28 @@ void screen_frame_ready()
 {
     if (!screen_surface)
         return;
+    if (ScreenBuffer && ScreenBuffer != screen_surface)
+        SDL_FreeSurface(ScreenBuffer);  // the placeholder made before the first frame
+    ScreenBuffer = screen_surface;
+    picture_new = true;
+}
+
+bool screen_update()
+{
+    if (!screen_surface || ScreenBuffer != screen_surface)
+        return false;
+    if (!picture_new)
+        return true;
     if (SDL_MUSTLOCK(screen_surface) && SDL_LockSurface(screen_surface) < 0)
-        return;
+        return false;
     for (int y = 0; y < TMS3556_HEIGHT; y++)
         for (int x = 0; x < TMS3556_WIDTH; x++)
             putpixel(screen_surface, static_cast<unsigned short>(x), static_cast<unsigned short>(y),
                      wxo::orv_col[tms3556_screen[y][x] & 7]);
     if (SDL_MUSTLOCK(screen_surface))
         SDL_UnlockSurface(screen_surface);
-    if (ScreenBuffer && ScreenBuffer != screen_surface)
-        SDL_FreeSurface(ScreenBuffer);  // the placeholder made before the first frame
-    ScreenBuffer = screen_surface;
+    picture_new = false;
+    return true;
 }
 
 void screen_free()

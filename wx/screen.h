@@ -28,8 +28,12 @@ void putpixel(SDL_Surface *surface, unsigned short x, unsigned short y, SDL_Colo
 
 // Creates the screen surface once. Returns false when SDL cannot.
 bool screen_create();
-// Draws the machine's picture into the surface and makes it the one to show
-// (the frame loop's `frame_ready` hook).
+// A frame has been drawn (the frame loop's `frame_ready` hook): the surface
+// becomes the one to show.
 void screen_frame_ready();
+// Fills the surface from the machine's last picture if a frame came since
+// the last fill: several frames between two repaints cost one fill. Returns
+// false while there is nothing to show.
+bool screen_update();
 // Frees the surfaces.
 void screen_free();
