@@ -14,7 +14,29 @@
 #include <cstdio>
 #include <cstring>
 
-wxIMPLEMENT_APP(MyApp);
+wxIMPLEMENT_APP_NO_MAIN(MyApp);
+
+namespace {
+
+// The command line, read before the toolkit starts: --help and mistakes
+// need no display.
+wxo_options options;
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string error = wxo_parse_args(argc - 1, argv + 1, options);
+    if (!error.empty()) {
+        std::fprintf(stderr, "wxOrvane: %s\n%s", error.c_str(), wxo_usage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(wxo_usage, stdout);
+        return 0;
+    }
+    return wxEntry(argc, argv);
+}
 
 const char *const wxo_usage =
     "Usage: wxOrvane [CARTRIDGE] [--cassette FILE.wav] [--bios DIR]\n"
@@ -67,22 +89,7 @@ void wx_message(const char *text)
 
 bool MyApp::OnInit()
 {
-    wxo_options opt;
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; i++)
-        args.push_back(std::string(argv[i].utf8_str()));
-    std::vector<const char *> argp;
-    for (const auto &a : args)
-        argp.push_back(a.c_str());
-    std::string error = wxo_parse_args(static_cast<int>(argp.size()), argp.data(), opt);
-    if (!error.empty()) {
-        std::fprintf(stderr, "wxOrvane: %s\n%s", error.c_str(), wxo_usage);
-        return false;
-    }
-    if (opt.help) {
-        std::fputs(wxo_usage, stdout);
-        return false;
-    }
+    const wxo_options &opt = options;
 
     // Without SDL or an audio device the machine still runs, silently.
     bool init_failed = false;

@@ -76,7 +76,7 @@ MyFrame::MyFrame(const std::string &bios, const std::string &sound_note)
     SetMenuBar(bar);
 
     CreateStatusBar(FIELD_COUNT);
-    const int widths[FIELD_COUNT] = {-1, 100, 80, 90, 90};
+    const int widths[FIELD_COUNT] = {-1, 100, 80, 120, 90};
     SetStatusWidths(FIELD_COUNT, widths);
     SetStatusText(sound_note.empty() ? "Sound on" : "No sound", FIELD_SOUND);
     tape_gauge_ = new wxGauge(GetStatusBar(), wxID_ANY, 1000);

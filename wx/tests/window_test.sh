@@ -3,7 +3,8 @@
 # sound to a file: the firmware's picture shows, typed keys reach the
 # firmware, the File menu loads a cartridge and a tape and resets, F12 saves
 # a screenshot, the debugger window opens, runs to an address and steps,
-# Alt+X quits; without an audio device the machine runs silently.
+# Alt+X quits; without an audio device the machine runs silently, with a
+# cartridge and a tape from the command line.
 #
 # usage: window_test.sh WXORVANE FIRMWARE.bin LISTING WORKDIR
 # The firmware (screen_keys.asm) paints the screen in one colour: cyan at
@@ -140,9 +141,10 @@ press_until "$win" alt+x ended || fail "Alt+X did not quit"
 wait "$app" || fail "the program ended with status $?"
 [ -s sound.raw ] || fail "no sound reached SDL"
 
-# Without an audio device: SDL's message, then the machine runs silently.
+# Without an audio device: SDL's message, then the machine runs silently,
+# with the cartridge and the tape named on the command line.
 rm -f events.log
-SDL_AUDIODRIVER=none-such "$program" > program.out 2> program.err &
+SDL_AUDIODRIVER=none-such "$program" cart.bin --cassette tape.wav > program.out 2> program.err &
 app=$!
 pids+=($app)
 box=
@@ -151,6 +153,7 @@ within 20 find_box || fail "no message about the audio device"
 xdotool windowfocus --sync "$box" key Return
 within 10 logged '^ready without sound' || fail "no window after the audio message"
 win=$(xdotool search --sync --onlyvisible --name '^wxOrvane$' | head -1)
-expect_colour 'srgb(0,255,255)' "firmware's picture without sound"
+logged '^rom cart.bin loaded' && logged '^tape tape.wav loaded' || fail "command line"
+expect_colour 'srgb(255,255,255)' "the tape from the command line, without sound"
 press_until "$win" alt+x ended || fail "Alt+X did not quit the silent program"
 echo "window test passed"
