@@ -6,11 +6,7 @@
 
 #include <climits>
 
-k7_audio_spec K7;
-uint8_t *K7_buffer;
-uint32_t K7_size;
-int K7where;
-veld_time K7_period;
+k7_state k7_tape;
 k7_recording K7_kept;
 
 namespace {

@@ -33,11 +33,22 @@ struct k7_audio_spec {
     int channels;             // samples in one sample frame; only the first is played
 };
 
-extern k7_audio_spec K7;
-extern uint8_t *K7_buffer;    // decoded samples (in K7_kept); null when none is playing
-extern uint32_t K7_size;      // bytes in K7_buffer
-extern int K7where;           // byte offset of the next sample frame
-extern veld_time K7_period;   // one sample period, truncated to whole cycles
+// The recording being played.
+struct k7_state {
+    k7_audio_spec spec;   // its format
+    uint8_t *buffer;      // decoded samples (in K7_kept); null when none is playing
+    uint32_t size;        // bytes in buffer
+    int where;            // byte offset of the next sample frame
+    veld_time period;     // one sample period, truncated to whole cycles
+};
+extern k7_state k7_tape;
+
+// The fields under their own names.
+inline k7_audio_spec &K7 = k7_tape.spec;
+inline uint8_t *&K7_buffer = k7_tape.buffer;
+inline uint32_t &K7_size = k7_tape.size;
+inline int &K7where = k7_tape.where;
+inline veld_time &K7_period = k7_tape.period;
 
 // The recording last loaded, kept after it has played or stopped so that a
 // saved state that was playing it can go on with it (a rewind past the end

@@ -241,10 +241,13 @@ const char *set_ea_info(int, unsigned int value, int size, int access)
     return text;
 }
 
-int Dasm7000(char *buffer, unsigned int pc)
+namespace {
+
+// The disassembler proper, reading memory with `rd`.
+int dasm_with(int (*rd)(long), char *buffer, unsigned int pc)
 {
     int length = 1;
-    int op = program_read_byte_8(pc);
+    int op = rd(pc);
     unsigned p = pc + 1;
 
     const dasm_opcode *row = find_row(op);
@@ -266,21 +269,21 @@ int Dasm7000(char *buffer, unsigned int pc)
             append(line, sizeof line, "%s", piece);
             break;
         case DASM_U8: {
-            unsigned v = program_read_byte_8(p++);
+            unsigned v = rd(p++);
             append(line, sizeof line, piece, v);
             length += 1;
             break;
         }
         case DASM_S8: {
-            int v = static_cast<signed char>(program_read_byte_8(p++));
+            int v = static_cast<signed char>(rd(p++));
             append(line, sizeof line, piece, v);
             length += 1;
             break;
         }
         case DASM_U16:
         case DASM_S16: {
-            unsigned v = program_read_byte_8(p) << 8;
-            v |= program_read_byte_8(p + 1);
+            unsigned v = rd(p) << 8;
+            v |= rd(p + 1);
             p += 2;
             if (f.kind[k] == DASM_S16)
                 append(line, sizeof line, piece, static_cast<int>(static_cast<int16_t>(v)));
@@ -290,14 +293,14 @@ int Dasm7000(char *buffer, unsigned int pc)
             break;
         }
         case DASM_REL: {
-            int d = static_cast<signed char>(program_read_byte_8(p++));
+            int d = static_cast<signed char>(rd(p++));
             append(line, sizeof line, piece, set_ea_info(0, (p + d) & 0xFFFF, d, EA_REL_PC));
             length += 1;
             break;
         }
         case DASM_ABS: {
-            unsigned v = program_read_byte_8(p) << 8;
-            v |= program_read_byte_8(p + 1);
+            unsigned v = rd(p) << 8;
+            v |= rd(p + 1);
             p += 2;
             append(line, sizeof line, piece, set_ea_info(0, v, 4, EA_ABS_PC));
             length += 2;
@@ -309,6 +312,18 @@ int Dasm7000(char *buffer, unsigned int pc)
     }
     std::strcpy(buffer, line);
     return length;
+}
+
+} // namespace
+
+int Dasm7000(char *buffer, unsigned int pc)
+{
+    return dasm_with(program_read_byte_8, buffer, pc);
+}
+
+int dasm7000_peek(char *buffer, unsigned int pc)
+{
+    return dasm_with(program_peek_byte_8, buffer, pc);
 }
 
 const char *get_opcode(unsigned char opcode)

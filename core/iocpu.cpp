@@ -17,7 +17,6 @@
 
 tms7041_state tms7041;
 int cur_state;
-uint8_t mailbox_val;
 
 namespace {
 
@@ -538,8 +537,6 @@ void set_mailbox(unsigned char v)
 }
 
 // One cell serves both directions: whoever writes last is read by the other.
-unsigned char read_mailbox() { return mailbox_val; }
-void write_mailbox(unsigned char v) { mailbox_val = v; }
 
 void iocpu_clear_state()
 {
@@ -548,5 +545,4 @@ void iocpu_clear_state()
     speech_feed_clear_state();
     tms7041 = {};
     cur_state = IO_STATE_RESET;
-    mailbox_val = 0;
 }

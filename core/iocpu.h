@@ -5,6 +5,8 @@
 // buffer's level, and feeds the speech synthesizer on a fixed sample clock.
 #pragma once
 
+#include "board.h"
+
 #include <cstdint>
 
 // Edges of the main processor's handshake lines, raised by the bus on port B
@@ -83,7 +85,6 @@ struct tms7041_state {
 
 extern tms7041_state tms7041;
 extern int cur_state;
-extern uint8_t mailbox_val;
 
 // State machine.
 void io_cpu_callback(int state);
@@ -92,11 +93,8 @@ void reset_iocpu();
 int get_state_num(const char *name);
 const char *get_event_str(io_cpu_event ev);
 
-// Mailbox (peripheral-file P48). The I/O side writes with set_mailbox; the
-// main processor reads and writes through the bus.
+// The I/O side's write to the mailbox (board.h holds the mailbox itself).
 void set_mailbox(unsigned char v);
-unsigned char read_mailbox();
-void write_mailbox(unsigned char v);
 
 // Commands and reports: the entry actions of "comm_F1C8", "comm_push" and
 // "poll", and the front ends' key entry (0x04 on release).

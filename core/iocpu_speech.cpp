@@ -23,14 +23,6 @@ void speech_callback_next()
     veld_timer_create_next(speech_buffer_do, 0, SPEECH_TIMER, veld_delay_time(speech_period));
 }
 
-// What speech_do reports about the sample it made.
-enum : int {
-    SPEECH_DO_STOP = 0,
-    SPEECH_DO_LOW = 1,
-    SPEECH_DO_NOTHING = 2,
-    SPEECH_DO_UNDERFLOW = 3,
-};
-
 const char *current_state_name()
 {
     return cur_state >= 0 && cur_state < IO_CPU_STATE_COUNT ? io_cpu_auto[cur_state].name : "???";
@@ -63,7 +55,7 @@ void speech_buffer_do(int)
     case SPEECH_DO_STOP:
         speech_buffer_end();
         break;
-    default:
+    case SPEECH_DO_NOTHING:
         break;
     }
     speech_callback_next();

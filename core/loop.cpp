@@ -8,15 +8,7 @@
 
 orv_host_hooks orv_host = {};
 
-int instr_cycles;
-veld_time delta;
-int cycle_line;
-int scanline;
-int vblnum;
-int g_time;
-int ask_bkpt;
-uint16_t pc_debug[8];
-int last_pc_debug;
+orv_loop_state orv_loop_vars;
 
 namespace {
 
@@ -33,24 +25,36 @@ inline orv_stop orv_stop_test(unsigned short stop_pc)
     return ORV_STOP_FRAME;
 }
 
-// One instruction and its time. Returns the reason when the run must stop;
-// the cycles of that last instruction are then charged to nothing.
-template <bool until_stop>
-inline orv_stop orv_step(unsigned short stop_pc)
+// The two halves of one instruction step. The frame loop tests for a stop
+// between them: the instruction at which a run stops is charged to nothing.
+inline int orv_execute_one()
 {
     p_pc = tms7000.pc.w;
+    return tms7000_orv_execute(1);
+}
+
+// The event clock moves here and nowhere else; at most one due timer fires.
+inline void orv_advance_clock(int cycles)
+{
+    delta = {0, static_cast<uint32_t>(cycles)};
+    veld_timer_update_clock(delta);
+    veld_check_timers();
+}
+
+// One instruction of a frame. Returns the reason when the run must stop.
+template <bool until_stop>
+inline orv_stop orv_frame_step(unsigned short stop_pc)
+{
     if (until_stop) {
-        pc_debug[last_pc_debug] = p_pc;
+        pc_debug[last_pc_debug] = tms7000.pc.w;
         last_pc_debug = (last_pc_debug + 1) & 7;
     }
-    instr_cycles = tms7000_orv_execute(1);
+    instr_cycles = orv_execute_one();
     orv_stop why = orv_stop_test<until_stop>(stop_pc);
     if (why != ORV_STOP_FRAME)
         return why;
 
-    delta = {0, static_cast<uint32_t>(instr_cycles)};
-    veld_timer_update_clock(delta);
-    veld_check_timers();
+    orv_advance_clock(instr_cycles);
     cycle_line += instr_cycles;
     // Lines logged during the next instruction carry this one's start time.
     set_trace_time(g_time);
@@ -69,7 +73,7 @@ orv_stop orv_run_frame(unsigned short stop_pc)
     cycle_line = 0;
     scanline = 0;
     while (scanline < ORV_LINES_PER_FRAME) {
-        orv_stop why = orv_step<until_stop>(stop_pc);
+        orv_stop why = orv_frame_step<until_stop>(stop_pc);
         if (why != ORV_STOP_FRAME)
             return why;
     }
@@ -118,6 +122,13 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 
 } // namespace
 
+int orv_step()
+{
+    instr_cycles = orv_execute_one();
+    orv_advance_clock(instr_cycles);
+    return instr_cycles;
+}
+
 orv_stop orv_loop(unsigned short stop_pc)
 {
     if (orv_host.style == ORV_LOOP_UNTIL_STOP)
@@ -143,14 +154,5 @@ void orv_cold_start()
 
 void loop_clear_state()
 {
-    instr_cycles = 0;
-    delta = {0, 0};
-    cycle_line = 0;
-    scanline = 0;
-    vblnum = 0;
-    g_time = 0;
-    ask_bkpt = 0;
-    for (auto &pc : pc_debug)
-        pc = 0;
-    last_pc_debug = 0;
+    orv_loop_vars = orv_loop_state{};
 }

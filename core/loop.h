@@ -16,15 +16,30 @@ constexpr int ORV_LINES_PER_FRAME = 280;
 constexpr int ORV_CYCLES_PER_FRAME = ORV_CYCLES_PER_LINE * ORV_LINES_PER_FRAME;
 
 
-extern int instr_cycles;
-extern veld_time delta;
-extern int cycle_line;
-extern int scanline;
-extern int vblnum;
-extern int g_time;
-extern int ask_bkpt;
-extern uint16_t pc_debug[8];
-extern int last_pc_debug;
+// The loop's state between and within frames.
+struct orv_loop_state {
+    int instr_cycles;      // cycles of the instruction just executed
+    veld_time delta;       // the event-clock step for it
+    int cycle_line;        // cycles charged to the current scan line
+    int scanline;          // scan lines completed in the current frame, 0 to 280
+    int vblnum;            // frames completed since start (frame style)
+    int g_time;            // cycles since start, the trace time stamp; wraps
+    int ask_bkpt;          // break request: video watches, a program's menu
+    uint16_t pc_debug[8];  // until-stop style: the last eight instructions started
+    int last_pc_debug;     // slot of pc_debug written next, 0 to 7
+};
+extern orv_loop_state orv_loop_vars;
+
+// The fields under their own names.
+inline int &instr_cycles = orv_loop_vars.instr_cycles;
+inline veld_time &delta = orv_loop_vars.delta;
+inline int &cycle_line = orv_loop_vars.cycle_line;
+inline int &scanline = orv_loop_vars.scanline;
+inline int &vblnum = orv_loop_vars.vblnum;
+inline int &g_time = orv_loop_vars.g_time;
+inline int &ask_bkpt = orv_loop_vars.ask_bkpt;
+inline uint16_t (&pc_debug)[8] = orv_loop_vars.pc_debug;
+inline int &last_pc_debug = orv_loop_vars.last_pc_debug;
 
 // Why `orv_loop` returned.
 enum orv_stop : int {
@@ -38,6 +53,15 @@ enum orv_stop : int {
 // and says why it returned. 0xFFFF runs freely; another value stops there.
 // A stop inside a frame abandons that frame: the next call starts a new one.
 orv_stop orv_loop(unsigned short stop_pc);
+
+// One instruction outside the frame loop, timed as the frame loop times it:
+// `p_pc` = the program counter, the processor runs one instruction (or one
+// idle slice; an interrupt taken meanwhile included), its cycles advance the
+// event clock and at most one due timer fires. The trace time, the scan-line
+// and frame counts and the history in `pc_debug` stay as they are, and
+// nothing is drawn. The debugger's step and step over are made of it.
+// Returns the cycles used.
+int orv_step();
 
 // Warm reset: processor, I/O processor, video processor.
 int orv_reset();

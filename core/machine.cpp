@@ -1,7 +1,9 @@
 #include "machine.h"
 
+#include "board.h"
 #include "cassette.h"
 #include "dasm7000.h"
+#include "debugger.h"
 #include "iocpu.h"
 #include "loop.h"
 #include "memory.h"
@@ -16,6 +18,7 @@ void orv_clear_globals()
 {
     trace_clear_state();
     memory_clear_state();
+    board_clear_state();
     timers_clear_state();
     loop_clear_state();
     tms7000_clear_state();
@@ -24,5 +27,6 @@ void orv_clear_globals()
     tms5220_clear_state();
     cassette_clear_state();
     dasm7000_clear_state();
+    debugger_clear_state();
     orv_rewind_clear();
 }

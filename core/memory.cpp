@@ -1,7 +1,6 @@
 #include "memory.h"
 
-#include "iocpu.h"
-#include "tms3556.h"
+#include "board.h"
 #include "tms7000.h"
 #include "trace.h"
 
@@ -16,57 +15,10 @@ uint8_t rom_cart[32768];
 uint8_t rom_7020[2048];
 uint8_t ram_2k[2048];
 uint8_t rom_7041[4096];
-uint8_t porta_val, portb_val, portc_val, portd_val;
 uint16_t p_pc;
 uint16_t PC_ON_WRITE[65536];
 
 namespace {
-
-trace_fn tf_io_read = {"io_read_byte_8()", 0};
-trace_fn tf_io_write = {"io_write_byte_8()", 0};
-
-// Peripheral-file addresses 0x0100-0x01FF: the processor's own registers,
-// the video processor's ports and the mailbox.
-int peripheral_read(trace_fn &tf, unsigned a)
-{
-    unsigned reg = a - 0x100;
-    if (reg <= 0x0B)
-        return tms70x0_pf_r(reg);
-    switch (a) {
-    case 0x124: return tms3556_vram_r(a);
-    case 0x125: return tms3556_reg_r(a);
-    case 0x127: tms3556_reset(); return 0;
-    case 0x128: return tms3556_initptr_r(a);
-    case 0x130: {
-        int v = read_mailbox();
-        TRACE(tf, "mailbox (read) %02x", v);
-        return v;
-    }
-    default:
-        TRACE_ALWAYS(tf, "IO unimplemented (read) P%d", static_cast<int>(reg));
-        return 0;
-    }
-}
-
-void peripheral_write(trace_fn &tf, unsigned a, unsigned char value)
-{
-    unsigned reg = a - 0x100;
-    if (reg <= 0x0B) {
-        tms70x0_pf_w(reg, value);
-        return;
-    }
-    switch (a) {
-    case 0x12D: tms3556_reg_w(a, value); return;
-    case 0x12E: tms3556_vram_w(a, value); return;
-    case 0x130:
-        TRACE(tf, "mailbox (write) %02x", value);
-        write_mailbox(value);
-        return;
-    default:
-        TRACE_ALWAYS(tf, "IO unimplemented (write) P%d", static_cast<int>(reg));
-        return;
-    }
-}
 
 // Reads up to `max` bytes of a file; returns false when it cannot be opened.
 bool read_file(const std::string &path, uint8_t *buffer, size_t max, size_t *got)
@@ -116,7 +68,7 @@ int program_read_byte_8(long address)
         return 0xFF;
     }
     if (a < 0x200)
-        return peripheral_read(tf, a);
+        return board_peripheral_read(tf, a);
     if (a < 0x8000) {
         int v = rom_cart[a];
         TRACE(tf, "Reading ROM1 %04x, got %02x", a, v);
@@ -136,6 +88,24 @@ int program_read_byte_8(long address)
     return 0xFF;
 }
 
+int program_peek_byte_8(long address)
+{
+    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
+    if (a < 0x80)
+        return tms7000.rf[a];
+    if (a < 0x100)
+        return 0xFF;
+    if (a < 0x200)
+        return board_peripheral_peek(a);
+    if (a < 0x8000)
+        return rom_cart[a];
+    if (a >= 0xC000 && a < 0xC800)
+        return ram_2k[a - 0xC000];
+    if (a >= 0xF800)
+        return rom_7020[a - 0xF800];
+    return 0xFF;
+}
+
 void program_write_byte_8(long address, unsigned char value)
 {
     static trace_fn tf = {"program_write_byte_8()", 0};
@@ -151,7 +121,7 @@ void program_write_byte_8(long address, unsigned char value)
     } else if (a < 0x100) {
         TRACE_ALWAYS(tf, "Writing out of bound internal");
     } else if (a < 0x200) {
-        peripheral_write(tf, a, value);
+        board_peripheral_write(tf, a, value);
     } else if (a < 0x8000) {
         TRACE_ALWAYS(tf, "Writing ROM1 %04x", a);
     } else if (a >= 0xC000 && a < 0xC800) {
@@ -164,64 +134,6 @@ void program_write_byte_8(long address, unsigned char value)
     }
 }
 
-int io_read_byte_8(long port)
-{
-    trace_fn &tf = tf_io_read;
-    trace_enter(tf);
-    TRACE(tf, "Called %04x", static_cast<unsigned>(port));
-    switch (port) {
-    case 0: TRACE(tf, "port A read %02x raw", porta_val); return porta_val;
-    case 1: TRACE(tf, "port B read %02x raw", portb_val); return portb_val;
-    case 2: TRACE_ALWAYS(tf, "port C read %02x raw", portc_val); return portc_val;
-    case 3: TRACE_ALWAYS(tf, "port D read %02x raw", portd_val); return portd_val;
-    default:
-        TRACE_ALWAYS(tf, "Reading out of bound x%04x", static_cast<unsigned>(port));
-        return 0;
-    }
-}
-
-void io_write_byte_8(long port, unsigned char value)
-{
-    trace_fn &tf = tf_io_write;
-    trace_enter(tf);
-    uint8_t old = portb_val;
-    TRACE(tf, "Called %04x=%02x", static_cast<unsigned>(port), value);
-    switch (port) {
-    case 0:
-        TRACE_ALWAYS(tf, "port A is read only !");
-        break;
-    case 1: {
-        portb_val = value;
-        // Edges of the two handshake lines reach the I/O processor at once,
-        // inside the writing instruction, B0 before B1.
-        if ((old & 1) && !(value & 1))
-            io_cpu_event_callback(B0_LOW);
-        if (!(old & 1) && (value & 1))
-            io_cpu_event_callback(B0_HIGH);
-        if ((old & 2) && !(value & 2))
-            io_cpu_event_callback(B1_LOW);
-        if (!(old & 2) && (value & 2))
-            io_cpu_event_callback(B1_HIGH);
-        TRACE(tf, "port B out is %02x raw", value);
-        break;
-    }
-    case 2:
-        portc_val = value;
-        TRACE_ALWAYS(tf, "port C out is %02x raw", value);
-        break;
-    case 3:
-        portd_val = value;
-        TRACE_ALWAYS(tf, "port D out is %02x raw", value);
-        break;
-    default:
-        break;
-    }
-}
-
-int get_porta() { return porta_val; }
-int get_portb() { return portb_val; }
-void and_porta(unsigned char mask) { porta_val &= mask; }
-void or_porta(unsigned char mask) { porta_val |= mask; }
 unsigned short get_pc_write(unsigned short address) { return PC_ON_WRITE[address]; }
 
 const char *RomLoad(const char *path)
@@ -281,7 +193,6 @@ void memory_clear_state()
     std::memset(rom_7020, 0, sizeof rom_7020);
     std::memset(ram_2k, 0, sizeof ram_2k);
     std::memset(rom_7041, 0, sizeof rom_7041);
-    porta_val = portb_val = portc_val = portd_val = 0;
     p_pc = 0;
     std::memset(PC_ON_WRITE, 0, sizeof PC_ON_WRITE);
 }

@@ -1,6 +1,9 @@
-// The main processor's bus: memory images, the memory map, the four ports,
-// the write-watch, and the loading of firmware and cartridge images.
+// The main processor's bus: memory images, the memory map, the write-watch,
+// and the loading of firmware and cartridge images. The ports, the mailbox
+// and the chips of the peripheral file are the board's (board.h).
 #pragma once
+
+#include "board.h"
 
 #include <cstdint>
 
@@ -8,19 +11,18 @@ extern uint8_t rom_cart[32768];  // cartridge area, indexed by machine address
 extern uint8_t rom_7020[2048];   // processor internal ROM at 0xF800
 extern uint8_t ram_2k[2048];     // external RAM at 0xC000
 extern uint8_t rom_7041[4096];   // I/O processor ROM, rearranged (not on the bus)
-extern uint8_t porta_val, portb_val, portc_val, portd_val;
 extern uint16_t p_pc;            // address of the instruction being executed
 extern uint16_t PC_ON_WRITE[65536];
 
 int program_read_byte_8(long address);
 void program_write_byte_8(long address, unsigned char value);
-int io_read_byte_8(long port);
-void io_write_byte_8(long port, unsigned char value);
+// The quiet read, for views, tools and tests: the byte `program_read_byte_8`
+// would return, without any of a read's effects. No device acts (reading
+// 0x0127 does not reset the video processor, 0x0125 requests no break, the
+// video data port's pointer stays, no read watch), no log line is written,
+// no trace flag is decided and the current trace name stays.
+int program_peek_byte_8(long address);
 
-int get_porta();
-int get_portb();
-void and_porta(unsigned char mask);
-void or_porta(unsigned char mask);
 unsigned short get_pc_write(unsigned short address);
 
 const char *MemInit(const char *directory);

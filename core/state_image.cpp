@@ -59,12 +59,13 @@ void transfer(orv_state_image &m, bool put)
     pair(m.render, tms3556_render, put);
     pair(m.picture, tms3556_screen, put);
 
+    // The records first: the three fields after them live inside them.
     pair(m.speech_in, tms5220, put);
     pair(m.speech, _tms, put);
+    pair(m.speech_blocks, speech_blocks, put);
     pair(m.speech_frame, current_frame, put);
     pair(m.speech_frame_t, current_frame_t, put);
     pair(m.speech_tick, tick, put);
-    pair(m.speech_blocks, speech_blocks, put);
 }
 
 } // namespace

@@ -184,6 +184,24 @@ unsigned char tms3556_vram_r(long)
     return value;
 }
 
+unsigned char tms3556_vram_peek()
+{
+    // The pointer choice of tms3556_vram_r, on copies.
+    const tms3556_state &v = tms3556;
+    int mode = v.vdp_acmpxy_mode;
+    uint16_t acmp = v.vdp_acmp, acmpxy = v.vdp_acmpxy;
+    if (v.bamp_written) {
+        mode = 1;
+        acmp = v.init_read ? reg16(VDP_BAMP) : static_cast<uint16_t>(reg16(VDP_BAMP) - 1);
+    }
+    if (v.row_col_written) {
+        mode = 0;
+        acmpxy = v.init_read ? v.colrow : static_cast<uint16_t>(v.colrow - 1);
+    }
+    uint16_t p = mode ? acmp : acmpxy;
+    return p < 0x8000 ? v.vram[p] : 0;
+}
+
 void tms3556_reset()
 {
     trace_enter(tf_reset);

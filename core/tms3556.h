@@ -66,6 +66,10 @@ unsigned char tms3556_initptr_r(long address); // 0xFF
 void tms3556_reg_w(long address, unsigned char data);
 void tms3556_vram_w(long address, unsigned char data);
 
+// The byte a read of the data port would return now, without reading it:
+// no pointer moves, no watch, no log line. For views.
+unsigned char tms3556_vram_peek();
+
 // Chip reset: the 16-bit registers and both pointers to 0; everything else kept.
 void tms3556_reset();
 void tms3556_interrupt();

@@ -49,20 +49,20 @@ void empty_fifo()
 
 } // namespace
 
-int speech_do()
+speech_do_result speech_do()
 {
     static trace_fn tf = {"speech_do()", 0};
     trace_enter(tf);
     if (tms5220.speak_state != 2) {
         one_bit_sample();
-        return 2;
+        return SPEECH_DO_NOTHING;
     }
     if (tick != 0) {
         tms5220_process_onebyte(speech_blocks.buffer, static_cast<unsigned>(tick), current_frame_t);
         tick = (tick + 1) % TMS5220_BLOCK_SAMPLES;
         if (tick == 0)
             hand_block(speech_blocks.buffer);
-        return 2;
+        return SPEECH_DO_NOTHING;
     }
 
     // Frame boundary: the next frame must be whole in the FIFO.
@@ -71,13 +71,13 @@ int speech_do()
         empty_fifo();
         TRACE_ALWAYS(tf, "UNDERFLOW");
         tms5220.speak_state = 0;
-        return 3;
+        return SPEECH_DO_UNDERFLOW;
     }
     if (type == STOP) {
         TRACE(tf, "STOP frame");
         empty_fifo();
         tms5220.speak_state = 0;
-        return 0;
+        return SPEECH_DO_STOP;
     }
     consume_frame(type);
     current_frame_t = type;
@@ -88,17 +88,15 @@ int speech_do()
     // FIFO back to 8 bytes.
     if (!tms5220.low_reported && tms5220.fifo_count <= 8) {
         tms5220.low_reported = 1;
-        return 1;
+        return SPEECH_DO_LOW;
     }
-    return 2;
+    return SPEECH_DO_NOTHING;
 }
 
 void tms5220_clear_state()
 {
     std::memset(&tms5220, 0, sizeof tms5220);
     std::memset(&_tms, 0, sizeof _tms);
-    std::memset(current_frame, 0, sizeof current_frame);
     std::memset(&speech_blocks, 0, sizeof speech_blocks);
     current_frame_t = NO_FRAME;
-    tick = 0;
 }

@@ -45,6 +45,7 @@ struct tms5220_input {
     int bit_pos;       // bits already taken from the oldest byte, 0 to 7
     int speak_state;   // 0 idle, 1 collecting (not yet speaking), 2 speaking
     int low_reported;  // 1 once FIFO-low was reported, until refilled to 8 bytes
+    uint8_t current_frame[8];  // next 64 stream bits as read by get_frame, MSB first
 };
 
 // The synthesis side. Energies are table values (0 to 511), pitches periods in
@@ -69,22 +70,26 @@ struct tms5220_synth {
     int x[10];                 // lattice backward values
     int rng;                   // 13-bit noise generator
     int8_t excitation;
+    tms5220_frame_t current_frame_t;  // type of the frame being played
 };
 
 extern tms5220_input tms5220;
 extern tms5220_synth _tms;
-extern uint8_t current_frame[8];  // next 64 stream bits as read by get_frame, MSB first
-extern tms5220_frame_t current_frame_t;  // type of the frame being played
-extern int tick;                  // sample index within that frame, 0 to 199
 
 // The sample blocks being filled: speech while speaking, the one-bit sound
 // otherwise. Each is handed to the sound output when its 200th sample is made.
 struct tms5220_blocks {
     int16_t buffer[TMS5220_BLOCK_SAMPLES];      // speech samples, indexed by `tick`
     int16_t buffer1bit[TMS5220_BLOCK_SAMPLES];  // one-bit sound samples
+    int tick;                                   // speech sample within the frame, 0 to 199
     int tick1bit;                               // index into buffer1bit
 };
 extern tms5220_blocks speech_blocks;
+
+// Fields under their own names.
+inline uint8_t (&current_frame)[8] = tms5220.current_frame;
+inline tms5220_frame_t &current_frame_t = _tms.current_frame_t;
+inline int &tick = speech_blocks.tick;
 
 // Put one speech data byte into the FIFO. The eighth byte held starts speech.
 void speech_write_data(unsigned char b);
@@ -93,10 +98,16 @@ void speech_write_data(unsigned char b);
 void speech_reset();
 // Reset the synthesis state only (parameters, filter, noise generator).
 void tms5220_reset();
-// Make one sample. Returns 0 when a STOP frame was read, 1 when a frame was
-// taken with 8 or fewer bytes left in the FIFO (once until refilled), 3 on
-// underflow (the FIFO ran out of data at a frame boundary), 2 otherwise.
-int speech_do();
+// What `speech_do` says about the sample it made.
+enum speech_do_result : int {
+    SPEECH_DO_STOP = 0,       // a STOP frame was read: speech has ended
+    SPEECH_DO_LOW = 1,        // a frame was taken with 8 or fewer bytes left (once until refilled)
+    SPEECH_DO_NOTHING = 2,    // nothing to report
+    SPEECH_DO_UNDERFLOW = 3,  // the FIFO ran out of data at a frame boundary
+};
+
+// Make one sample.
+speech_do_result speech_do();
 
 // Sample n (0 to 199) of the current frame into block[n]; at n = 0 the frame
 // in `current_frame` is taken up first.

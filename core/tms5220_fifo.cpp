@@ -13,7 +13,6 @@
 #include "trace.h"
 
 tms5220_input tms5220;
-uint8_t current_frame[8];
 
 namespace {
 

@@ -10,8 +10,6 @@
 #include "tms5220.h"
 
 tms5220_synth _tms;
-tms5220_frame_t current_frame_t;
-int tick;
 
 namespace {
 
