@@ -7,6 +7,11 @@
 // are due at 50 a second, a few at most: a host that stalls (a dialog, a
 // long debugger command) makes the machine skip that time rather than race
 // to catch up.
+//
+// At 50 frames a second the machine makes about 1.8% more sound than an
+// 8000 Hz device plays (a frame is 20.3 ms of machine time). While the sound
+// ring already holds 150 ms, the extra frames wait: the sound device then
+// sets the pace and speech plays without gaps.
 #pragma once
 
 #include <wx/timer.h>

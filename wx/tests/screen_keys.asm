@@ -3,8 +3,10 @@
 ; happens that a test wants to see:
 ;   start        colour = cartridge byte $4001 (low 3 bits) when a
 ;                cartridge is there ($4000 holds $A5), else 6 (cyan)
-;   a key        colour = key code (low 3 bits); the release code $04 is
-;                ignored ("A" gives 1, red; "B" 2, green)
+;   a key        colour = key code (low 3 bits) ("A" gives 1, red; "B" 2,
+;                green). Ignored: the release code $04, codes from $80 on
+;                (Alt, arrows ...) and "F": the window passes Alt+F, which
+;                opens its File menu, to the machine as well.
 ;   tape signal  colour 7 (white) the first time port A bit 4 is seen set
 VDPREG  EQU 45                  ; register port (write)
 VDPDATA EQU 46                  ; data port (write)
@@ -94,6 +96,9 @@ INT1    PUSH A
         JNE INT1B
         CMP #04,A
         JEQ INT1B
+        CMP #46,A               ; "F"
+        JEQ INT1B
+        BTJO #80,A,INT1B
         MOV A,R(KEY)
         MOV #1,R(NEWKEY)
 INT1B   MOV A,R(PREVB)

@@ -119,18 +119,24 @@ find_debugger() {
     [ -n "$debug" ]
 }
 within 10 find_debugger || fail "no debugger window"
-# Run to the firmware's main loop: click the address field, type, Return,
-# and Return again for Yes to "Go to ...?".
-xdotool windowfocus --sync "$debug" mousemove --window "$debug" 120 472 mousedown 1
-sleep 0.05
-xdotool mouseup 1
+# Run to the firmware's main loop: click the address field, type it, Return,
+# then Return in the question "Go to ... ?" for Yes.
 before=$(count "debugger pc=$main_loop")
-xdotool type "${main_loop,,}"
-xdotool key Return
-sleep 1
-xdotool key Return
-within 10 test "$(count "debugger pc=$main_loop")" -gt "$before" ||
-    fail "Go to breakpoint did not stop at $main_loop"
+question=
+find_question() {
+    question=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -vx -e "$win" -e "$debug" | head -1)
+    [ -n "$question" ]
+}
+for _ in 1 2 3; do
+    xdotool windowfocus --sync "$debug" mousemove --window "$debug" 120 472 mousedown 1
+    sleep 0.05
+    xdotool mouseup 1 key ctrl+a type "${main_loop,,}"
+    xdotool key Return
+    within 5 find_question && break
+done
+[ -n "$question" ] || fail "Go to breakpoint asked nothing"
+went_there() { [ "$(count "debugger pc=$main_loop")" -gt "$before" ]; }
+press_until "$question" Return went_there || fail "Go to breakpoint did not stop at $main_loop"
 sleep 0.5
 before=$(count 'debugger pc=')
 stepped() { [ "$(count 'debugger pc=')" -gt "$before" ]; }
