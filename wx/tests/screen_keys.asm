@@ -7,7 +7,7 @@
 ;                green). Ignored: the release code $04, codes from $80 on
 ;                (Alt, arrows ...) and "F": the window passes Alt+F, which
 ;                opens its File menu, to the machine as well.
-;   tape signal  colour 7 (white) the first time port A bit 4 is seen set
+;   tape signal  colour 3 (yellow) the first time port A bit 4 is seen set
 VDPREG  EQU 45                  ; register port (write)
 VDPDATA EQU 46                  ; data port (write)
 VDPRST  EQU 39                  ; reset port (read): pointers back to 0
@@ -57,7 +57,7 @@ MAIN    BTJZ #01,R(NEWKEY),NOKEY
 NOKEY   BTJO #01,R(TAPED),MAIN
         BTJZP #10,P4,MAIN       ; port A bit 4: the tape input
         MOV #1,R(TAPED)
-        MOV #07,R(COLOR)
+        MOV #03,R(COLOR)
         CALL PAINT
         JMP MAIN
 
