@@ -68,8 +68,8 @@ extern k7_recording K7_kept;
 bool K7_resume(uint64_t hash, uint32_t where);
 
 // What the programs show when a file does not decode.
-constexpr const char *K7_LOAD_ERROR = "Error loading wav";   // returned by the load calls
-constexpr const char *K7_NOT_VALID = "Not a valid WAV";      // alert text without the file name
+inline constexpr const char *K7_LOAD_ERROR = "Error loading wav";   // returned by the load calls
+inline constexpr const char *K7_NOT_VALID = "Not a valid WAV";      // alert text without the file name
 // "<path> is not a valid WAV"
 std::string K7_not_valid_text(const char *path);
 

@@ -273,8 +273,8 @@ TEST_F(HeadlessTest, BreakStopsAndPrintsTheRegisters)
     EXPECT_EQ(hl_last.frames_run, 15);
     EXPECT_EQ(out.rfind("Break at f816 in frame 14\nPC=f816\nSP=", 0), 0u) << out;
     // A = 30500 mod 256, B untouched by the program, both counters run down.
-    EXPECT_NE(out.find("\nR000: 24 "), std::string::npos) << out;
-    EXPECT_NE(out.find("\nR000: 24 00 00 00 "), std::string::npos) << out;
+    // The debugger's register view.
+    EXPECT_NE(out.find("\n[n-8 = x0000]\nR000=$24\nR001=$00\nR002=$00\nR003=$00\n"), std::string::npos) << out;
 
     ASSERT_EQ(run({"--frames", "3", "--break", "f816"}), 0);
     EXPECT_FALSE(hl_last.break_reached);
@@ -489,4 +489,39 @@ TEST_F(HeadlessTest, AnInterruptedRunWritesItsFiles)
     EXPECT_EQ(wav.size(), 44 + n);
     picture p;
     EXPECT_TRUE(read_png("s.png", p));
+}
+
+// A script of debugger commands, read from standard input: the sum program
+// steps, steps over its subroutine call, runs to its end and is asked who
+// stored the total.
+TEST_F(HeadlessTest, DebugScriptDrivesTheSharedDebugger)
+{
+    firmware("sum");
+    write_file("script.txt", "step 5   # to the table loop\n"
+                             "over\n"
+                             "\n"
+                             "over     # CALL ADD16 comes back at F80F\n"
+                             "go $F81B\n"
+                             "who C001\n"
+                             "frames 1\n"
+                             "screenshot shot.png\n");
+    ASSERT_EQ(command("--bios bios --debug - <script.txt"), 0) << err;
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(out.rfind("> step 5\nF809 AAF823      LDA @#F823(B)\n", 0), 0u) << out;
+    size_t first_over = out.find("> over\nF80C 8EF81D      CALL $F81D\n");
+    EXPECT_NE(first_over, std::string::npos) << out;
+    EXPECT_NE(out.find("> over\nF80F CAF8        DJNZ B,$-8\n", first_over + 1), std::string::npos) << out;
+    EXPECT_NE(out.find("> go $F81B\nReached f81b\nF81B E0FE        JMP $-2\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("> who C001\nAddress 0xc001 was written at PC=0xf818\n> frames 1\n> screenshot shot.png\n"),
+              std::string::npos) << out;
+    EXPECT_EQ(read_file("shot.png").substr(1, 3), "PNG");
+
+    // Mistakes are found before anything runs, with their line.
+    write_file("bad.txt", "step\nregs\ngo 12345\n");
+    EXPECT_EQ(command("--bios bios --debug bad.txt"), 2);
+    EXPECT_EQ(err, "orvane-headless: bad.txt:3: '12345' is not an address (hexadecimal, 0 to FFFF)\n");
+    EXPECT_EQ(out, "");
+    write_file("bad.txt", "# nothing\nstepp 2\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "bad.txt"}), 2);
+    EXPECT_EQ(err, "orvane-headless: bad.txt:2: unknown command 'stepp'\n");
 }

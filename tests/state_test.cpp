@@ -229,6 +229,9 @@ TEST_F(StateTest, EveryGlobalOfTheCoreIsSavedOrDeclaredOutsideTheMachine)
     }
     // And the list names no global that is gone.
     for (int i = 0; i < orv_global_place_count; i++) {
+        // A reference that optimised builds resolve away.
+        if (std::strncmp(orv_global_places[i].place, "unoptimised builds only", 23) == 0)
+            continue;
         bool found = false;
         for (const std::string &name : all)
             found = found || matches(orv_global_places[i].name, name);

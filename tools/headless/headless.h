@@ -6,6 +6,7 @@
 
 #include "core/tms3556.h"
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -15,6 +16,17 @@
 struct hl_key_event {
     long frame;
     uint8_t code;
+};
+
+// One line of a --debug script, checked and with its numbers read.
+struct hl_debug_command {
+    int line;                       // in the script, from 1
+    std::string text;               // as written, without comment and outer blanks
+    std::string name;               // step, over, go, regs, dasm, periph, log, who,
+                                    // clear, frames, key, screenshot
+    std::vector<std::string> args;
+    long number = 0;                // count, address, frames or key code
+    long frames = 0;                // go: the most frames it runs
 };
 
 struct hl_options {
@@ -31,6 +43,8 @@ struct hl_options {
     bool trace = false;
     long break_addr = -1;    // -1: none
     bool help = false;
+    std::string debug;       // --debug script file, "-" for standard input
+    std::vector<hl_debug_command> debug_script;  // read by hl_load_debug_script
 };
 
 // Reads the command line into `opt`. Returns an empty string, or the error to
@@ -67,6 +81,20 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err);
 
 // The whole program: options, then the run. 2 for a bad command line.
 int hl_main(int argc, const char *const *argv, FILE *out, FILE *err);
+
+// --debug. Reads the script named by opt.debug into opt.debug_script;
+// returns an empty string, or the error ("NAME:LINE: ..."; status 2).
+std::string hl_load_debug_script(hl_options &opt);
+std::string hl_parse_debug_script(const std::string &text, const std::string &name,
+                                  std::vector<hl_debug_command> &out);
+// Runs the script on the started machine, printing to `out`. Returns 0, or 1
+// when a screenshot could not be written.
+int hl_run_debug_script(const hl_options &opt, FILE *out, FILE *err);
+// SIGINT or SIGTERM received during the run, or 0: a script stops at once.
+extern volatile sig_atomic_t hl_signal;
+// Draws the last frame that ended into `tms3556_screen`, leaving the machine
+// as it is.
+void hl_draw_last_frame();
 
 // The longest run: about 56 hours of machine time.
 constexpr long HL_MAX_FRAMES = 10000000;

@@ -51,9 +51,28 @@ const char *const hl_usage =
     "\n"
     "Debugging:\n"
     "  --break ADDR          stop when the processor is about to execute ADDR\n"
-    "                        (hexadecimal, 0x or $ allowed) and print its registers;\n"
-    "                        the run ends there: the screenshot is the last whole\n"
-    "                        frame, the sound what was made up to the stop\n"
+    "                        (hexadecimal, 0x or $ allowed) and print the\n"
+    "                        debugger's register view; the run ends there (a\n"
+    "                        --debug script still runs): the screenshot is the last\n"
+    "                        whole frame, the sound what was made up to the stop\n"
+    "  --debug FILE          after start-up (and any --frames), run the debugger\n"
+    "                        commands in FILE ('-': standard input), one a line,\n"
+    "                        '#' starts a comment; each is echoed after '> ':\n"
+    "      step [N]          N instructions (default 1); prints the disassembly\n"
+    "      over [N]          step over N times (a call runs until it returns);\n"
+    "                        gives up after 5 s of machine time and says so\n"
+    "      go ADDR [FRAMES]  run until ADDR, a break request, or FRAMES frames\n"
+    "                        (default 500); says which, prints the disassembly\n"
+    "      regs, dasm, periph, log   print that view\n"
+    "      who ADDR          which instruction last wrote ADDR\n"
+    "      clear             empty the trace log\n"
+    "      frames N          run N frames (keys are polled as in a plain run)\n"
+    "      key CODE          press a machine key now (4 releases it)\n"
+    "      screenshot FILE   the last frame drawn, as PNG (--scale applies)\n"
+    "                        An unknown command or a bad value stops before the\n"
+    "                        run with FILE:LINE and status 2. Without --frames or\n"
+    "                        --seconds, no frame runs before the script. See\n"
+    "                        docs/debugging.md.\n"
     "  -h, --help            show this text\n"
     "\n"
     "Options take their value as the next argument or after '=' (--frames=100).\n"
@@ -164,7 +183,7 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
         }
         static const char *const with_value[] = {
             "--bios", "--rom", "--cassette", "--frames", "--seconds", "--screenshot",
-            "--scale", "--audio", "--key", "--type", "--break", "--load-state", "--save-state"};
+            "--scale", "--audio", "--key", "--type", "--break", "--load-state", "--save-state", "--debug"};
         if (std::find_if(std::begin(with_value), std::end(with_value),
                          [&](const char *n) { return name == n; }) == std::end(with_value))
             return "unknown option '" + name + "'";
@@ -239,10 +258,15 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
         } else if (name == "--break") {
             if (!parse_address(value, opt.break_addr))
                 return "--break takes a hexadecimal address from 0 to FFFF, not '" + value + "'";
+        } else if (name == "--debug") {
+            opt.debug = value;
         }
     }
     if (have_frames && have_seconds)
         return "--frames and --seconds cannot be used together";
+    // A script runs the machine itself: no frame before it unless asked.
+    if (!opt.debug.empty() && !have_frames && !have_seconds)
+        opt.frames = 0;
     // Keys go out in frame order; those due at the same frame in the order given.
     std::stable_sort(opt.keys.begin(), opt.keys.end(),
                      [](const hl_key_event &a, const hl_key_event &b) { return a.frame < b.frame; });

@@ -3,6 +3,7 @@
 // frame), then the files.
 #include "headless.h"
 
+#include "core/debugger.h"
 #include "core/iocpu.h"
 #include "core/loop.h"
 #include "core/machine.h"
@@ -95,8 +96,9 @@ int hl_keep_frame()
 
 int hl_skip_frame() { return 0; }
 
-// Draws the last frame that ended into `tms3556_screen`, leaving the
-// machine as it is and the trace log without a line.
+} // namespace
+
+// Leaves the trace log without a line too.
 void hl_draw_last_frame()
 {
     if (!hl_last_frame.taken)
@@ -116,15 +118,21 @@ void hl_draw_last_frame()
     tms3556_render = now.render;
 }
 
+namespace {
+
 void hl_sound_sink(const unsigned char *block, int length)
 {
     if (hl_wav_on && length > 0)
         hl_wav_add(hl_wav, block, static_cast<size_t>(length));
 }
 
+} // namespace
+
 // SIGINT or SIGTERM received: the run ends after the current frame, with
 // its files written.
 volatile sig_atomic_t hl_signal;
+
+namespace {
 
 void hl_on_signal(int sig) { hl_signal = sig; }
 
@@ -144,17 +152,6 @@ std::string hl_with_reason(const char *message, const std::string &path)
 {
     std::string reason = orv_open_reason(path.c_str());
     return reason.empty() ? message : std::string(message) + ": " + reason;
-}
-
-void hl_print_registers(FILE *out)
-{
-    std::fprintf(out, "PC=%04x\nSP=%02x\nSR=%s\n", get_pc(), get_sp(), get_sr_str());
-    for (int row = 0; row < 128; row += 16) {
-        std::fprintf(out, "R%03d:", row);
-        for (int i = row; i < row + 16; i++)
-            std::fprintf(out, " %02X", get_rf(static_cast<unsigned char>(i)));
-        std::fprintf(out, "\n");
-    }
 }
 
 void hl_print_trace(FILE *out)
@@ -243,7 +240,8 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         if (hl_last.break_reached) {
             std::fprintf(out, "Break at %04x in frame %ld\n", static_cast<unsigned>(opt.break_addr),
                          hl_last.frames_run - 1);
-            hl_print_registers(out);
+            regs_debugger();
+            std::fputs(registers_box, out);
         } else {
             std::fprintf(out, "Break at %04x not reached in %ld frames\n",
                          static_cast<unsigned>(opt.break_addr), hl_last.frames_run);
@@ -251,6 +249,8 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
     }
 
     int status = 0;
+    if (!opt.debug.empty() && !hl_signal)
+        status = hl_run_debug_script(opt, out, err);
     if (hl_signal) {
         hl_last.stop_signal = hl_signal;
         std::fprintf(err, "orvane-headless: %s after %ld of %ld frames; writing the files asked for\n",
@@ -301,7 +301,7 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     orv_host.style = ORV_LOOP_FRAME;
     orv_host.key_poll = hl_key_poll;
     orv_host.sound_block = hl_sound_sink;
-    orv_host.picture_wanted = opt.screenshot.empty() ? hl_skip_frame : hl_keep_frame;
+    orv_host.picture_wanted = opt.screenshot.empty() && opt.debug.empty() ? hl_skip_frame : hl_keep_frame;
     hl_last_frame.taken = false;
 
     // Ctrl-C or a termination request ends the run after the current frame.
@@ -339,6 +339,13 @@ int hl_main(int argc, const char *const *argv, FILE *out, FILE *err)
     if (!error.empty()) {
         std::fprintf(err, "orvane-headless: %s\nTry 'orvane-headless --help'.\n", error.c_str());
         return 2;
+    }
+    if (!opt.debug.empty()) {
+        error = hl_load_debug_script(opt);
+        if (!error.empty()) {
+            std::fprintf(err, "orvane-headless: %s\n", error.c_str());
+            return 2;
+        }
     }
     return hl_run(opt, out, err);
 }

@@ -1,0 +1,267 @@
+// --debug: a script of debugger commands run on the machine after start-up,
+// one a line, through the debugger both window programs use. Each command
+// prints what it rebuilt; messages the debugger gives are printed as they
+// come.
+#include "headless.h"
+
+#include "core/debugger.h"
+#include "core/host.h"
+#include "core/iocpu.h"
+#include "core/loop.h"
+#include "core/tms7000.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+constexpr long HL_MAX_STEPS = 1000000;
+constexpr long HL_GO_FRAMES = 500;  // about 10 seconds of machine time
+
+struct hl_command_kind {
+    const char *name;
+    int min_args, max_args;
+};
+
+const hl_command_kind hl_commands[] = {
+    {"step", 0, 1},   {"over", 0, 1},  {"go", 1, 2},  {"regs", 0, 0},    {"dasm", 0, 0},
+    {"periph", 0, 0}, {"log", 0, 0},   {"who", 1, 1}, {"clear", 0, 0},   {"frames", 1, 1},
+    {"key", 1, 1},    {"screenshot", 1, 1},
+};
+
+bool hl_number(const std::string &s, int base, long min, long max, long &out)
+{
+    if (s.empty() || !std::isxdigit(static_cast<unsigned char>(s[0])))
+        return false;
+    errno = 0;
+    char *end = nullptr;
+    long v = std::strtol(s.c_str(), &end, base);
+    if (errno || *end || v < min || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+// Hexadecimal, "0x" or "$" allowed before it.
+bool hl_address(std::string s, long &out)
+{
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+        s = s.substr(2);
+    else if (!s.empty() && s[0] == '$')
+        s = s.substr(1);
+    return hl_number(s, 16, 0, 0xFFFF, out);
+}
+
+// Decimal, or hexadecimal after "0x".
+bool hl_count(const std::string &s, long min, long max, long &out)
+{
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+        return hl_number(s.substr(2), 16, min, max, out);
+    return hl_number(s, 10, min, max, out);
+}
+
+// Checks one command's arguments and converts its numbers; empty on success.
+std::string hl_check_command(hl_debug_command &c)
+{
+    const std::string *a = c.args.empty() ? nullptr : &c.args[0];
+    if (c.name == "step" || c.name == "over") {
+        c.number = 1;
+        if (a && !hl_count(*a, 1, HL_MAX_STEPS, c.number))
+            return c.name + " takes a count from 1 to " + std::to_string(HL_MAX_STEPS) + ", not '" + *a + "'";
+    } else if (c.name == "go" || c.name == "who") {
+        if (!hl_address(*a, c.number))
+            return "'" + *a + "' is not an address (hexadecimal, 0 to FFFF)";
+        c.frames = HL_GO_FRAMES;
+        if (c.args.size() > 1 && !hl_count(c.args[1], 1, HL_MAX_FRAMES, c.frames))
+            return "go stops after a number of frames from 1 to " + std::to_string(HL_MAX_FRAMES) + ", not '" +
+                   c.args[1] + "'";
+    } else if (c.name == "frames") {
+        if (!hl_count(*a, 0, HL_MAX_FRAMES, c.number))
+            return "frames takes a number of frames from 0 to " + std::to_string(HL_MAX_FRAMES) + ", not '" + *a +
+                   "'";
+    } else if (c.name == "key") {
+        if (!hl_count(*a, 0, 255, c.number))
+            return "key takes a key code from 0 to 255 (decimal or 0x hexadecimal), not '" + *a + "'";
+    }
+    return "";
+}
+
+// The debugger's messages (write-watch, a step over that gave up, an
+// address without digits) go where the commands print.
+FILE *hl_debug_out;
+
+void hl_debug_message(const char *text) { std::fprintf(hl_debug_out, "%s\n", text); }
+int hl_debug_yes(const char *) { return 1; }
+
+// "go" runs until it stops in the until-stop style; this program's stop key
+// is the frame limit.
+volatile char hl_go_stop;
+long hl_go_frames_left;
+
+void hl_go_frame_end()
+{
+    if (--hl_go_frames_left <= 0 || hl_signal)
+        hl_go_stop = 1;
+}
+
+void hl_print(FILE *out, const char *view)
+{
+    std::fputs(view, out);
+    size_t n = std::strlen(view);
+    if (n && view[n - 1] != '\n')
+        std::fputc('\n', out);
+}
+
+void hl_go(const hl_debug_command &c, FILE *out)
+{
+    std::snprintf(breakpoint_str, sizeof breakpoint_str, "%04lx", c.number);
+    orv_host_hooks frame_style = orv_host;
+    orv_host.style = ORV_LOOP_UNTIL_STOP;
+    orv_host.stop_key = &hl_go_stop;
+    orv_host.frame_end = hl_go_frame_end;
+    hl_go_stop = 0;
+    hl_go_frames_left = c.frames;
+    tobreaknoconfirm();
+    orv_host = frame_style;
+
+    unsigned pc = get_pc();
+    if (pc == static_cast<unsigned>(c.number))
+        std::fprintf(out, "Reached %04x\n", pc);
+    else if (ask_bkpt)
+        std::fprintf(out, "Break request at %04x before reaching %04lx\n", pc, c.number);
+    else
+        std::fprintf(out, "%04lx not reached in %ld frames: now at %04x\n", c.number, c.frames, pc);
+    hl_print(out, disass_box);
+}
+
+// Runs one command; returns false when the run must end with status 1.
+bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out, FILE *err)
+{
+    if (c.name == "step") {
+        for (long i = 0; i < c.number && !hl_signal; i++)
+            step();
+        hl_print(out, disass_box);
+    } else if (c.name == "over") {
+        for (long i = 0; i < c.number && !hl_signal; i++)
+            stepover();
+        hl_print(out, disass_box);
+    } else if (c.name == "go") {
+        hl_go(c, out);
+    } else if (c.name == "regs") {
+        regs_debugger();
+        hl_print(out, registers_box);
+    } else if (c.name == "dasm") {
+        disass_debugger();
+        hl_print(out, disass_box);
+    } else if (c.name == "periph") {
+        periph_debugger();
+        hl_print(out, periph_box);
+    } else if (c.name == "log") {
+        get_log_str(log_box, 65536);
+        hl_print(out, log_box);
+    } else if (c.name == "who") {
+        std::snprintf(breakpoint_str, sizeof breakpoint_str, "%04lx", c.number);
+        info_address_mmu();
+    } else if (c.name == "clear") {
+        clear_log();
+    } else if (c.name == "frames") {
+        for (long f = 0; f < c.number && !hl_signal; f++) {
+            orv_loop(0xFFFF);
+            hl_last.frames_run++;
+        }
+    } else if (c.name == "key") {
+        send_key(static_cast<unsigned char>(c.number));
+    } else if (c.name == "screenshot") {
+        hl_draw_last_frame();
+        std::string e = hl_write_png(c.args[0], tms3556_screen, opt.scale);
+        if (!e.empty()) {
+            std::fprintf(err, "orvane-headless: %s\n", e.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::string hl_parse_debug_script(const std::string &text, const std::string &name,
+                                  std::vector<hl_debug_command> &out)
+{
+    out.clear();
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); number++) {
+        if (size_t hash = line.find('#'); hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream words(line);
+        hl_debug_command c;
+        c.line = number;
+        c.text = line;
+        if (!(words >> c.name))
+            continue;
+        for (std::string w; words >> w;)
+            c.args.push_back(w);
+        std::string where = name + ":" + std::to_string(number) + ": ";
+        const hl_command_kind *kind = nullptr;
+        for (const hl_command_kind &k : hl_commands)
+            if (c.name == k.name)
+                kind = &k;
+        if (!kind)
+            return where + "unknown command '" + c.name + "'";
+        int n = static_cast<int>(c.args.size());
+        if (n < kind->min_args)
+            return where + c.name + " needs " + (kind->min_args == 1 ? "a value" : "more values");
+        if (n > kind->max_args)
+            return where + "too many values for " + c.name;
+        std::string e = hl_check_command(c);
+        if (!e.empty())
+            return where + e;
+        size_t start = c.text.find_first_not_of(" \t");
+        size_t end = c.text.find_last_not_of(" \t\r");
+        c.text = c.text.substr(start, end - start + 1);
+        out.push_back(c);
+    }
+    return "";
+}
+
+std::string hl_load_debug_script(hl_options &opt)
+{
+    std::string text, name = opt.debug == "-" ? "stdin" : opt.debug;
+    if (opt.debug == "-") {
+        std::ostringstream all;
+        all << std::cin.rdbuf();
+        text = all.str();
+    } else {
+        std::ifstream in(opt.debug, std::ios::binary);
+        if (!in)
+            return "--debug: cannot read '" + opt.debug + "': " + std::strerror(errno);
+        std::ostringstream all;
+        all << in.rdbuf();
+        text = all.str();
+    }
+    return hl_parse_debug_script(text, name, opt.debug_script);
+}
+
+int hl_run_debug_script(const hl_options &opt, FILE *out, FILE *err)
+{
+    hl_debug_out = out;
+    orv_host_hooks saved = orv_host;
+    orv_host.message = hl_debug_message;
+    orv_host.ask = hl_debug_yes;
+    orv_host.interrupt_held = nullptr;
+    int status = 0;
+    for (const hl_debug_command &c : opt.debug_script) {
+        if (hl_signal)
+            break;
+        std::fprintf(out, "> %s\n", c.text.c_str());
+        if (!hl_run_command(c, opt, out, err))
+            status = 1;
+    }
+    orv_host = saved;
+    return status;
+}
