@@ -10,8 +10,9 @@
 //
 // At 50 frames a second the machine makes about 1.8% more sound than an
 // 8000 Hz device plays (a frame is 20.3 ms of machine time). While the sound
-// ring already holds 150 ms, the extra frames wait: the sound device then
-// sets the pace and speech plays without gaps.
+// ring already holds 150 ms, the extra frames wait, and while it is full
+// even the tick's own frames wait: the sound device then sets the pace and
+// speech plays without gaps.
 #pragma once
 
 #include <wx/timer.h>
@@ -35,6 +36,9 @@ private:
     using clock = std::chrono::steady_clock;
     void run_frame();
     void run_due_frames();
+    // Whether the sound ring holds `blocks` waiting blocks and the device is
+    // playing (it has finished a block lately).
+    bool ring_holds(int blocks, clock::time_point now);
 
     BasicDrawPane *pane_;
     clock::time_point base_;     // when frame `base_frames_` was due
@@ -43,4 +47,6 @@ private:
     clock::time_point rate_start_;
     int rate_frames_ = 0;
     double rate_ = 0;
+    long played_seen_ = -1;      // the ring's played count when last looked at
+    clock::time_point played_at_;
 };

@@ -5,6 +5,7 @@
 # and no block was ready) and blocks dropped because the ring was full.
 #
 # usage: measure_sound.sh WXORVANE SPEECH_FIRMWARE.bin WORKDIR [SECONDS]
+#   e.g. wx/tests/measure_sound.sh build/wx/wxOrvane build/wx/tests/speech_loop.bin /tmp/sound
 set -euo pipefail
 program=$1 firmware=$2 work=$3 seconds=${4:-60}
 rm -rf "$work" && mkdir -p "$work/bios" && cd "$work"
