@@ -7,7 +7,7 @@
 # usage: measure_sound.sh WXORVANE SPEECH_FIRMWARE.bin WORKDIR [SECONDS]
 #   e.g. wx/tests/measure_sound.sh build/wx/wxOrvane build/wx/tests/speech_loop.bin /tmp/sound
 set -euo pipefail
-program=$1 firmware=$2 work=$3 seconds=${4:-60}
+program=$(realpath "$1") firmware=$(realpath "$2") work=$(realpath -m "$3") seconds=${4:-60}
 rm -rf "$work" && mkdir -p "$work/bios" && cd "$work"
 cp "$firmware" bios/bios7020.bin
 head -c 4096 /dev/zero > bios/7041b.bin
