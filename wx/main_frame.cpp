@@ -11,7 +11,7 @@
 #include "core/loop.h"
 #include "core/memory.h"
 #include "core/tms3556.h"
-#include "tools/png/png_picture.h"
+#include "tools/png/picture_png.h"
 
 #include <wx/filedlg.h>
 #include <wx/filename.h>
@@ -171,7 +171,7 @@ void MyFrame::OnScreenshot(wxCommandEvent &)
         wxString name = wxString::Format("orvane-%03d.png", n);
         if (wxFileName::Exists(name))
             continue;
-        std::string error = orv_write_png(std::string(name.utf8_str()), tms3556_screen, 2);
+        std::string error = orv_write_new_png(std::string(name.utf8_str()), tms3556_screen, 2);
         if (error.empty()) {
             SetStatusText("Saved " + name, FIELD_HELP);
             event_log("screenshot %s", static_cast<const char *>(name.utf8_str()));

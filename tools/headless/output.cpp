@@ -4,7 +4,7 @@
 // only when complete: a failed write leaves an older file as it was.
 #include "headless.h"
 
-#include "tools/png/png_picture.h"
+#include "tools/png/picture_png.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -93,6 +93,8 @@ bool hl_out_write(hl_out_file &o, const void *data, size_t size)
 
 std::string hl_write_png(hl_out_file &o, const tms3556_picture &picture, int scale)
 {
+    if (scale < 1)
+        return "bad scale";
     // Encoded in memory first: the file gets whole bytes only.
     std::vector<uint8_t> png;
     std::string why = orv_png_encode(picture, scale, png);
@@ -103,6 +105,7 @@ std::string hl_write_png(hl_out_file &o, const tms3556_picture &picture, int sca
     hl_out_write(o, png.data(), png.size());
     return hl_out_commit(o);
 }
+
 std::string hl_write_png(const std::string &path, const tms3556_picture &picture, int scale)
 {
     hl_out_file o;

@@ -1,4 +1,4 @@
-#include "png_picture.h"
+#include "picture_png.h"
 
 #include <png.h>
 
@@ -14,6 +14,7 @@ std::string orv_png_encode(const tms3556_picture &picture, int scale, std::vecto
     std::vector<uint8_t> rgb(3UL * width * height);
     tms3556_to_rgb24(picture, rgb.data(), 3 * width, scale);
 
+    // The simplified writer stores no time stamp.
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -36,13 +37,13 @@ std::string orv_png_encode(const tms3556_picture &picture, int scale, std::vecto
     return "";
 }
 
-std::string orv_write_png(const std::string &path, const tms3556_picture &picture, int scale)
+std::string orv_write_new_png(const std::string &path, const tms3556_picture &picture, int scale)
 {
     std::vector<uint8_t> png;
     std::string why = orv_png_encode(picture, scale, png);
     if (!why.empty())
         return path + ": " + why;
-    FILE *f = std::fopen(path.c_str(), "wb");
+    FILE *f = std::fopen(path.c_str(), "wbx");  // never over an existing file
     if (!f)
         return path + ": " + std::strerror(errno);
     bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();

@@ -1,0 +1,214 @@
+// The integrated debugger: one dialog over the whole window with the four
+// views, the address field, the menus and the keyboard shortcuts. Every
+// command is the shared debugger's; this file only shows and asks.
+#include "app.h"
+
+#include "core/debugger.h"
+#include "core/loop.h"
+#include "core/tms3556.h"
+#include "core/trace.h"
+
+#include <allegro.h>
+
+#include <cctype>
+#include <cstdio>
+
+namespace {
+
+// A command that runs the machine draws frames over the dialog: no pointer
+// meanwhile, and no key left over for the dialog (Esc would close it).
+template <void (*command)()>
+int run_machine()
+{
+    app_mouse(false);
+    command();
+    app_mouse_restore();
+    app_wait_release(KEY_ESC);
+    clear_keybuf();
+    return D_REDRAW;
+}
+
+int dbg_step()
+{
+    step();
+    return D_REDRAW;
+}
+
+int dbg_stepover() { return run_machine<stepover>(); }
+int dbg_tobreak() { return run_machine<tobreak>(); }
+int dbg_tobreaknoconfirm() { return run_machine<tobreaknoconfirm>(); }
+
+int dbg_reset()
+{
+    orv_reset();  // the views show the state from before until the next command
+    return D_REDRAW;
+}
+
+int dbg_clear_log()
+{
+    clear_log();
+    return D_REDRAW;
+}
+
+int dbg_written_by()
+{
+    info_address_mmu();
+    return D_REDRAW;
+}
+
+int dbg_load_rom()
+{
+    menu_load_rom();
+    return D_REDRAW;
+}
+
+int dbg_vdp_break()
+{
+    unsigned long address;
+    if (!app_parse_hex(breakpoint_str, address)) {
+        app_alert("Set VDP break: no address", "Type a hexadecimal address", "in the breakpoint field", "OK");
+        return D_REDRAW;
+    }
+    char question[64];
+    std::snprintf(question, sizeof question, "Set VDP breakpoint %04lx ?", address);
+    app_modal_begin();
+    int answer = alert(question, nullptr, nullptr, "Read", "Write", 'y', 'n');
+    app_modal_end();
+    if (answer == 1)
+        set_bkpt_vdpread(address);
+    else
+        set_bkpt_vdpwrite(address);
+    get_log_str(log_box, 65536);
+    return D_REDRAW;
+}
+
+int dbg_preview()
+{
+    app_mouse(false);
+    screen_show_preview();
+    while (!key[KEY_SPACE])
+        rest(10);
+    app_wait_release(KEY_SPACE);
+    clear_keybuf();
+    app_mouse_restore();
+    return D_REDRAW;
+}
+
+int dbg_explorer()
+{
+    explorer_run();
+    app_gui_colours(128, 128, 128, 200, 200, 200);
+    return D_REDRAW;
+}
+
+int dbg_quit()
+{
+    app_modal_begin();
+    int answer = alert("Really Quit?", nullptr, nullptr, "&Yes", "&No", 'y', 'n');
+    app_modal_end();
+    return answer == 1 ? D_CLOSE : D_REDRAW;
+}
+
+int dbg_about()
+{
+    app_alert("Orvane integrated debugger", "F7 step, F8 step over, B run to the address,",
+              "R reset, C clear log, P written by, F4 load ROM", "OK");
+    return D_REDRAW;
+}
+
+MENU commands_menu[] = {
+    {const_cast<char *>("RESET"), dbg_reset, nullptr, 0, nullptr},
+    {const_cast<char *>("Step \tF7"), dbg_step, nullptr, 0, nullptr},
+    {const_cast<char *>("Step over\tF8"), dbg_stepover, nullptr, 0, nullptr},
+    {const_cast<char *>("Go to breakpoint"), dbg_tobreak, nullptr, 0, nullptr},
+    {const_cast<char *>("Set VDP break"), dbg_vdp_break, nullptr, 0, nullptr},
+    {const_cast<char *>("screen preview"), dbg_preview, nullptr, 0, nullptr},
+    {const_cast<char *>("Load ROM\tF4"), dbg_load_rom, nullptr, 0, nullptr},
+    {const_cast<char *>("&Quit debugger\tESC"), dbg_quit, nullptr, 0, nullptr},
+    {nullptr, nullptr, nullptr, 0, nullptr},
+};
+
+MENU memory_menu[] = {
+    {const_cast<char *>("memory explorer"), dbg_explorer, nullptr, 0, nullptr},
+    {nullptr, nullptr, nullptr, 0, nullptr},
+};
+
+MENU help_menu[] = {
+    {const_cast<char *>("&About \tF1"), dbg_about, nullptr, 0, nullptr},
+    {nullptr, nullptr, nullptr, 0, nullptr},
+};
+
+MENU debugger_bar[] = {
+    {const_cast<char *>("&Commands"), nullptr, commands_menu, 0, nullptr},
+    {const_cast<char *>("Memory"), nullptr, memory_menu, 0, nullptr},
+    {const_cast<char *>("&Help"), nullptr, help_menu, 0, nullptr},
+    {nullptr, nullptr, nullptr, 0, nullptr},
+};
+
+// A keyboard shortcut: an ASCII key or a scancode, and its command.
+DIALOG shortcut(int ascii, int scancode, int (*command)())
+{
+    return {d_keyboard_proc, 0, 0, 0, 0, 0, 0, ascii, 0, scancode, 0, reinterpret_cast<void *>(command),
+            nullptr, nullptr};
+}
+
+} // namespace
+
+int app_close_watch_proc(int msg, DIALOG *, int)
+{
+    return msg == MSG_IDLE && app_close_asked() ? D_CLOSE : D_O_K;
+}
+
+bool app_parse_hex(const char *text, unsigned long &value)
+{
+    const char *p = text;
+    while (*p == ' ' || *p == '\t')
+        p++;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && std::isxdigit(static_cast<unsigned char>(p[2])))
+        p += 2;
+    else if (p[0] == '$')
+        p++;
+    if (!std::isxdigit(static_cast<unsigned char>(*p)))
+        return false;
+    value = 0;
+    for (; std::isxdigit(static_cast<unsigned char>(*p)); p++) {
+        int c = std::tolower(static_cast<unsigned char>(*p));
+        value = (value << 4 | static_cast<unsigned long>(c <= '9' ? c - '0' : c - 'a' + 10)) & 0xFFFFFFFFul;
+    }
+    return true;
+}
+
+void debugger_dialog_run()
+{
+    app_gui_colours(128, 128, 128, 200, 200, 200);
+    char title[] = "Orvane integrated debugger";
+    DIALOG d[] = {
+        {d_clear_proc, 0, 0, 640, 500, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
+        {d_menu_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, debugger_bar, nullptr, nullptr},
+        {d_text_proc, 0, 20, 480, 8, 0, 0, 0, 0, 0, 0, title, nullptr, nullptr},
+        {d_textbox_proc, 0, 30, 480, 160, 0, 0, 0, 0, 0, 0, disass_box, nullptr, nullptr},
+        {d_textbox_proc, 0, 200, 480, 292, 0, 0, 0, 0, 0, 0, log_box, nullptr, nullptr},
+        {d_textbox_proc, 488, 30, 144, 320, 0, 0, 0, 0, 0, 0, registers_box, nullptr, nullptr},
+        {d_edit_proc, 488, 358, 144, 8, 0, 0, 0, 0, 6, 0, breakpoint_str, nullptr, nullptr},
+        {d_textbox_proc, 488, 374, 144, 118, 0, 0, 0, 0, 0, 0, periph_box, nullptr, nullptr},
+        shortcut(0, KEY_F7, dbg_step),
+        shortcut(0, KEY_F8, dbg_stepover),
+        shortcut('b', 0, dbg_tobreaknoconfirm),
+        shortcut('r', 0, dbg_reset),
+        shortcut('c', 0, dbg_clear_log),
+        shortcut('p', 0, dbg_written_by),
+        shortcut(0, KEY_F4, dbg_load_rom),
+        shortcut(0, KEY_F1, dbg_about),
+        {app_close_watch_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
+        {d_yield_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
+        {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
+    };
+    set_dialog_color(d, gui_fg_color, gui_bg_color);
+    d[2].bg = app_white();
+    position_dialog(d, 2, 2);
+
+    refresh_debugger();
+    app_modal_begin();
+    do_dialog(d, 3);
+    app_mouse_restore();
+}

@@ -1,0 +1,166 @@
+// Speech and the one-bit sound: every block of 200 samples (25 ms at 8000 Hz,
+// unsigned 8-bit mono) becomes one Allegro sample. Blocks are made at frame
+// ends, in bursts; a feeder thread starts them on a steady 25 ms schedule so
+// that each begins as the one before ends. A ring between the two keeps a
+// sample that may still be playing from being overwritten.
+//
+// The feeder falls behind when the host is busy and wakes it late, and the
+// machine may make a little more than 8000 samples a second of host time:
+// when the queue grows, playback runs 1% faster (shorter blocks, higher
+// pitch) for every block beyond the reserve until it has shrunk again, so
+// that no block is dropped and none is cut short.
+//
+// ORVANE_SOUND_STATS=1 in the environment prints, at exit, how regularly the
+// blocks were started (the figure that decides whether gaps can be heard).
+#include "app.h"
+
+#include <allegro.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <thread>
+
+namespace {
+
+constexpr int BLOCK = 200;
+constexpr int RATE = 8000;
+constexpr unsigned RING = 10;
+// A block is written only when the one that used its slot was started at
+// least three blocks ago, so it has finished playing.
+constexpr unsigned MAX_QUEUED = RING - 3;
+constexpr long BLOCK_NS = 25000000;  // 200 samples at 8000 Hz
+constexpr unsigned RESERVE = 3;      // queued blocks needed to start after a pause
+
+SAMPLE *ring[RING];
+bool sound_on;
+std::atomic<unsigned> produced;  // blocks written (emulation thread)
+std::atomic<unsigned> consumed;  // blocks started (feeder thread)
+std::atomic<bool> stopping;
+std::thread feeder;
+
+// Figures: the feeder's, read once it has ended; `dropped` the emulation thread's.
+struct sound_stats {
+    long started, gaps, underruns, off_schedule, dropped;
+    double sum_gap, min_gap = 1e9, max_gap, first, last;
+} stats;
+
+double to_ms(const timespec &t)
+{
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+void advance(timespec &t, long ns)
+{
+    t.tv_nsec += ns;
+    while (t.tv_nsec >= 1000000000) {
+        t.tv_nsec -= 1000000000;
+        t.tv_sec++;
+    }
+}
+
+// Starts each queued block when the one before has played out. With nothing
+// queued it looks again every millisecond; after such a pause it waits for
+// three blocks, so that a frame computed late does not starve it at once.
+void feed()
+{
+    timespec due;
+    clock_gettime(CLOCK_MONOTONIC, &due);
+    bool playing = false;
+    while (!stopping.load(std::memory_order_relaxed)) {
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+        unsigned c = consumed.load(std::memory_order_relaxed);
+        unsigned queued = produced.load(std::memory_order_acquire) - c;
+        if (queued == 0 || (!playing && queued < RESERVE)) {
+            if (playing)
+                stats.underruns++;
+            playing = false;
+            clock_gettime(CLOCK_MONOTONIC, &due);
+            advance(due, 1000000);
+            continue;
+        }
+        // play_sample's frequency, 1000 for normal speed: 1% faster for
+        // every block queued beyond the reserve.
+        int freq = 1000 + 10 * (queued > RESERVE ? static_cast<int>(queued - RESERVE) : 0);
+        play_sample(ring[c % RING], 255, 128, freq, 0);
+        consumed.store(c + 1, std::memory_order_release);
+
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        double t = to_ms(now);
+        if (playing) {
+            double gap = t - stats.last;
+            stats.gaps++;
+            stats.sum_gap += gap;
+            stats.min_gap = gap < stats.min_gap ? gap : stats.min_gap;
+            stats.max_gap = gap > stats.max_gap ? gap : stats.max_gap;
+        } else {
+            due = now;  // a new schedule from this block on
+            if (!stats.started)
+                stats.first = t;
+        }
+        // More than a millisecond behind the schedule (the thread woke
+        // late): a gap one may hear. The schedule starts again from here
+        // rather than catch up, which would play two blocks over each other.
+        if (t - to_ms(due) > 1.0) {
+            stats.off_schedule++;
+            due = now;
+        }
+        stats.last = t;
+        stats.started++;
+        playing = true;
+        advance(due, BLOCK_NS * 1000 / freq);
+    }
+}
+
+} // namespace
+
+void sound_init(bool driver)
+{
+    if (!driver)
+        return;
+    for (auto &s : ring) {
+        s = create_sample(8, 0, RATE, BLOCK);
+        if (!s)
+            return;
+        std::memset(s->data, 0x80, BLOCK);
+    }
+    feeder = std::thread(feed);
+    sound_on = true;
+    // However the program ends (a signal, a library shutdown), the feeder
+    // stops before Allegro does: Allegro's own exit handler was registered
+    // first, so it runs after this one.
+    std::atexit(sound_shutdown);
+}
+
+void sound_block(const unsigned char *block, int length)
+{
+    if (!sound_on || length != BLOCK)
+        return;
+    unsigned p = produced.load(std::memory_order_relaxed);
+    if (p - consumed.load(std::memory_order_acquire) >= MAX_QUEUED) {
+        stats.dropped++;  // fastest speed: far more sound than real time can play
+        return;
+    }
+    std::memcpy(ring[p % RING]->data, block, BLOCK);
+    produced.store(p + 1, std::memory_order_release);
+}
+
+void sound_shutdown()
+{
+    if (!sound_on)
+        return;
+    stopping = true;
+    feeder.join();
+    sound_on = false;
+    if (!std::getenv("ORVANE_SOUND_STATS"))
+        return;
+    std::fprintf(stderr,
+                 "orvane: sound: %ld blocks started over %.1f s; %ld back to back, %.3f ms apart on "
+                 "average (min %.3f, max %.3f); %ld more than 1 ms late; %ld underruns; %ld dropped\n",
+                 stats.started, (stats.last - stats.first) / 1000, stats.gaps,
+                 stats.gaps ? stats.sum_gap / stats.gaps : 0.0, stats.gaps ? stats.min_gap : 0.0,
+                 stats.max_gap, stats.off_schedule, stats.underruns, stats.dropped);
+}

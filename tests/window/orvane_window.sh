@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# The orvane program in a real window: a private X server, our keyshow
+# firmware, keys and mouse clicks sent with xdotool, the picture read back
+# from screenshots. Every wait has a deadline; nothing relies on a fixed delay
+# being long enough.
+#
+#   orvane_window.sh ORVANE KEYSHOW_FIRMWARE WORKDIR
+#
+# Exit 77 (skipped) only when no X server can be started outside CI.
+set -euo pipefail
+orvane=$1 firmware=$2 work=$3
+here=$(cd "$(dirname "$0")" && pwd)
+
+if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+  [ -n "${CI:-}" ] && { echo "Xvfb or xdotool missing in CI"; exit 1; }
+  echo "Xvfb or xdotool missing: window tests skipped"; exit 77
+fi
+
+rm -rf "$work" && mkdir -p "$work/bios" "$work/cfg" && cd "$work"
+cp "$firmware" bios/bios7020.bin
+head -c 4096 /dev/zero > bios/7041b.bin
+# Silent sound without the ALSA complaints of a machine with no sound card.
+printf '[sound]\ndigi_card = 0\nmidi_card = 0\n' > cfg/allegro.cfg
+export ALLEGRO=$work/cfg
+# Under the sanitizers: Allegro's own leaks are not reported, ours are.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan-allegro.supp"
+convert=/usr/bin/convert
+
+xvfb_pid= orvane_pid=
+cleanup() {
+  [ -n "$orvane_pid" ] && kill "$orvane_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>display 2>xvfb.log &
+xvfb_pid=$!
+
+fail() { echo "FAIL: $*"; exit 1; }
+# wait_for SECONDS COMMAND...: retries the command until it succeeds.
+wait_for() {
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+wait_for 10 test -s display || fail "X server did not start"
+export DISPLAY=:$(head -n1 display)
+
+shot() { xwd -id "$win" -silent 2>/dev/null | $convert xwd:- shot.png 2>/dev/null; }
+# The byte a group of eight dots shows at window row Y (dots are 2 x 2
+# pixels; a white dot is a set bit, bit 7 at the left). SCALE 1 for the
+# debugger's unscaled preview.
+byte_at() {
+  local y=$1 scale=${2:-2} v=0 i
+  local px=($($convert shot.png -crop $((8 * scale))x1+0+"$y" -depth 8 txt:- | tail -n +2 | awk '{print $2}'))
+  for ((i = 0; i < 8; i++)); do
+    v=$((v * 2))
+    [ "${px[i * scale]}" = "(255,255,255)" ] && v=$((v + 1))
+  done
+  echo $v
+}
+shows() { shot && [ "$(byte_at "$1" "${3:-2}")" = "$2" ]; }
+rgb_at() { $convert "${3:-shot.png}" -crop 1x1+"$1"+"$2" -depth 8 txt:- | tail -n 1 | awk '{print $2}'; }
+pixel_is() { shot && [ "$(rgb_at "$1" "$2")" = "$3" ]; }
+hold() { xdotool keydown "$1"; sleep 0.25; xdotool keyup "$1"; }
+click() { xdotool mousemove --window "$win" "$1" "$2" mousedown 1; sleep 0.05; xdotool mouseup 1; sleep 0.1; xdotool mousemove 1023 767; }
+find_window() { win=$(xdotool search --onlyvisible --name '^Orvane$' 2>/dev/null | head -n1) && [ -n "$win" ]; }
+start() {
+  "$orvane" "$@" 2>stderr.txt &
+  orvane_pid=$!
+  wait_for 20 find_window || fail "no window"
+  xdotool windowfocus --sync "$win"
+  xdotool mousemove 1023 767
+}
+ended_with() {  # ended_with STATUS: the program ends with it
+  wait_for 10 bash -c "! kill -0 $orvane_pid 2>/dev/null" || fail "still running"
+  local status=0
+  wait "$orvane_pid" || status=$?
+  orvane_pid=
+  [ "$status" = "$1" ] || fail "exit status $status, expected $1"
+}
+
+# mkwav FILE BITS SAMPLE...: a mono 8000 Hz recording of 400 samples, each
+# made of the given bytes (octal escapes, little-endian).
+mkwav() {
+  local file=$1 bits=$2 sample=$3 bytes=$(($2 / 8)) n=400 i
+  le() { local v=$1 k; for ((k = 0; k < $2; k++)); do printf "\\$(printf %03o $(((v >> (8 * k)) & 255)))"; done; }
+  { printf RIFF; le $((36 + n * bytes)) 4; printf 'WAVEfmt '; le 16 4; le 1 2; le 1 2; le 8000 4
+    le $((8000 * bytes)) 4; le "$bytes" 2; le "$bits" 2; printf data; le $((n * bytes)) 4
+    for ((i = 0; i < n; i++)); do printf "$sample"; done; } > "$file"
+}
+mkwav pos16.wav 16 '\000\100'  # +16384
+mkwav neg16.wav 16 '\000\300'  # -16384
+mkwav pos8.wav 8 '\300'         # 192, above the zero level 128
+
+echo "--help needs no display"
+DISPLAY= "$orvane" --help | grep -q "F12" || fail "--help"
+
+echo "no display: a message and status -1"
+status=0
+DISPLAY= "$orvane" 2>nodisplay.txt || status=$?
+[ "$status" = 255 ] && [ -s nodisplay.txt ] || fail "no display: status $status"
+
+echo "firmware missing: alert, then status 1"
+start --bios nowhere
+sleep 0.5  # the alert empties the key buffer as it opens
+wait_for 10 pixel_is 320 250 "(200,200,200)" || fail "no alert"
+xdotool key a
+ended_with 1
+
+echo "start-up picture: no cartridge, no key yet"
+echo old > orvane-000.png
+echo old > FILE000.bin
+ORVANE_SOUND_STATS=1 start --cassette pos16.wav
+wait_for 10 shows 20 255 || fail "cartridge lines"
+wait_for 10 shows 100 0 || fail "key lines"
+wait_for 10 shows 180 16 || fail "16-bit tape from the command line: input bit not set"
+
+echo "keys reach the firmware"
+hold a
+wait_for 10 shows 100 65 || fail "A did not arrive"
+hold Shift_L
+hold 2
+wait_for 10 shows 100 34 || fail "shift toggle: 2 should send 34"
+hold Shift_L
+hold 2
+wait_for 10 shows 100 50 || fail "shift toggle off: 2 should send 50"
+
+echo "emulator menu: load tapes of both sample sizes"
+load_tape() {
+  hold Escape
+  wait_for 10 pixel_is 25 15 "(200,200,200)" || fail "no menu"
+  click 150 57
+  wait_for 10 pixel_is 300 200 "(200,200,200)" || fail "no file selector"
+  sleep 0.3
+  xdotool key --repeat 100 BackSpace  # the selector shows the last file chosen
+  xdotool type "$work/$1"
+  xdotool key Return
+}
+load_tape neg16.wav
+wait_for 10 shows 180 0 || fail "negative 16-bit tape: input bit not cleared"
+load_tape pos8.wav
+wait_for 10 shows 180 16 || fail "positive 8-bit tape: input bit not set"
+
+echo "emulator menu: load a cartridge"
+printf '\x0f' > cart.rom && head -c 8191 /dev/zero >> cart.rom
+hold Escape
+wait_for 10 pixel_is 25 15 "(200,200,200)" || fail "no menu"
+click 150 37
+wait_for 10 pixel_is 300 200 "(200,200,200)" || fail "no file selector"
+sleep 0.3
+xdotool type cart.rom
+xdotool key Return
+wait_for 10 shows 20 15 || fail "cartridge not loaded"
+
+echo "F12: screenshot to the next free name"
+hold F12
+wait_for 10 test -s orvane-001.png || fail "no screenshot"
+[ "$(cat orvane-000.png)" = old ] || fail "orvane-000.png overwritten"
+[ "$($convert orvane-001.png -format '%w %h' info:) $(rgb_at 300 20 orvane-001.png)" = "640 500 (255,255,255)" ] ||
+  fail "screenshot picture"
+
+echo "F1: debugger, step"
+hold F1
+wait_for 10 pixel_is 300 300 "(200,200,200)" || fail "no debugger"
+$convert shot.png -crop 144x48+490+32 regs-before.png
+regs_changed() { shot && $convert shot.png -crop 144x48+490+32 regs-after.png &&
+  ! cmp -s <($convert regs-before.png rgb:-) <($convert regs-after.png rgb:-); }
+xdotool key F7
+wait_for 10 regs_changed || fail "register view unchanged after a step"
+
+echo "memory explorer: a dump of the firmware's first bytes"
+click 113 8
+click 150 24
+wait_for 10 pixel_is 620 480 "(200,255,200)" || fail "no explorer"
+xdotool mousemove --window "$win" 140 34; sleep 0.2
+xdotool key --repeat 8 BackSpace; xdotool type f800
+xdotool mousemove --window "$win" 330 34; sleep 0.2
+xdotool type f80f
+click 30 6
+click 60 34
+wait_for 10 test -s FILE001.bin || fail "no dump"
+cmp FILE001.bin <(head -c 16 bios/bios7020.bin) || fail "dump content"
+[ "$(cat FILE000.bin)" = old ] || fail "FILE000.bin overwritten"
+sleep 0.3; xdotool key Return   # the alert that names the file
+sleep 0.3; hold Escape          # back to the debugger
+wait_for 10 pixel_is 620 480 "(200,200,200)" || fail "explorer did not close"
+
+echo "screen preview: the picture unscaled"
+click 40 8
+click 60 84
+wait_for 10 shows 10 15 1 || fail "preview cartridge lines"
+shows 50 0 1 || fail "preview key lines (the reset after loading cleared them)"
+hold space
+wait_for 10 pixel_is 300 300 "(200,200,200)" || fail "preview did not close"
+
+echo "Esc closes the debugger and ends the program"
+hold Escape
+ended_with 0
+grep -q "blocks started" stderr.txt || fail "no sound figures"
+cat stderr.txt
+echo "all window tests passed"
