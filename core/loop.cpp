@@ -4,6 +4,7 @@
 #include "memory.h"
 #include "tms3556.h"
 #include "tms7000.h"
+#include "tms7000_step.h"
 #include "trace.h"
 
 orv_host_hooks orv_host = {};
@@ -30,7 +31,7 @@ inline orv_stop orv_stop_test(unsigned short stop_pc)
 inline int orv_execute_one()
 {
     p_pc = tms7000.pc.w;
-    return tms7000_orv_execute(1);
+    return tms7000_step();
 }
 
 // The event clock moves here and nowhere else; at most one due timer fires.
@@ -41,42 +42,58 @@ inline void orv_advance_clock(int cycles)
     veld_check_timers();
 }
 
-// One instruction of a frame. Returns the reason when the run must stop.
-template <bool until_stop>
-inline orv_stop orv_frame_step(unsigned short stop_pc)
-{
-    if (until_stop) {
-        pc_debug[last_pc_debug] = tms7000.pc.w;
-        last_pc_debug = (last_pc_debug + 1) & 7;
-    }
-    instr_cycles = orv_execute_one();
-    orv_stop why = orv_stop_test<until_stop>(stop_pc);
-    if (why != ORV_STOP_FRAME)
-        return why;
-
-    orv_advance_clock(instr_cycles);
-    cycle_line += instr_cycles;
-    // Lines logged during the next instruction carry this one's start time.
-    set_trace_time(g_time);
-    g_time = static_cast<int>(static_cast<unsigned>(g_time) + static_cast<unsigned>(instr_cycles));
-    if (cycle_line >= ORV_CYCLES_PER_LINE) {
-        scanline++;
-        cycle_line -= ORV_CYCLES_PER_LINE;
-    }
-    return ORV_STOP_FRAME;
-}
-
-// Runs one frame; ORV_STOP_FRAME when it was completed.
+// Runs one frame; ORV_STOP_FRAME when it was completed. Each instruction:
+// the processor runs it; the stop test (the instruction at which a run stops
+// is charged to nothing); the event clock moves by its cycles and at most
+// one due timer fires; its cycles go to the scan line and the trace time.
+//
+// The scan-line count, the cycles of the current line and the cycle count
+// are kept in locals and written to their globals before anything else can
+// look at them: before a due timer fires and when the frame ends or stops.
+// Everything else is exactly as one step after another.
 template <bool until_stop>
 orv_stop orv_run_frame(unsigned short stop_pc)
 {
-    cycle_line = 0;
-    scanline = 0;
-    while (scanline < ORV_LINES_PER_FRAME) {
-        orv_stop why = orv_frame_step<until_stop>(stop_pc);
-        if (why != ORV_STOP_FRAME)
+    int line_cycles = 0;
+    int lines = 0;
+    unsigned time = static_cast<unsigned>(g_time);
+    auto publish = [&] {
+        cycle_line = line_cycles;
+        scanline = lines;
+        g_time = static_cast<int>(time);
+    };
+    publish();
+    for (;;) {
+        if (until_stop) {
+            pc_debug[last_pc_debug] = tms7000.pc.w;
+            last_pc_debug = (last_pc_debug + 1) & 7;
+        }
+        int cycles = orv_execute_one();
+        instr_cycles = cycles;
+        orv_stop why = orv_stop_test<until_stop>(stop_pc);
+        if (why != ORV_STOP_FRAME) {
+            publish();
             return why;
+        }
+
+        delta = {0, static_cast<uint32_t>(cycles)};
+        veld_timer_update_clock(delta);
+        trace_enter(tf_check_timers);
+        if (veld_later_than(g_timer_clock, g_timer_next_due)) {
+            publish();
+            veld_check_timers_due();
+        }
+        line_cycles += cycles;
+        // Lines logged during the next instruction carry this one's start time.
+        set_trace_time(static_cast<int>(time));
+        time += static_cast<unsigned>(cycles);
+        if (line_cycles >= ORV_CYCLES_PER_LINE) {
+            line_cycles -= ORV_CYCLES_PER_LINE;
+            if (++lines == ORV_LINES_PER_FRAME)
+                break;
+        }
     }
+    publish();
     return ORV_STOP_FRAME;
 }
 

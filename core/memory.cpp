@@ -17,6 +17,8 @@ uint8_t ram_2k[2048];
 uint8_t rom_7041[4096];
 uint16_t p_pc;
 uint16_t PC_ON_WRITE[65536];
+trace_fn tf_program_read = {"program_read_byte_8()", 0};
+trace_fn tf_program_write = {"program_write_byte_8()", 0};
 
 namespace {
 
@@ -55,7 +57,7 @@ void write_7041_copy()
 
 int program_read_byte_8(long address)
 {
-    static trace_fn tf = {"program_read_byte_8()", 0};
+    trace_fn &tf = tf_program_read;
     trace_enter(tf);
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;
     if (a < 0x100)
@@ -108,7 +110,7 @@ int program_peek_byte_8(long address)
 
 void program_write_byte_8(long address, unsigned char value)
 {
-    static trace_fn tf = {"program_write_byte_8()", 0};
+    trace_fn &tf = tf_program_write;
     trace_enter(tf);
     TRACE(tf, "Called %04x=%02x", static_cast<unsigned>(address), value);
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;

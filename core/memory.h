@@ -5,6 +5,8 @@
 
 #include "board.h"
 
+#include "trace.h"
+
 #include <cstdint>
 
 extern uint8_t rom_cart[32768];  // cartridge area, indexed by machine address
@@ -16,6 +18,10 @@ extern uint16_t PC_ON_WRITE[65536];
 
 int program_read_byte_8(long address);
 void program_write_byte_8(long address, unsigned char value);
+// The two bus functions' trace records. The processor reaches the register
+// file, RAM and the ROMs inline while these are decided off (tms7000_ops.h).
+extern trace_fn tf_program_read;
+extern trace_fn tf_program_write;
 // The quiet read, for views, tools and tests: the byte `program_read_byte_8`
 // would return, without any of a read's effects. No device acts (reading
 // 0x0127 does not reset the video processor, 0x0125 requests no break, the

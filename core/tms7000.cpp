@@ -13,10 +13,8 @@ tms7000_state tms7000;
 int tms7000_icount;
 int tms7000_div_by_16_trigger;
 int tms7000_cycles_per_INT2;
-
 namespace {
 
-trace_fn tf_execute = {"tms7000_orv_execute()", 0};
 trace_fn tf_timer1 = {"tms7000_service_timer1()", 0};
 trace_fn tf_set_irq = {"tms7000_set_irq_line()", 0};
 trace_fn tf_check_irq = {"tms7000_check_IRQ_lines()", 0};
@@ -45,24 +43,6 @@ constexpr uint8_t T1_RELOAD = 0x1F;
 
 int t1_period(uint8_t p3, uint8_t p2) { return 16 * ((p3 & T1_RELOAD) + 1) * (p2 + 1); }
 
-// One count of timer 1: the prescaler counts its reload value down to 0 and
-// underflows on the next count; each underflow counts the decrementer down
-// the same way, and a decrementer underflow raises INT2.
-void tms7000_service_timer1()
-{
-    trace_fn &tf = tf_timer1;
-    trace_enter(tf);
-    tms7000_state &c = tms7000;
-    if (--c.t1_prescaler >= 0)
-        return;
-    c.t1_prescaler = static_cast<int8_t>(c.pf[3] & T1_RELOAD);
-    if (--c.t1_decrementer >= 0)
-        return;
-    c.t1_decrementer = c.pf[2];
-    tms7000_set_irq_line(1, 1);
-    TRACE(tf, "tms7000: trigger int2");
-}
-
 void write_timer_control(uint8_t value)
 {
     trace_fn &tf = tf_pf_w;
@@ -87,6 +67,26 @@ void write_timer_control(uint8_t value)
 }
 
 } // namespace
+
+trace_fn tf_tms7000_execute = {"tms7000_orv_execute()", 0};
+
+// One count of timer 1: the prescaler counts its reload value down to 0 and
+// underflows on the next count; each underflow counts the decrementer down
+// the same way, and a decrementer underflow raises INT2.
+void tms7000_service_timer1()
+{
+    trace_fn &tf = tf_timer1;
+    trace_enter(tf);
+    tms7000_state &c = tms7000;
+    if (--c.t1_prescaler >= 0)
+        return;
+    c.t1_prescaler = static_cast<int8_t>(c.pf[3] & T1_RELOAD);
+    if (--c.t1_decrementer >= 0)
+        return;
+    c.t1_decrementer = c.pf[2];
+    tms7000_set_irq_line(1, 1);
+    TRACE(tf, "tms7000: trigger int2");
+}
 
 void tms7000_reset(void *)
 {
@@ -114,40 +114,12 @@ void tms7000_reset(void *)
 
 int tms7000_orv_execute(int cycles)
 {
-    trace_fn &tf = tf_execute;
-    trace_enter(tf);
     // Callers pass 1; anything else is kept within what the counts can hold.
     if (cycles < 0)
         cycles = 0;
     else if (cycles > (1 << 30))
         cycles = 1 << 30;
-    tms7000_icount += cycles;
-    tms7000_div_by_16_trigger += cycles;
-    const int start = tms7000_icount;
-    do {
-        if (tms7000.idle_state) {
-            tms7000_icount -= 16;
-        } else {
-            uint8_t op = tms7000_fetch();
-            opfn_orv[op]();
-        }
-        // Timer 1 counts once every 16 cycles on the internal clock.
-        while (tms7000_icount < tms7000_div_by_16_trigger) {
-            tms7000_div_by_16_trigger -= 16;
-            if ((tms7000.pf[3] & (T1_START | T1_EXTERNAL)) == T1_START) {
-                TRACE(tf, "service timer");
-                tms7000_service_timer1();
-            }
-        }
-    } while (tms7000_icount > 0);
-    const int used = start - tms7000_icount;
-    // Only the distance between the count and the tick mark matters; both are
-    // moved back so that the count is 0 between calls and neither can drift
-    // towards overflow however long the machine runs. A reset then finds the
-    // count where a freshly started machine has it.
-    tms7000_div_by_16_trigger -= tms7000_icount;
-    tms7000_icount = 0;
-    return used;
+    return tms7000_run(cycles);
 }
 
 void tms7000_set_irq_line(int line, int state)

@@ -24,20 +24,20 @@ constexpr uint16_t PF = 0x100;
 
 tms7000_state &c = tms7000;
 
-inline uint8_t rd(uint16_t address) { return tms7000_rd(address); }
-inline void wr(uint16_t address, uint8_t value) { tms7000_wr(address, value); }
-inline uint8_t fetch() { return tms7000_fetch(); }
-inline void charge(int cycles) { tms7000_icount -= cycles; }
+[[gnu::always_inline]] inline uint8_t rd(uint16_t address) { return tms7000_rd(address); }
+[[gnu::always_inline]] inline void wr(uint16_t address, uint8_t value) { tms7000_wr(address, value); }
+[[gnu::always_inline]] inline uint8_t fetch() { return tms7000_fetch(); }
+[[gnu::always_inline]] inline void charge(int cycles) { tms7000_icount -= cycles; }
 
 // ---- Status flags -------------------------------------------------------
 
-inline uint8_t nz(uint8_t v) { return static_cast<uint8_t>((v & 0x80 ? SR_N : 0) | (v ? 0 : SR_Z)); }
-inline uint8_t carry() { return c.sr >> 7; }
-inline void flags(bool cy, uint8_t v) { c.sr = static_cast<uint8_t>((c.sr & 0x1F) | (cy ? SR_C : 0) | nz(v)); }
-inline void logic(uint8_t v) { flags(false, v); }
+[[gnu::always_inline]] inline uint8_t nz(uint8_t v) { return static_cast<uint8_t>((v & 0x80 ? SR_N : 0) | (v ? 0 : SR_Z)); }
+[[gnu::always_inline]] inline uint8_t carry() { return c.sr >> 7; }
+[[gnu::always_inline]] inline void flags(bool cy, uint8_t v) { c.sr = static_cast<uint8_t>((c.sr & 0x1F) | (cy ? SR_C : 0) | nz(v)); }
+[[gnu::always_inline]] inline void logic(uint8_t v) { flags(false, v); }
 
 // Skips the displacement, or adds it to pc; true when taken.
-inline bool jump_if(bool cond)
+[[gnu::always_inline]] inline bool jump_if(bool cond)
 {
     int8_t e = static_cast<int8_t>(fetch());
     if (cond)
@@ -47,7 +47,7 @@ inline bool jump_if(bool cond)
 
 // ---- Arithmetic ---------------------------------------------------------
 
-inline uint8_t add_with(uint8_t d, uint8_t s, int cin)
+[[gnu::always_inline]] inline uint8_t add_with(uint8_t d, uint8_t s, int cin)
 {
     int t = d + s + cin;
     flags(t > 0xFF, static_cast<uint8_t>(t));
@@ -55,7 +55,7 @@ inline uint8_t add_with(uint8_t d, uint8_t s, int cin)
 }
 
 // C = 1 means no borrow, on the way in (SBB) as on the way out.
-inline uint8_t sub_with(uint8_t d, uint8_t s, int borrow)
+[[gnu::always_inline]] inline uint8_t sub_with(uint8_t d, uint8_t s, int borrow)
 {
     int t = d - s - borrow;
     flags(t >= 0, static_cast<uint8_t>(t));
@@ -92,18 +92,18 @@ struct operands {
     uint8_t d;
 };
 
-inline operands opnd_b2a() { return {rd(B), A}; }
-inline operands opnd_r2a() { return {rd(fetch()), A}; }
-inline operands opnd_r2b() { return {rd(fetch()), B}; }
-inline operands opnd_r2r()
+[[gnu::always_inline]] inline operands opnd_b2a() { return {rd(B), A}; }
+[[gnu::always_inline]] inline operands opnd_r2a() { return {rd(fetch()), A}; }
+[[gnu::always_inline]] inline operands opnd_r2b() { return {rd(fetch()), B}; }
+[[gnu::always_inline]] inline operands opnd_r2r()
 {
     uint8_t s = fetch();
     uint8_t d = fetch();
     return {rd(s), d};
 }
-inline operands opnd_i2a() { return {fetch(), A}; }
-inline operands opnd_i2b() { return {fetch(), B}; }
-inline operands opnd_i2r()
+[[gnu::always_inline]] inline operands opnd_i2a() { return {fetch(), A}; }
+[[gnu::always_inline]] inline operands opnd_i2b() { return {fetch(), B}; }
+[[gnu::always_inline]] inline operands opnd_i2r()
 {
     uint8_t s = fetch();
     uint8_t d = fetch();
@@ -114,7 +114,7 @@ typedef operands (*operand_fn)();
 typedef uint8_t (*alu_fn)(uint8_t, uint8_t);
 
 template <operand_fn OPND, alu_fn OP>
-inline void alu(int cycles)
+[[gnu::always_inline]] inline void alu(int cycles)
 {
     operands o = OPND();
     wr(o.d, OP(rd(o.d), o.s));
@@ -122,7 +122,7 @@ inline void alu(int cycles)
 }
 
 template <operand_fn OPND>
-inline void move(int cycles)
+[[gnu::always_inline]] inline void move(int cycles)
 {
     operands o = OPND();
     wr(o.d, o.s);
@@ -131,7 +131,7 @@ inline void move(int cycles)
 }
 
 template <operand_fn OPND>
-inline void compare(int cycles)
+[[gnu::always_inline]] inline void compare(int cycles)
 {
     operands o = OPND();
     sub_with(rd(o.d), o.s, 0);
@@ -140,7 +140,7 @@ inline void compare(int cycles)
 
 // The product always goes to A:B, whatever destination the opcode names.
 template <operand_fn OPND>
-inline void multiply(int cycles)
+[[gnu::always_inline]] inline void multiply(int cycles)
 {
     operands o = OPND();
     unsigned p = rd(o.d) * o.s;
@@ -153,7 +153,7 @@ inline void multiply(int cycles)
 
 // BTJO jumps when a masked bit is one, BTJZ when one is zero.
 template <operand_fn OPND, bool ZERO>
-inline void bit_test(int cycles)
+[[gnu::always_inline]] inline void bit_test(int cycles)
 {
     operands o = OPND();
     uint8_t d = rd(o.d);
@@ -278,7 +278,7 @@ void dsb_i2r() { alu<opnd_i2r, op_dsb>(11); }
 // Any peripheral number reaches bus address 0x100 + n, so these also drive
 // the devices beyond P11 (video processor, mailbox).
 
-inline void movp_out(uint8_t v, uint8_t p, int cycles)
+[[gnu::always_inline]] inline void movp_out(uint8_t v, uint8_t p, int cycles)
 {
     wr(PF + p, v);
     logic(v);
@@ -289,7 +289,7 @@ void movp_a2p() { uint8_t p = fetch(); movp_out(rd(A), p, 10); }
 void movp_b2p() { uint8_t p = fetch(); movp_out(rd(B), p, 10); }
 void movp_i2p() { uint8_t v = fetch(); movp_out(v, fetch(), 11); }
 
-inline void movp_in(uint16_t reg, int cycles)
+[[gnu::always_inline]] inline void movp_in(uint16_t reg, int cycles)
 {
     uint8_t v = rd(PF + fetch());
     wr(reg, v);
@@ -300,14 +300,14 @@ inline void movp_in(uint16_t reg, int cycles)
 void movp_p2a() { movp_in(A, 9); }
 void movp_p2b() { movp_in(B, 8); }
 
-inline uint8_t bits_and(uint8_t d, uint8_t s) { return d & s; }
-inline uint8_t bits_or(uint8_t d, uint8_t s) { return d | s; }
-inline uint8_t bits_xor(uint8_t d, uint8_t s) { return d ^ s; }
+[[gnu::always_inline]] inline uint8_t bits_and(uint8_t d, uint8_t s) { return d & s; }
+[[gnu::always_inline]] inline uint8_t bits_or(uint8_t d, uint8_t s) { return d | s; }
+[[gnu::always_inline]] inline uint8_t bits_xor(uint8_t d, uint8_t s) { return d ^ s; }
 
 // Read Pn, combine with the source, write Pn back; the flags only after the
 // write.
 template <alu_fn OP>
-inline void periph_logic(uint8_t s, uint8_t p, int cycles)
+[[gnu::always_inline]] inline void periph_logic(uint8_t s, uint8_t p, int cycles)
 {
     uint8_t v = OP(rd(PF + p), s);
     wr(PF + p, v);
@@ -325,7 +325,7 @@ void xorp_a2p() { uint8_t p = fetch(); periph_logic<bits_xor>(rd(A), p, 10); }
 void xorp_b2p() { uint8_t p = fetch(); periph_logic<bits_xor>(rd(B), p, 9); }
 void xorp_i2p() { uint8_t s = fetch(); periph_logic<bits_xor>(s, fetch(), 11); }
 
-inline void periph_bit_test(uint8_t d, uint8_t mask, bool zero, int cycles)
+[[gnu::always_inline]] inline void periph_bit_test(uint8_t d, uint8_t mask, bool zero, int cycles)
 {
     uint8_t t = static_cast<uint8_t>((zero ? ~d : d) & mask);
     logic(t);
@@ -342,24 +342,24 @@ void btjzp_ip() { uint8_t s = fetch(); periph_bit_test(rd(PF + fetch()), s, true
 
 // ---- Extended group -------------------------------------------------------
 
-inline uint16_t fetch16()
+[[gnu::always_inline]] inline uint16_t fetch16()
 {
     uint8_t hi = fetch();
     uint8_t lo = fetch();
     return static_cast<uint16_t>(hi << 8 | lo);
 }
 
-inline uint16_t ea_dir() { return fetch16(); }
-inline uint16_t ea_inx()
+[[gnu::always_inline]] inline uint16_t ea_dir() { return fetch16(); }
+[[gnu::always_inline]] inline uint16_t ea_inx()
 {
     uint16_t a = fetch16();
     return static_cast<uint16_t>(a + rd(B));
 }
-inline uint16_t ea_ind() { return RRF16(fetch()); }
+[[gnu::always_inline]] inline uint16_t ea_ind() { return RRF16(fetch()); }
 
 // LDA, STA and CMPA take the pointer's register number as a signed byte: for
 // 0x80-0xFF the low byte of the pointer comes from the top page of the ROM.
-inline uint16_t ea_ind_signed()
+[[gnu::always_inline]] inline uint16_t ea_ind_signed()
 {
     uint8_t n = fetch();
     if (n < 0x80)
@@ -369,7 +369,7 @@ inline uint16_t ea_ind_signed()
     return static_cast<uint16_t>(hi << 8 | lo);
 }
 
-inline void movd_to(uint8_t d, uint16_t v, int cycles)
+[[gnu::always_inline]] inline void movd_to(uint8_t d, uint16_t v, int cycles)
 {
     PAIR p;
     p.w = v;
@@ -387,7 +387,7 @@ void movd_inx()
     movd_to(d, static_cast<uint16_t>(a + rd(B)), 17);
 }
 
-inline void lda(uint16_t ea, int cycles)
+[[gnu::always_inline]] inline void lda(uint16_t ea, int cycles)
 {
     uint8_t v = rd(ea);
     wr(A, v);
@@ -395,7 +395,7 @@ inline void lda(uint16_t ea, int cycles)
     charge(cycles);
 }
 
-inline void sta(uint16_t ea, int cycles)
+[[gnu::always_inline]] inline void sta(uint16_t ea, int cycles)
 {
     uint8_t v = rd(A);
     wr(ea, v);
@@ -403,20 +403,20 @@ inline void sta(uint16_t ea, int cycles)
     charge(cycles);
 }
 
-inline void cmpa(uint16_t ea, int cycles)
+[[gnu::always_inline]] inline void cmpa(uint16_t ea, int cycles)
 {
     uint8_t v = rd(ea);
     sub_with(rd(A), v, 0);
     charge(cycles);
 }
 
-inline void br(uint16_t ea, int cycles)
+[[gnu::always_inline]] inline void br(uint16_t ea, int cycles)
 {
     c.pc.w = ea;
     charge(cycles);
 }
 
-inline void call(uint16_t ea, int cycles)
+[[gnu::always_inline]] inline void call(uint16_t ea, int cycles)
 {
     tms7000_push(c.pc.b.h);
     tms7000_push(c.pc.b.l);
@@ -443,14 +443,14 @@ void call_inx() { call(ea_inx(), 16); }
 // ---- Single-register group ----------------------------------------------
 // The register is A, B or a register number fetched from the operand.
 
-inline uint16_t reg_a() { return A; }
-inline uint16_t reg_b() { return B; }
-inline uint16_t reg_n() { return fetch(); }
+[[gnu::always_inline]] inline uint16_t reg_a() { return A; }
+[[gnu::always_inline]] inline uint16_t reg_b() { return B; }
+[[gnu::always_inline]] inline uint16_t reg_n() { return fetch(); }
 
 typedef uint16_t (*reg_fn)();
 
 template <reg_fn R>
-inline void dec(int cycles)
+[[gnu::always_inline]] inline void dec(int cycles)
 {
     uint16_t r = R();
     uint8_t v = rd(r);
@@ -461,7 +461,7 @@ inline void dec(int cycles)
 }
 
 template <reg_fn R>
-inline void inc(int cycles)
+[[gnu::always_inline]] inline void inc(int cycles)
 {
     uint16_t r = R();
     uint8_t v = rd(r);
@@ -472,7 +472,7 @@ inline void inc(int cycles)
 }
 
 template <reg_fn R>
-inline void inv(int cycles)
+[[gnu::always_inline]] inline void inv(int cycles)
 {
     uint16_t r = R();
     uint8_t t = static_cast<uint8_t>(~rd(r));
@@ -482,7 +482,7 @@ inline void inv(int cycles)
 }
 
 template <reg_fn R>
-inline void clr(int cycles)
+[[gnu::always_inline]] inline void clr(int cycles)
 {
     wr(R(), 0);
     logic(0);
@@ -490,7 +490,7 @@ inline void clr(int cycles)
 }
 
 template <reg_fn R>
-inline void pop(int cycles)
+[[gnu::always_inline]] inline void pop(int cycles)
 {
     uint16_t r = R();
     uint8_t v = tms7000_pop();
@@ -499,7 +499,7 @@ inline void pop(int cycles)
     charge(cycles);
 }
 
-inline void push_value(uint8_t v, int cycles)
+[[gnu::always_inline]] inline void push_value(uint8_t v, int cycles)
 {
     tms7000_push(v);
     logic(v);
@@ -507,7 +507,7 @@ inline void push_value(uint8_t v, int cycles)
 }
 
 template <reg_fn R, int NOT_TAKEN, int TAKEN>
-inline void djnz()
+[[gnu::always_inline]] inline void djnz()
 {
     uint16_t r = R();
     uint8_t v = static_cast<uint8_t>(rd(r) - 1);
@@ -516,7 +516,7 @@ inline void djnz()
 }
 
 // Pair minus one. The pair of A is (0, A), so DECD A only ever writes A.
-inline void decd(uint8_t n, int cycles)
+[[gnu::always_inline]] inline void decd(uint8_t n, int cycles)
 {
     uint16_t old = RRF16(n);
     PAIR v;
@@ -530,7 +530,7 @@ inline void decd(uint8_t n, int cycles)
 enum rotate_kind { ROT_RR, ROT_RRC, ROT_RL, ROT_RLC };
 
 template <reg_fn R, rotate_kind K>
-inline void rotate(int cycles)
+[[gnu::always_inline]] inline void rotate(int cycles)
 {
     uint16_t r = R();
     uint8_t v = rd(r);
@@ -715,7 +715,7 @@ void reti()
     charge(9);
 }
 
-inline void jump(bool cond) { charge(jump_if(cond) ? 7 : 5); }
+[[gnu::always_inline]] inline void jump(bool cond) { charge(jump_if(cond) ? 7 : 5); }
 
 void jmp() { jump_if(true); charge(7); }
 void jn_() { jump(c.sr & SR_N); }
@@ -727,7 +727,7 @@ void jne() { jump(!(c.sr & SR_Z)); }
 void jl() { jump(!(c.sr & SR_C)); }
 
 // TRAP n calls through the vector at 0xFFFE - 2n; the status is not saved.
-inline void trap(int n)
+[[gnu::always_inline]] inline void trap(int n)
 {
     tms7000_push(c.pc.b.h);
     tms7000_push(c.pc.b.l);

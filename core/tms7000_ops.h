@@ -1,9 +1,11 @@
 // Inside the TMS7020: the opcode table and the small bus helpers that the
-// execution core and the instruction handlers share. Not for other units.
+// execution core and the instruction handlers share. Other units reach it
+// only through tms7000_step.h.
 #pragma once
 
 #include "memory.h"
 #include "tms7000.h"
+#include "trace.h"
 
 #include <cstdint>
 
@@ -20,14 +22,56 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 
 // Everything the processor touches goes over its own bus: registers, the
 // peripheral file and memory alike.
-inline uint8_t tms7000_rd(uint16_t address)
+//
+// The register file, RAM and the two ROMs are reached inline once the bus
+// functions' trace lines are decided off: those areas have no other effect
+// than the bus's trace name, the write-watch and the byte itself, so the
+// result is the same as going through the bus. Until then (the first access
+// decides), and whenever `debug.lst` names them, every access takes the bus,
+// which writes the lines.
+[[gnu::always_inline]] inline uint8_t tms7000_rd(uint16_t address)
 {
+    if (tf_program_read.flag == -1) {
+        if (address < 0x80) {
+            g_func_name = tf_program_read.name;
+            return tms7000.rf[address];
+        }
+        if (address >= 0xF800) {
+            g_func_name = tf_program_read.name;
+            return rom_7020[address - 0xF800];
+        }
+        if (address >= 0xC000 && address < 0xC800) {
+            g_func_name = tf_program_read.name;
+            return ram_2k[address - 0xC000];
+        }
+        if (address >= 0x200 && address < 0x8000) {
+            g_func_name = tf_program_read.name;
+            return rom_cart[address];
+        }
+    }
     return static_cast<uint8_t>(program_read_byte_8(address));
 }
 
-inline void tms7000_wr(uint16_t address, uint8_t value) { program_write_byte_8(address, value); }
+[[gnu::always_inline]] inline void tms7000_wr(uint16_t address, uint8_t value)
+{
+    if (tf_program_write.flag == -1) {
+        if (address < 0x80) {
+            g_func_name = tf_program_write.name;
+            PC_ON_WRITE[address] = p_pc;
+            tms7000.rf[address] = value;
+            return;
+        }
+        if (address >= 0xC000 && address < 0xC800) {
+            g_func_name = tf_program_write.name;
+            PC_ON_WRITE[address] = p_pc;
+            ram_2k[address - 0xC000] = value;
+            return;
+        }
+    }
+    program_write_byte_8(address, value);
+}
 
-inline uint8_t tms7000_fetch()
+[[gnu::always_inline]] inline uint8_t tms7000_fetch()
 {
     uint8_t v = tms7000_rd(tms7000.pc.w);
     tms7000.pc.w++;
@@ -46,4 +90,44 @@ inline uint8_t tms7000_pop()
     uint8_t v = tms7000_rd(tms7000.sp);
     tms7000.sp = (tms7000.sp - 1) & 0x7F;
     return v;
+}
+
+// One count of timer 1 (every 16 cycles while it runs on the internal clock).
+void tms7000_service_timer1();
+extern trace_fn tf_tms7000_execute;  // "tms7000_orv_execute()"
+
+// The execute loop: whole instructions (or idle slices) until the budget is
+// spent, at least one; returns the cycles used, interrupts included.
+[[gnu::always_inline]] inline int tms7000_run(int cycles)
+{
+    trace_fn &tf = tf_tms7000_execute;
+    trace_enter(tf);
+    tms7000_icount += cycles;
+    tms7000_div_by_16_trigger += cycles;
+    const int start = tms7000_icount;
+    do {
+        if (tms7000.idle_state) {
+            tms7000_icount -= 16;
+        } else {
+            uint8_t op = tms7000_fetch();
+            opfn_orv[op]();
+        }
+        // Timer 1 counts once every 16 cycles on the internal clock
+        // (P3 bit 7 set: running; bit 6 clear: internal).
+        while (tms7000_icount < tms7000_div_by_16_trigger) {
+            tms7000_div_by_16_trigger -= 16;
+            if ((tms7000.pf[3] & 0xC0) == 0x80) {
+                TRACE(tf, "service timer");
+                tms7000_service_timer1();
+            }
+        }
+    } while (tms7000_icount > 0);
+    const int used = start - tms7000_icount;
+    // Only the distance between the count and the tick mark matters; both are
+    // moved back so that the count is 0 between calls and neither can drift
+    // towards overflow however long the machine runs. A reset then finds the
+    // count where a freshly started machine has it.
+    tms7000_div_by_16_trigger -= tms7000_icount;
+    tms7000_icount = 0;
+    return used;
 }

@@ -95,8 +95,6 @@ int do_trace(const char *format, ...)
 
 void no_trace() { g_notrace = 1; }
 void restore_trace() { g_notrace = 0; }
-void set_trace_time(int cycles) { s_trace_time = cycles; }
-
 void clear_log_str()
 {
     trace_log_next = 0;

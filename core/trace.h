@@ -33,7 +33,8 @@ int check_debug(const char *name);
 int do_trace(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void no_trace();
 void restore_trace();
-void set_trace_time(int cycles);
+// Runs after every instruction, hence inline.
+inline void set_trace_time(int cycles) { s_trace_time = cycles; }
 void clear_log_str();
 void get_log_str(char *buffer, int size);
 void init_trace();

@@ -11,6 +11,7 @@
 
 #include "core/loop.h"
 #include "core/memory.h"
+#include "core/state.h"
 #include "core/timers.h"
 #include "core/tms3556.h"
 #include "core/tms7000.h"
@@ -182,6 +183,28 @@ TEST_F(ReferenceRuns, TalkerTracedInTimersSpeechAndVideo)
                      "tms3556_vram_w()",
                      40),
               "42f33b8c37b2a27a 20c2c524dd3717c9");
+}
+
+// The headless runner draws only the last frame; a state it saves holds
+// the same picture and renderer state as a run that drew every frame.
+TEST_F(ReferenceRuns, StateSavedWithoutDrawingEveryFrame)
+{
+    firmware(talker);
+    ASSERT_EQ(run({"--frames", "77", "--save-state", "runner.state"}).size(), 50u);
+
+    orv_clear_globals();
+    orv_host_hooks saved = orv_host;
+    orv_host = {};
+    orv_host.style = ORV_LOOP_FRAME;
+    ASSERT_EQ(MemInit("bios"), nullptr);
+    orv_cold_start();
+    for (int i = 0; i < 77; i++)
+        orv_loop(0xFFFF);
+    ASSERT_EQ(orv_state_save_file("drawn.state"), "");
+    orv_host = saved;
+    std::string drawn = read_file("drawn.state");
+    ASSERT_GT(drawn.size(), 32768u);
+    EXPECT_TRUE(read_file("runner.state") == drawn);
 }
 
 } // namespace

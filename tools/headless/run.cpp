@@ -108,14 +108,17 @@ void hl_draw_last_frame()
     now.render = tms3556_render;
     tms3556 = hl_last_frame.video;
     tms3556_render = hl_last_frame.render;
+    int (*wanted)() = orv_host.picture_wanted;
     orv_host.picture_wanted = nullptr;
     int suppressed = g_notrace;
     no_trace();
     tms3556_redraw();
     if (!suppressed)
         restore_trace();
+    orv_host.picture_wanted = wanted;
     tms3556 = now.video;
     tms3556_render = now.render;
+    hl_last_frame.taken = false;
 }
 
 namespace {
@@ -258,8 +261,10 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
                      opt.frames);
         status = 128 + hl_signal;
     }
-    if (!opt.screenshot.empty()) {
+    // The picture goes into the screenshot and into a saved state.
+    if (!opt.screenshot.empty() || !opt.save_state.empty())
         hl_draw_last_frame();
+    if (!opt.screenshot.empty()) {
         std::string e = hl_write_png(hl_png, tms3556_screen, opt.scale);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
@@ -301,7 +306,10 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     orv_host.style = ORV_LOOP_FRAME;
     orv_host.key_poll = hl_key_poll;
     orv_host.sound_block = hl_sound_sink;
-    orv_host.picture_wanted = opt.screenshot.empty() && opt.debug.empty() ? hl_skip_frame : hl_keep_frame;
+    // The last picture goes into the screenshot, a saved state and the
+    // debug script's screenshots.
+    bool picture_kept = !opt.screenshot.empty() || !opt.save_state.empty() || !opt.debug.empty();
+    orv_host.picture_wanted = picture_kept ? hl_keep_frame : hl_skip_frame;
     hl_last_frame.taken = false;
 
     // Ctrl-C or a termination request ends the run after the current frame.
