@@ -53,6 +53,10 @@ void screen_show_preview();         // redraws the picture, unscaled at the top 
 void screen_frame_end();            // F12 screenshots and the title's messages
 void screen_set_title_message(const std::string &text);
 
+// Save states (F5 save, F6 next slot, F7 load) and rewind (Backspace held),
+// after every frame.
+void states_frame_end();
+
 // Keyboard: the poll run every second frame.
 void keys_poll();
 

@@ -1,6 +1,6 @@
 // The host contract of this program: frames until a stop, the keyboard
-// polled every second frame, the picture stretched into the window, Esc and
-// the pacing after each frame, F1 as the stop key, speech through Allegro
+// polled every second frame, the picture stretched into the window, the
+// state keys, Esc and the pacing after each frame, F1 as the stop key, speech through Allegro
 // samples, the debugger's questions as alerts.
 #include "app.h"
 
@@ -16,6 +16,7 @@ void host_frame_end()
     if (app_close_asked())
         app_quit(0);
     screen_frame_end();
+    states_frame_end();
     if (key[KEY_ESC]) {
         // The menu opens once the key is up: a held Esc would close it again.
         app_wait_release(KEY_ESC);

@@ -41,15 +41,7 @@ void transfer(orv_state_image &m, bool put)
     pair(m.timers, timer_tab, put);
     pair(m.clock, g_timer_clock, put);
 
-    pair(m.instr_cycles, instr_cycles, put);
-    pair(m.delta, delta, put);
-    pair(m.cycle_line, cycle_line, put);
-    pair(m.scanline, scanline, put);
-    pair(m.vblnum, vblnum, put);
-    pair(m.g_time, g_time, put);
-    pair(m.ask_bkpt, ask_bkpt, put);
-    pair(m.pc_debug, pc_debug, put);
-    pair(m.last_pc_debug, last_pc_debug, put);
+    pair(m.loop, orv_loop_vars, put);
 
     pair(m.iop, tms7041, put);
     pair(m.iop_state, cur_state, put);
@@ -59,13 +51,9 @@ void transfer(orv_state_image &m, bool put)
     pair(m.render, tms3556_render, put);
     pair(m.picture, tms3556_screen, put);
 
-    // The records first: the three fields after them live inside them.
     pair(m.speech_in, tms5220, put);
     pair(m.speech, _tms, put);
     pair(m.speech_blocks, speech_blocks, put);
-    pair(m.speech_frame, current_frame, put);
-    pair(m.speech_frame_t, current_frame_t, put);
-    pair(m.speech_tick, tick, put);
 }
 
 } // namespace

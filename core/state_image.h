@@ -7,6 +7,7 @@
 
 #include "cassette.h"
 #include "iocpu.h"
+#include "loop.h"
 #include "state_fields.h"
 #include "timers.h"
 #include "tms3556.h"
@@ -41,15 +42,7 @@ struct orv_state_image {
     veld_time clock;
 
     // Frame loop.
-    int instr_cycles;
-    veld_time delta;
-    int cycle_line;
-    int scanline;
-    int vblnum;
-    int g_time;
-    int ask_bkpt;
-    uint16_t pc_debug[8];
-    int last_pc_debug;
+    orv_loop_state loop;
 
     // I/O processor.
     tms7041_state iop;
@@ -66,9 +59,6 @@ struct orv_state_image {
     // Speech synthesizer.
     tms5220_input speech_in;
     tms5220_synth speech;
-    uint8_t speech_frame[8];
-    tms5220_frame_t speech_frame_t;
-    int speech_tick;
     tms5220_blocks speech_blocks;
 
     // Cassette: the recording is named, not carried.

@@ -1,7 +1,6 @@
 // The sections of the state file, one per chip: each lists its fields in
 // file order with their width and the range a loaded value must lie in.
 // docs/state-format.md describes the same layout for readers of the file.
-#include "loop.h"
 #include "state_image.h"
 
 namespace {
@@ -89,15 +88,16 @@ void timers_section(state_fields &f, orv_state_image &m)
 
 void loop_section(state_fields &f, orv_state_image &m)
 {
-    f.num("instruction cycles", m.instr_cycles, 0, 1000);
-    time_fields(f, "clock step", m.delta);
-    f.num("line cycles", m.cycle_line, 0, ORV_CYCLES_PER_LINE + 1000);
-    f.num("scan line", m.scanline, 0, ORV_LINES_PER_FRAME);
-    f.num("frames", m.vblnum);
-    f.num("cycles since start", m.g_time);
-    f.num("break request", m.ask_bkpt, 0, 1);
-    f.nums("program counter history", m.pc_debug);
-    f.num("history slot", m.last_pc_debug, 0, 7);
+    orv_loop_state &l = m.loop;
+    f.num("instruction cycles", l.instr_cycles, 0, 1000);
+    time_fields(f, "clock step", l.delta);
+    f.num("line cycles", l.cycle_line, 0, ORV_CYCLES_PER_LINE + 1000);
+    f.num("scan line", l.scanline, 0, ORV_LINES_PER_FRAME);
+    f.num("frames", l.vblnum);
+    f.num("cycles since start", l.g_time);
+    f.num("break request", l.ask_bkpt, 0, 1);
+    f.nums("program counter history", l.pc_debug);
+    f.num("history slot", l.last_pc_debug, 0, 7);
 }
 
 void iop_section(state_fields &f, orv_state_image &m)
@@ -182,9 +182,9 @@ void speech_section(state_fields &f, orv_state_image &m)
     f.num("noise generator", s.rng, 0, 0x1FFF);
     f.num("excitation", s.excitation);
 
-    f.bytes("frame bits", m.speech_frame, sizeof m.speech_frame);
-    f.num("frame type", m.speech_frame_t, NO_FRAME, VOICED);
-    f.num("frame sample", m.speech_tick, 0, TMS5220_BLOCK_SAMPLES - 1);
+    f.bytes("frame bits", in.current_frame, sizeof in.current_frame);
+    f.num("frame type", s.current_frame_t, NO_FRAME, VOICED);
+    f.num("frame sample", m.speech_blocks.tick, 0, TMS5220_BLOCK_SAMPLES - 1);
     f.nums("speech block", m.speech_blocks.buffer);
     f.nums("one-bit block", m.speech_blocks.buffer1bit);
     f.num("one-bit sample", m.speech_blocks.tick1bit, 0, TMS5220_BLOCK_SAMPLES - 1);

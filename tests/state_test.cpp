@@ -337,7 +337,8 @@ TEST_F(StateTest, ATapeGoesOnOnlyWithTheSameRecording)
 TEST_F(StateTest, RewindGoesBackOneSecondOfFramesAtATime)
 {
     boot(false);
-    bytes at_second_2;
+    ram_2k[0] = 2;  // speak: every timer busy
+    bytes at_second_2, five_frames_later;
     int frames_at_2 = 0;
     for (int i = 1; i <= 1 + 3 * ORV_REWIND_FRAMES; i++) {
         frames(1);
@@ -346,6 +347,8 @@ TEST_F(StateTest, RewindGoesBackOneSecondOfFramesAtATime)
             at_second_2 = orv_state_save();
             frames_at_2 = vblnum;
         }
+        if (i == 6 + 2 * ORV_REWIND_FRAMES)
+            five_frames_later = orv_state_save();
     }
     EXPECT_EQ(orv_rewind_count(), 4);
     EXPECT_GT(orv_rewind_bytes(), 4 * at_second_2.size() - 1);
@@ -356,9 +359,12 @@ TEST_F(StateTest, RewindGoesBackOneSecondOfFramesAtATime)
     EXPECT_EQ(orv_state_save(), at_second_2);
     EXPECT_EQ(orv_rewind_count(), 3);
 
-    // In the middle of a second: back to its start, then a second further.
-    frames(10);
+    // The machine runs on from there as it did.
+    frames(5);
     orv_rewind_frame();
+    EXPECT_EQ(orv_state_save(), five_frames_later);
+
+    // In the middle of a second: back to its start, then a second further.
     ASSERT_TRUE(orv_rewind_back());
     EXPECT_EQ(orv_state_save(), at_second_2);
     ASSERT_TRUE(orv_rewind_back());
@@ -368,4 +374,11 @@ TEST_F(StateTest, RewindGoesBackOneSecondOfFramesAtATime)
     EXPECT_EQ(vblnum, 1);
     std::printf("[ state    ] %zu bytes a state: %zu bytes for %d states of rewind\n", at_second_2.size(),
                 at_second_2.size() * ORV_REWIND_STATES, ORV_REWIND_STATES);
+}
+
+TEST_F(StateTest, SlotFilesLieBesideTheCartridge)
+{
+    EXPECT_EQ(orv_state_slot_path("games/pong.rom", 3), "games/pong.st3");
+    EXPECT_EQ(orv_state_slot_path("games.d/pong", 1), "games.d/pong.st1");
+    EXPECT_EQ(orv_state_slot_path("", 2), "orvane.st2");
 }

@@ -127,6 +127,20 @@ hold Shift_L
 hold 2
 wait_for 10 shows 100 50 || fail "shift toggle off: 2 should send 50"
 
+echo "F5 saves a state, F7 brings it back, Backspace steps back"
+title_has() { xdotool getwindowname "$win" | grep -q "$1"; }
+hold F5
+wait_for 10 test -s orvane.st1 || fail "F5: no state file"
+wait_for 10 title_has "state saved to slot 1" || fail "F5: no message in the title"
+hold a
+wait_for 10 shows 100 65 || fail "A did not arrive after the save"
+hold F7
+wait_for 10 shows 100 50 || fail "F7: the machine is not back where it was saved"
+wait_for 10 title_has "state loaded from slot 1" || fail "F7: no message in the title"
+xdotool keydown BackSpace
+wait_for 10 title_has "rewind: 1 s back" || { xdotool keyup BackSpace; fail "Backspace: no step back"; }
+xdotool keyup BackSpace
+
 echo "emulator menu: load tapes of both sample sizes"
 load_tape() {
   hold Escape

@@ -283,10 +283,12 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         }
     }
     if (!opt.save_state.empty()) {
+        // The state shows what the machine showed: the last frame's picture.
+        hl_draw_last_frame();
         std::string e = orv_state_save_file(opt.save_state);
         if (!e.empty()) {
             std::fprintf(err, "orvane-headless: %s\n", e.c_str());
-            status = 1;
+            status = status ? status : 1;
         }
     }
     if (opt.trace)
