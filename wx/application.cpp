@@ -1,0 +1,133 @@
+#include "application.h"
+
+#include "events.h"
+#include "main_frame.h"
+#include "keys.h"
+#include "screen.h"
+#include "sound_ring.h"
+
+#include "core/host.h"
+#include "core/loop.h"
+
+#include <wx/msgdlg.h>
+
+#include <cstdio>
+#include <cstring>
+
+wxIMPLEMENT_APP_NO_MAIN(MyApp);
+
+namespace {
+
+// The command line, read before the toolkit starts: --help and mistakes
+// need no display.
+wxo_options options;
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string error = wxo_parse_args(argc - 1, argv + 1, options);
+    if (!error.empty()) {
+        std::fprintf(stderr, "wxOrvane: %s\n%s", error.c_str(), wxo_usage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(wxo_usage, stdout);
+        return 0;
+    }
+    return wxEntry(argc, argv);
+}
+
+const char *const wxo_usage =
+    "Usage: wxOrvane [CARTRIDGE] [--cassette FILE.wav] [--bios DIR]\n"
+    "Runs the machine in a window: the firmware from DIR (default: bios),\n"
+    "a cartridge image (.bin, .rom) and a tape (WAV file) if given.\n";
+
+std::string wxo_parse_args(int argc, const char *const *argv, wxo_options &opt)
+{
+    for (int i = 0; i < argc; i++) {
+        std::string arg = argv[i];
+        std::string *value = nullptr;
+        std::string name = arg.substr(0, arg.find('='));
+        if (name == "--cassette")
+            value = &opt.cassette;
+        else if (name == "--bios") {
+            value = &opt.bios;
+            opt.bios_named = true;
+        }
+        if (value) {
+            if (arg.size() > name.size())
+                *value = arg.substr(name.size() + 1);
+            else if (i + 1 < argc)
+                *value = argv[++i];
+            else
+                return name + " needs a value";
+        } else if (arg == "--help" || arg == "-h") {
+            opt.help = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return "unknown option " + arg;
+        } else if (opt.cartridge.empty()) {
+            opt.cartridge = arg;
+        } else {
+            return "one cartridge only: " + arg;
+        }
+    }
+    return "";
+}
+
+namespace {
+
+int wx_ask(const char *question)
+{
+    return wxMessageBox(wxString::FromUTF8(question), "", wxYES_NO) == wxYES;
+}
+
+void wx_message(const char *text)
+{
+    wxMessageBox(wxString::FromUTF8(text), "", wxYES_NO);
+}
+
+} // namespace
+
+bool MyApp::OnInit()
+{
+    const wxo_options &opt = options;
+
+    // Without SDL or an audio device the machine still runs, silently.
+    bool init_failed = false;
+    std::string sound_error = sound_open(init_failed);
+    if (!sound_error.empty())
+        wxMessageBox(wxString::FromUTF8(sound_error), "wxOrvane", wxOK | wxICON_INFORMATION);
+
+    orv_host = {};
+    orv_host.style = ORV_LOOP_FRAME;
+    orv_host.key_poll = orv_key_poll;
+    orv_host.frame_ready = screen_frame_ready;
+    orv_host.sound_block = acd_sound_block;
+    orv_host.ask = wx_ask;
+    orv_host.message = wx_message;
+
+    auto *frame = new MyFrame(opt.bios, opt.bios_named, sound_error);
+    frame->Show(true);
+    if (!opt.cartridge.empty())
+        frame->load_rom(wxString::FromUTF8(opt.cartridge));
+    if (!opt.cassette.empty())
+        frame->load_tape(wxString::FromUTF8(opt.cassette));
+    event_log("ready%s", sound_error.empty() ? "" : " without sound");
+    return true;
+}
+
+int MyApp::OnRun()
+{
+    return wxApp::OnRun();
+}
+
+int MyApp::OnExit()
+{
+    if (acd)
+        event_log("sound played=%ld underruns=%ld dropped=%ld frames=%d", acd->played.load(),
+                  acd->underruns.load(), acd->dropped.load(), vblnum);
+    sound_close();
+    orv_host = {};
+    return wxApp::OnExit();
+}

@@ -1,0 +1,204 @@
+#include "debug_frame.h"
+
+#include "events.h"
+
+#include "core/debugger.h"
+#include "core/loop.h"
+#include "core/tms7000.h"
+
+#include <wx/accel.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/panel.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <cctype>
+#include <cstring>
+
+const long DebugFrame::ID_PANEL1 = wxNewId();
+const long DebugFrame::ID_LISTBOX1 = wxNewId();
+const long DebugFrame::ID_LISTBOX2 = wxNewId();
+const long DebugFrame::ID_LISTBOX3 = wxNewId();
+const long DebugFrame::ID_LISTBOX4 = wxNewId();
+
+namespace {
+
+enum {
+    ID_DBG_RESET = 6009,
+    ID_DBG_STEP = 6010,
+    ID_DBG_STEP_OVER = 6011,
+    ID_DBG_BREAKPOINT = 6012,
+    ID_DBG_BREAKPOINT_NO_CONFIRM = 6013,
+    ID_DBG_CLEAR_LOG = 6014,
+    ID_DBG_INFO_ADDRESS = 6015,
+    ID_DBG_ADDRESS = 6016,
+};
+
+wxTextCtrl *view(wxPanel *panel, long id, const char *name, int x, int y, int w, int h, const wxFont &font)
+{
+    auto *text = new wxTextCtrl(panel, static_cast<wxWindowID>(id), "", wxPoint(x, y), wxSize(w, h),
+                                wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL, wxDefaultValidator, name);
+    text->SetFont(font);
+    return text;
+}
+
+} // namespace
+
+wxBEGIN_EVENT_TABLE(DebugFrame, wxFrame)
+    EVT_MENU(ID_DBG_RESET, DebugFrame::OnReset)
+    EVT_MENU(ID_DBG_STEP, DebugFrame::OnStep)
+    EVT_MENU(ID_DBG_STEP_OVER, DebugFrame::OnStepOver)
+    EVT_MENU(ID_DBG_BREAKPOINT, DebugFrame::OnBreakpoint)
+    EVT_MENU(ID_DBG_BREAKPOINT_NO_CONFIRM, DebugFrame::OnBreakpointNoConfirm)
+    EVT_MENU(ID_DBG_CLEAR_LOG, DebugFrame::OnClearLog)
+    EVT_MENU(ID_DBG_INFO_ADDRESS, DebugFrame::OnInfoAdress)
+    EVT_MENU(wxID_EXIT, DebugFrame::OnQuit)
+    EVT_MENU(wxID_ABOUT, DebugFrame::OnAbout)
+    EVT_TEXT(ID_DBG_ADDRESS, DebugFrame::OnAddressText)
+    EVT_TEXT_ENTER(ID_DBG_ADDRESS, DebugFrame::OnBreakpoint)
+    EVT_CHAR_HOOK(DebugFrame::OnCharHook)
+wxEND_EVENT_TABLE()
+
+DebugFrame::DebugFrame(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSize &size)
+    : wxFrame(parent, id, "", pos, size)
+{
+    // Keys typed here stay here: none reach the main window's keyboard.
+    SetExtraStyle(GetExtraStyle() | wxWS_EX_BLOCK_EVENTS);
+
+    auto *commands = new wxMenu;
+    commands->Append(ID_DBG_RESET, "&RESET");
+    commands->Append(ID_DBG_STEP, "&Step\tF7");
+    commands->Append(ID_DBG_STEP_OVER, "Step &Over\tF8");
+    commands->Append(ID_DBG_BREAKPOINT, "&Go to breakpoint");
+    commands->Append(wxID_EXIT, "&Quit debugger\tESC");
+    auto *help = new wxMenu;
+    help->Append(wxID_ABOUT, "&About...\tF1");
+    auto *bar = new wxMenuBar;
+    bar->Append(commands, "&Commands");
+    bar->Append(help, "&Help");
+    SetMenuBar(bar);
+
+    Panel1 = new wxPanel(this, static_cast<wxWindowID>(ID_PANEL1), wxPoint(0, 0), wxSize(420, 444),
+                         wxTAB_TRAVERSAL, "ID_PANEL1");
+    wxFont font(8, wxFONTFAMILY_TELETYPE, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL);
+    ListBox1 = view(Panel1, ID_LISTBOX1, "ID_LISTBOX1", 0, 8, 246, 160, font);
+    ListBox2 = view(Panel1, ID_LISTBOX2, "ID_LISTBOX2", 250, 8, 160, 296, font);
+    ListBox3 = view(Panel1, ID_LISTBOX3, "ID_LISTBOX3", 250, 312, 160, 128, font);
+    ListBox4 = view(Panel1, ID_LISTBOX4, "ID_LISTBOX4", 0, 176, 246, 263, font);
+
+    // The single-letter keys belong to the views' panel. The address field
+    // sits outside it, on the window itself, so that typing b or c there
+    // enters hexadecimal digits instead of running commands.
+    wxAcceleratorEntry keys[] = {
+        {wxACCEL_NORMAL, 0x62, ID_DBG_BREAKPOINT_NO_CONFIRM},
+        {wxACCEL_NORMAL, 0x72, ID_DBG_RESET},
+        {wxACCEL_NORMAL, 0x63, ID_DBG_CLEAR_LOG},
+        {wxACCEL_NORMAL, 0x70, ID_DBG_INFO_ADDRESS},
+    };
+    Panel1->SetAcceleratorTable(wxAcceleratorTable(4, keys));
+    new wxStaticText(this, wxID_ANY, "Address:", wxPoint(4, 452));
+    address_ = new wxTextCtrl(this, ID_DBG_ADDRESS, "", wxPoint(70, 446), wxSize(100, -1), wxTE_PROCESS_ENTER);
+    address_->SetFont(font);
+    address_->SetMaxLength(sizeof breakpoint_str - 1);
+
+    breakpoint_str[0] = '\0';
+    if (periph_box)
+        periph_box[0] = '\0';
+    disass_debugger();
+    regs_debugger();
+    periph_debugger();
+    DoRedraw();
+    ListBox1->SetFocus();
+}
+
+void DebugFrame::DoRedraw()
+{
+    ListBox1->ChangeValue(wxString::FromUTF8(disass_box));
+    ListBox2->ChangeValue(wxString::FromUTF8(registers_box));
+    ListBox3->ChangeValue(periph_box ? wxString::FromUTF8(periph_box) : wxString());
+    ListBox4->ChangeValue(log_box ? wxString::FromUTF8(log_box) : wxString());
+    event_log("debugger pc=%04X", static_cast<unsigned>(get_pc()));
+}
+
+bool DebugFrame::have_address()
+{
+    for (const char *p = breakpoint_str; *p; p++)
+        if (std::isxdigit(static_cast<unsigned char>(*p)))
+            return true;
+    wxMessageBox("Type a hexadecimal address in the Address field first.", "", wxOK, this);
+    address_->SetFocus();
+    return false;
+}
+
+void DebugFrame::OnCharHook(wxKeyEvent &event)
+{
+    // GTK's text views take F7 for themselves (caret browsing) before the
+    // menu's accelerator sees it: Step must work wherever the focus is.
+    if (event.GetKeyCode() == WXK_F7 && event.GetModifiers() == wxMOD_NONE) {
+        wxCommandEvent command(wxEVT_MENU, ID_DBG_STEP);
+        OnStep(command);
+        return;
+    }
+    event.Skip();
+}
+
+void DebugFrame::OnAddressText(wxCommandEvent &)
+{
+    std::string text(address_->GetValue().utf8_str());
+    std::strncpy(breakpoint_str, text.c_str(), sizeof breakpoint_str - 1);
+    breakpoint_str[sizeof breakpoint_str - 1] = '\0';
+}
+
+void DebugFrame::OnReset(wxCommandEvent &)
+{
+    orv_reset();
+    DoRedraw();
+}
+
+void DebugFrame::OnStep(wxCommandEvent &)
+{
+    step();
+    DoRedraw();
+}
+
+void DebugFrame::OnStepOver(wxCommandEvent &)
+{
+    stepover();
+    DoRedraw();
+}
+
+void DebugFrame::OnBreakpoint(wxCommandEvent &)
+{
+    if (have_address())
+        tobreak();
+    DoRedraw();
+}
+
+void DebugFrame::OnBreakpointNoConfirm(wxCommandEvent &)
+{
+    if (have_address())
+        tobreaknoconfirm();
+    DoRedraw();
+}
+
+void DebugFrame::OnInfoAdress(wxCommandEvent &)
+{
+    if (have_address())
+        info_address_mmu();
+    DoRedraw();
+}
+
+void DebugFrame::OnClearLog(wxCommandEvent &)
+{
+    clear_log();
+    DoRedraw();
+}
+
+void DebugFrame::OnQuit(wxCommandEvent &)
+{
+}
+
+void DebugFrame::OnAbout(wxCommandEvent &)
+{
+}

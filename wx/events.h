@@ -1,0 +1,8 @@
+// A plain-text record of what the program did, for scripts that drive the
+// window (the tests): one line per event, appended to the file named by the
+// environment variable WXORVANE_EVENT_LOG. Nothing is written without it.
+#pragma once
+
+#include <cstdarg>
+
+void event_log(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,12 @@
+// Tapes: WAV files decoded with SDL's loader and played into the cassette input.
+#pragma once
+
+#include <string>
+
+// Loads `path` onto the cassette input. Returns an empty string, or the
+// message to show; `warning` gets a note when the recording plays but its
+// samples cannot move the input bit.
+std::string tape_load(const std::string &path, std::string &warning);
+
+// Position and length of the tape playing, in seconds; false when none plays.
+bool tape_position(double &position, double &length);
