@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,4 +44,21 @@ std::string orv_replace_file(const std::string &path, const void *data, size_t s
         return std::strerror(error);
     }
     return "";
+}
+
+bool orv_same_file(const std::string &a, const std::string &b)
+{
+    struct stat sa, sb;
+    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    auto where = [](const std::string &path) {
+        size_t slash = path.rfind('/');
+        std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        char *real = realpath(dir.c_str(), nullptr);
+        std::string full = (real ? std::string(real) : dir) + "/" + name;
+        std::free(real);
+        return full;
+    };
+    return a == b || where(a) == where(b);
 }

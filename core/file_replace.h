@@ -10,3 +10,7 @@
 // Returns an empty string, or why the file could not be written (the
 // operating system's reason).
 std::string orv_replace_file(const std::string &path, const void *data, size_t size);
+
+// True when two names reach the same file: the same inode for existing
+// files, else the same directory and name.
+bool orv_same_file(const std::string &a, const std::string &b);

@@ -1,5 +1,6 @@
 // orvane-asm: assembles a TMS7000 source file into a raw binary image.
 #include "asm7000.h"
+#include "core/file_replace.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -50,25 +51,6 @@ bool parse_number(const char *text, long *out)
         return false;
     *out = v * scale;
     return true;
-}
-
-// True when two names reach the same file: the same inode for existing
-// files, else the same directory and name.
-bool same_file(const std::string &a, const std::string &b)
-{
-    struct stat sa, sb;
-    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    auto where = [](const std::string &path) {
-        size_t slash = path.rfind('/');
-        std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        char *real = realpath(dir.c_str(), nullptr);
-        std::string full = (real ? std::string(real) : dir) + "/" + name;
-        std::free(real);
-        return full;
-    };
-    return a == b || where(a) == where(b);
 }
 
 // An output waiting in a temporary file of its own directory until every
@@ -178,13 +160,13 @@ int main(int argc, char **argv)
         const std::string &path = *named[i].second;
         if (path.empty())
             continue;
-        if (same_file(path, source)) {
+        if (orv_same_file(path, source)) {
             std::fprintf(stderr, "orvane-asm: the output '%s' (%s) would replace the source; name another\n",
                          path.c_str(), named[i].first);
             return 2;
         }
         for (size_t j = 0; j < i; j++)
-            if (!named[j].second->empty() && same_file(path, *named[j].second)) {
+            if (!named[j].second->empty() && orv_same_file(path, *named[j].second)) {
                 std::fprintf(stderr, "orvane-asm: %s and %s name the same file '%s'\n", named[j].first,
                              named[i].first, path.c_str());
                 return 2;
@@ -210,7 +192,7 @@ int main(int argc, char **argv)
     // No output may replace a source file read.
     for (const std::string &path : {output, listing, depfile})
         for (const std::string &read : r.files)
-            if (!path.empty() && same_file(path, read)) {
+            if (!path.empty() && orv_same_file(path, read)) {
                 std::fprintf(stderr, "orvane-asm: the output '%s' is the source file '%s'; no output written\n",
                              path.c_str(), read.c_str());
                 return 1;

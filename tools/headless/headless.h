@@ -114,8 +114,6 @@ std::string hl_out_commit(hl_out_file &o);  // closes it and renames it into pla
 void hl_out_discard(hl_out_file &o);        // closes and removes the temporary file
 bool hl_out_write(hl_out_file &o, const void *data, size_t size);
 
-// True when two names reach the same file (existing or not).
-bool hl_same_file(const std::string &a, const std::string &b);
 
 // The sound file, written as the blocks come: 8000 Hz unsigned 8-bit mono.
 constexpr size_t HL_WAV_HEADER = 44;

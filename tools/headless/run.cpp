@@ -8,6 +8,7 @@
 #include "core/loop.h"
 #include "core/machine.h"
 #include "core/memory.h"
+#include "core/file_replace.h"
 #include "core/rom_files.h"
 #include "core/state.h"
 #include "core/tms5220.h"
@@ -52,11 +53,11 @@ std::string hl_check_files(const hl_options &opt)
         if (o.path.empty())
             continue;
         for (const auto &[input, read] : inputs)
-            if (!read.empty() && hl_same_file(o.path, read))
+            if (!read.empty() && orv_same_file(o.path, read))
                 return o.name + " '" + o.path + "' would replace " + input + "; name another file";
         for (size_t j = 0; j < i; j++)
             if (!outputs[j].path.empty() && !(o.picture && outputs[j].picture) &&
-                hl_same_file(o.path, outputs[j].path))
+                orv_same_file(o.path, outputs[j].path))
                 return outputs[j].name + " and " + o.name + " name the same file '" + o.path + "'";
     }
     return "";
