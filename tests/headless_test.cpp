@@ -82,22 +82,7 @@ protected:
     // Runs the program in this process; `out` and `err` get what it printed.
     int run(std::vector<std::string> args)
     {
-        args.insert(args.begin(), "orvane-headless");
-        std::vector<const char *> argv;
-        for (auto &a : args)
-            argv.push_back(a.c_str());
-        char *out_buf = nullptr, *err_buf = nullptr;
-        size_t out_len = 0, err_len = 0;
-        FILE *o = open_memstream(&out_buf, &out_len);
-        FILE *e = open_memstream(&err_buf, &err_len);
-        int status = hl_main(static_cast<int>(argv.size()), argv.data(), o, e);
-        std::fclose(o);
-        std::fclose(e);
-        out.assign(out_buf, out_len);
-        err.assign(err_buf, err_len);
-        std::free(out_buf);
-        std::free(err_buf);
-        return status;
+        return run_headless(std::move(args), out, err);
     }
 
     // Runs the built command; returns its exit status.

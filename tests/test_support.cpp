@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "core/trace.h"
+#include "tools/headless/headless.h"
 
 #include <climits>
 #include <cstdio>
@@ -53,4 +54,24 @@ std::string log_text()
     static std::vector<char> buffer(65536);
     get_log_str(buffer.data(), static_cast<int>(buffer.size()));
     return buffer.data();
+}
+
+int run_headless(std::vector<std::string> args, std::string &out, std::string &err)
+{
+    args.insert(args.begin(), "orvane-headless");
+    std::vector<const char *> argv;
+    for (auto &a : args)
+        argv.push_back(a.c_str());
+    char *out_buf = nullptr, *err_buf = nullptr;
+    size_t out_len = 0, err_len = 0;
+    FILE *o = open_memstream(&out_buf, &out_len);
+    FILE *e = open_memstream(&err_buf, &err_len);
+    int status = hl_main(static_cast<int>(argv.size()), argv.data(), o, e);
+    std::fclose(o);
+    std::fclose(e);
+    out.assign(out_buf, out_len);
+    err.assign(err_buf, err_len);
+    std::free(out_buf);
+    std::free(err_buf);
+    return status;
 }

@@ -1,6 +1,9 @@
 // Shared fixtures for the core tests.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/machine.h"
 
 #include <gtest/gtest.h>
@@ -26,3 +29,7 @@ private:
 
 // The whole trace log as one text.
 std::string log_text();
+
+// Runs orvane-headless in this process with `args` (without the program
+// name), keeping what it prints in `out` and `err`; returns its status.
+int run_headless(std::vector<std::string> args, std::string &out, std::string &err);
