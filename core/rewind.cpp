@@ -22,6 +22,8 @@ void orv_rewind_frame()
     if (rewind_states.size() == static_cast<size_t>(ORV_REWIND_STATES))
         rewind_states.pop_front();
     rewind_states.push_back(orv_state_save());
+    // The bytes grew in steps while the state was written: keep only the state.
+    rewind_states.back().shrink_to_fit();
     rewind_since = 0;
 }
 

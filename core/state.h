@@ -41,8 +41,8 @@ struct orv_state_section_hash {
 };
 std::vector<orv_state_section_hash> orv_state_section_hashes(const std::vector<uint8_t> &state);
 
-// The numbered slot files the programs save to: "<base>.s<n>" beside the
-// cartridge image, or "orvane.s<n>" in the current directory when no
+// The numbered slot files the programs save to: "<base>.st<n>" beside the
+// cartridge image, or "orvane.st<n>" in the current directory when no
 // cartridge was loaded. `cartridge` is the image's path or "".
 std::string orv_state_slot_path(const std::string &cartridge, int slot);
 

@@ -6,6 +6,7 @@
 #include "render_timer.h"
 #include "screen.h"
 #include "sound_ring.h"
+#include "states.h"
 #include "tape.h"
 
 #include "core/loop.h"
@@ -52,6 +53,9 @@ wxBEGIN_EVENT_TABLE(MyFrame, wxFrame)
     EVT_MENU(ID_CALL_DEBUG, MyFrame::OnCallDebug)
     EVT_MENU(ID_RESET, MyFrame::OnReset)
     EVT_MENU(ID_SCREENSHOT, MyFrame::OnScreenshot)
+    EVT_MENU(ID_SAVE_STATE, MyFrame::OnSaveState)
+    EVT_MENU(ID_LOAD_STATE, MyFrame::OnLoadState)
+    EVT_MENU(ID_NEXT_SLOT, MyFrame::OnNextSlot)
     EVT_MENU(wxID_EXIT, MyFrame::OnQuit)
     EVT_MENU(wxID_ABOUT, MyFrame::OnAbout)
     EVT_CLOSE(MyFrame::onClose)
@@ -68,6 +72,11 @@ MyFrame::MyFrame(const std::string &bios, bool bios_named, const std::string &so
     file->Append(ID_CALL_DEBUG, "Call &Debugger", "Call the debugger");
     file->Append(ID_RESET, "&Reset", "Reset");
     file->Append(ID_SCREENSHOT, "&Screenshot\tF12", "Save the screen as orvane-NNN.png");
+    file->AppendSeparator();
+    file->Append(ID_SAVE_STATE, "Sa&ve state\tF5", "Save the machine's state to the current slot");
+    file->Append(ID_LOAD_STATE, "Load s&tate\tF7", "Load the machine's state from the current slot");
+    file->Append(ID_NEXT_SLOT, "&Next state slot\tF6", "Pick the next of the nine state slots");
+    file->AppendSeparator();
     file->Append(wxID_EXIT, "E&xit\tAlt-X", "Quit this program");
     auto *help = new wxMenu;
     help->Append(wxID_ABOUT, "&About...\tF1", "Show about dialog");
@@ -118,6 +127,8 @@ MyFrame::~MyFrame()
 bool MyFrame::load_rom(const wxString &path)
 {
     bool ok = RomLoad(path.utf8_str()) == nullptr;
+    // A rejected image leaves the cartridge area empty.
+    states_set_cartridge(ok ? std::string(path.utf8_str()) : "");
     if (!ok)
         show_message(wxString::Format("%s is not a valid ROM", path), this);
     orv_reset();
@@ -185,6 +196,32 @@ void MyFrame::OnScreenshot(wxCommandEvent &)
         return;
     }
     show_message("orvane-000.png to orvane-999.png all exist", this);
+}
+
+void MyFrame::show_status(const std::string &text)
+{
+    SetStatusText(wxString::FromUTF8(text), FIELD_HELP);
+}
+
+void MyFrame::OnSaveState(wxCommandEvent &)
+{
+    show_status(states_save());
+}
+
+void MyFrame::OnLoadState(wxCommandEvent &)
+{
+    bool loaded = false;
+    show_status(states_load(loaded));
+    if (loaded) {
+        // The state holds its picture: show it now, not at the next frame.
+        screen_frame_ready();
+        panel_->Refresh(true);
+    }
+}
+
+void MyFrame::OnNextSlot(wxCommandEvent &)
+{
+    show_status(states_next_slot());
 }
 
 void MyFrame::OnQuit(wxCommandEvent &)

@@ -1,5 +1,5 @@
 // The main window: the screen panel, the File and Help menus, the render
-// timer and a status bar (frame rate, sound, tape).
+// timer and a status bar (messages, frame rate, sound, tape).
 #pragma once
 
 #include <wx/frame.h>
@@ -18,6 +18,9 @@ enum {
     ID_RESET = 6002,
     ID_LOAD_K7 = 6003,
     ID_SCREENSHOT = 6004,
+    ID_SAVE_STATE = 6005,
+    ID_LOAD_STATE = 6006,
+    ID_NEXT_SLOT = 6007,
 };
 
 class MyFrame : public wxFrame {
@@ -34,11 +37,17 @@ public:
     bool load_rom(const wxString &path);
     bool load_tape(const wxString &path);
 
+    // A message in the status bar's first field.
+    void show_status(const std::string &text);
+
     void OnLoadROM(wxCommandEvent &event);
     void OnLoadK7(wxCommandEvent &event);
     void OnCallDebug(wxCommandEvent &event);
     void OnReset(wxCommandEvent &event);
     void OnScreenshot(wxCommandEvent &event);
+    void OnSaveState(wxCommandEvent &event);
+    void OnLoadState(wxCommandEvent &event);
+    void OnNextSlot(wxCommandEvent &event);
     void OnQuit(wxCommandEvent &event);
     void OnAbout(wxCommandEvent &event);
     void onClose(wxCloseEvent &event);

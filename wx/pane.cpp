@@ -2,6 +2,7 @@
 
 #include "keys.h"
 #include "screen.h"
+#include "states.h"
 
 #include <wx/bitmap.h>
 #include <wx/dcbuffer.h>
@@ -13,6 +14,7 @@ wxBEGIN_EVENT_TABLE(BasicDrawPane, wxPanel)
     EVT_ERASE_BACKGROUND(BasicDrawPane::onEraseBackground)
     EVT_KEY_DOWN(BasicDrawPane::OnKeyDown)
     EVT_KEY_UP(BasicDrawPane::OnKeyUp)
+    EVT_KILL_FOCUS(BasicDrawPane::OnKillFocus)
 wxEND_EVENT_TABLE()
 
 BasicDrawPane::BasicDrawPane(wxFrame *parent)
@@ -67,14 +69,34 @@ void BasicDrawPane::onEraseBackground(wxEraseEvent &)
     // Never cleared: the picture covers the panel.
 }
 
+// Backspace is the rewind key and F5 to F7 the state keys (menu
+// accelerators): none of them is the machine's.
 void BasicDrawPane::OnKeyDown(wxKeyEvent &event)
 {
-    orv_key_down(event.GetKeyCode());
+    int code = event.GetKeyCode();
+    if (code == WXK_BACK) {
+        rewind_key_down();
+        return;
+    }
+    if (code != WXK_F5 && code != WXK_F6 && code != WXK_F7)
+        orv_key_down(code);
     event.Skip();
 }
 
 void BasicDrawPane::OnKeyUp(wxKeyEvent &event)
 {
-    orv_key_up(event.GetKeyCode());
+    int code = event.GetKeyCode();
+    if (code == WXK_BACK) {
+        rewind_key_up();
+        return;
+    }
+    orv_key_up(code);
+    event.Skip();
+}
+
+void BasicDrawPane::OnKillFocus(wxFocusEvent &event)
+{
+    // A key-up that goes to another window must not leave the rewind running.
+    rewind_key_up();
     event.Skip();
 }

@@ -13,6 +13,7 @@ public:
     void onEraseBackground(wxEraseEvent &event);
     void OnKeyDown(wxKeyEvent &event);
     void OnKeyUp(wxKeyEvent &event);
+    void OnKillFocus(wxFocusEvent &event);
     // Makes the placeholder surface of the panel's size (as the first paint does).
     void createScreen();
 

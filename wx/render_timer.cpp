@@ -1,9 +1,14 @@
 #include "render_timer.h"
 
+#include "main_frame.h"
 #include "pane.h"
+#include "screen.h"
 #include "sound_ring.h"
+#include "states.h"
 
 #include "core/loop.h"
+#include "core/rewind.h"
+
 
 int vbl;
 
@@ -43,10 +48,37 @@ void RenderTimer::start()
 void RenderTimer::run_frame()
 {
     int before = vblnum;
-    orv_loop(0xFFFF);
+    if (orv_loop(0xFFFF) == ORV_STOP_FRAME)
+        orv_rewind_frame();
     frames_run_++;
     if (vblnum != before)
         rate_frames_++;
+}
+
+bool RenderTimer::rewinding(clock::time_point now)
+{
+    std::string message;
+    rewind_action action = rewind_tick(message);
+    if (!message.empty())
+        if (auto *frame = dynamic_cast<MyFrame *>(pane_ ? pane_->GetParent() : nullptr))
+            frame->show_status(message);
+    switch (action) {
+    case REWIND_OFF:
+        return false;
+    case REWIND_ENDED:
+        // The time spent rewinding is not owed as frames.
+        base_ = now;
+        base_frames_ = frames_run_;
+        return false;
+    case REWIND_STEP:
+        screen_frame_ready();
+        if (pane_)
+            pane_->Refresh(true);
+        return true;
+    case REWIND_WAIT:
+        return true;
+    }
+    return true;
 }
 
 bool RenderTimer::ring_holds(int blocks, clock::time_point now)
@@ -85,17 +117,25 @@ void RenderTimer::Notify()
 {
     vbl++;
     auto now = clock::now();
+    if (rewinding(now)) {
+        update_rate(now);
+        return;
+    }
     for (int i = 0; i < 2; i++)
         if (!ring_holds(RING_FULL, now))
             run_frame();
     run_due_frames();
+    update_rate(now);
+    if (pane_)
+        pane_->Refresh(true);
+}
 
+void RenderTimer::update_rate(clock::time_point now)
+{
     double seconds = std::chrono::duration<double>(now - rate_start_).count();
     if (seconds >= 1.0) {
         rate_ = rate_frames_ / seconds;
         rate_frames_ = 0;
         rate_start_ = now;
     }
-    if (pane_)
-        pane_->Refresh(true);
 }

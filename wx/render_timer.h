@@ -1,5 +1,6 @@
 // The render timer: every 40 ms it runs two frames and has the panel
-// repainted.
+// repainted. After each frame the core keeps its rewind state; while the
+// rewind key is held no frame runs and the tick steps back instead.
 //
 // GTK fires a 40 ms timer late (about 24.5 times a second), which would run
 // the machine 2% slow and leave the sound ring empty every few seconds. So
@@ -36,6 +37,9 @@ private:
     using clock = std::chrono::steady_clock;
     void run_frame();
     void run_due_frames();
+    void update_rate(clock::time_point now);
+    // Serves the rewind key; true while the machine must wait this tick.
+    bool rewinding(clock::time_point now);
     // Whether the sound ring holds `blocks` waiting blocks and the device is
     // playing (it has finished a block lately).
     bool ring_holds(int blocks, clock::time_point now);

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Drives the real wxOrvane window on a private X server, with SDL writing its
 # sound to a file: the firmware's picture shows, typed keys reach the
-# firmware, the File menu loads a cartridge and a tape and resets, F12 saves
-# a screenshot, the debugger window opens, runs to an address and steps,
-# Alt+X quits; without an audio device the machine runs silently, with a
+# firmware, the File menu loads a cartridge and a tape and resets, F5 and F7
+# save and load a state, Backspace rewinds, F12 saves a screenshot, the
+# debugger window opens, runs to an address and steps, Alt+X quits; without an audio device the machine runs silently, with a
 # cartridge and a tape from the command line.
 #
 # usage: window_test.sh WXORVANE FIRMWARE.bin LISTING WORKDIR
@@ -108,6 +108,40 @@ menu 3
 within 10 logged '^reset' || fail "Reset"
 expect_colour 'srgb(255,0,255)' "reset"
 
+# States: F5 saves beside the cartridge, a key changes the picture, F7 brings
+# the saved machine back. The keys never reach the machine (it would paint
+# black for Backspace's 8, as for Delete).
+press_until "$win" b colour_is 'srgb(0,255,0)' || fail "key B before the save: screen shows $(colour)"
+press_until "$win" F5 test -s cart.st1 || fail "F5 saved no state beside the cartridge"
+logged "^state saved to $work/cart.st1" || fail "F5: no message"
+press_until "$win" a colour_is 'srgb(255,0,0)' || fail "key A after the save: screen shows $(colour)"
+press_until "$win" F7 colour_is 'srgb(0,255,0)' || fail "F7: screen shows $(colour), not the saved picture"
+logged "^state loaded from $work/cart.st1" || fail "F7: no message"
+# An empty slot is refused and the machine runs on as it was.
+press_until "$win" F6 logged '^state slot 2' || fail "F6 picked no other slot"
+press_until "$win" F7 logged "^state not loaded from $work/cart.st2" || fail "F7 on an empty slot"
+expect_colour 'srgb(0,255,0)' "after a refused load"
+sleep 2  # seconds of green for the rewind to go back to
+
+# Rewind: Backspace held steps back a second at a time with no frame run
+# between, so it comes back past the red of A to the green of before. The
+# picture changes four times a second: each read is taken once.
+press_until "$win" a colour_is 'srgb(255,0,0)' || fail "key A after a refused load"
+green=
+back_to_green() {
+    [ "$(colour)" = 'srgb(0,255,0)' ] && green=1
+    logged '^rewind none older' && return 0
+    [ -n "$green" ] && logged '^rewind 2 s back'
+}
+xdotool windowfocus --sync "$win" keydown BackSpace
+within 20 back_to_green || { xdotool keyup BackSpace; fail "a held Backspace did not step back to green"; }
+xdotool keyup BackSpace
+[ -n "$green" ] || fail "Backspace stepped back to the oldest state without showing green"
+within 5 logged '^rewind ended' || fail "the rewind did not end with the key"
+sleep 0.5
+[ "$(colour)" != 'srgb(0,0,0)' ] || fail "Backspace reached the machine"
+press_until "$win" d colour_is 'srgb(0,0,255)' || fail "key D after the rewind: screen shows $(colour)"
+
 menu 1 && open_file "$work/tape.wav"
 within 10 logged "tape $work/tape.wav loaded" || fail "Load K7"
 expect_colour 'srgb(255,255,0)' "tape signal"
@@ -145,7 +179,9 @@ press_until "$question" Return went_there || fail "Go to breakpoint did not stop
 sleep 0.5
 before=$(count 'debugger pc=')
 stepped() { [ "$(count 'debugger pc=')" -gt "$before" ]; }
+loads=$(count '^state loaded')
 press_until "$debug" F7 stepped || fail "F7 did not step"
+[ "$(count '^state loaded')" = "$loads" ] || fail "F7 in the debugger loaded a state"
 
 ended() { ! kill -0 "$app" 2>/dev/null; }
 press_until "$win" alt+x ended || fail "Alt+X did not quit"
