@@ -13,19 +13,6 @@ orv_loop_state orv_loop_vars;
 
 namespace {
 
-// Why the instruction just executed ends the run, if it does.
-template <bool until_stop>
-inline orv_stop orv_stop_test(unsigned short stop_pc)
-{
-    if (tms7000.pc.w == stop_pc)
-        return ORV_STOP_PC;
-    if (ask_bkpt)
-        return ORV_STOP_BREAK;
-    if (until_stop && orv_host.stop_key && *orv_host.stop_key)
-        return ORV_STOP_KEY;
-    return ORV_STOP_FRAME;
-}
-
 // The two halves of one instruction step. The frame loop tests for a stop
 // between them: the instruction at which a run stops is charged to nothing.
 inline int orv_execute_one()
@@ -42,6 +29,23 @@ inline void orv_advance_clock(int cycles)
     veld_check_timers();
 }
 
+
+// Cycles after which the event clock is later than the next due timer,
+// when the loop adds them one instruction at a time; 0 if it already is.
+int orv_cycles_to_due(veld_time clock, veld_time due, int cap)
+{
+    if (!veld_later_than(due, clock))
+        return 0;
+    int64_t n;
+    if (due.seconds == clock.seconds)
+        n = static_cast<int64_t>(due.cycles) - clock.cycles + 1;
+    else if (due.seconds == clock.seconds + 1)
+        n = static_cast<int64_t>(due.cycles) + VELD_CYCLES_PER_SECOND + 1 - clock.cycles;
+    else
+        n = cap;
+    return n < cap ? static_cast<int>(n) : cap;
+}
+
 // Runs one frame; ORV_STOP_FRAME when it was completed. Each instruction:
 // the processor runs it; the stop test (the instruction at which a run stops
 // is charged to nothing); the event clock moves by its cycles and at most
@@ -50,7 +54,9 @@ inline void orv_advance_clock(int cycles)
 // The scan-line count, the cycles of the current line and the cycle count
 // are kept in locals and written to their globals before anything else can
 // look at them: before a due timer fires and when the frame ends or stops.
-// Everything else is exactly as one step after another.
+// While no bus function is traced, the instructions up to the next due timer
+// or the end of the frame run as one slice, and only the last of them takes
+// the steps above. Everything else is exactly as one step after another.
 template <bool until_stop>
 orv_stop orv_run_frame(unsigned short stop_pc)
 {
@@ -64,16 +70,42 @@ orv_stop orv_run_frame(unsigned short stop_pc)
     };
     publish();
     for (;;) {
-        if (until_stop) {
-            pc_debug[last_pc_debug] = tms7000.pc.w;
-            last_pc_debug = (last_pc_debug + 1) & 7;
-        }
-        int cycles = orv_execute_one();
-        instr_cycles = cycles;
-        orv_stop why = orv_stop_test<until_stop>(stop_pc);
-        if (why != ORV_STOP_FRAME) {
-            publish();
-            return why;
+        int cycles;
+        int budget = 0;
+        if (tf_program_read.flag == -1 && tf_program_write.flag == -1)
+            budget = orv_cycles_to_due(g_timer_clock, g_timer_next_due,
+                                       ORV_CYCLES_PER_FRAME - lines * ORV_CYCLES_PER_LINE - line_cycles);
+        if (budget > 1) {
+            orv_slice_state &sl = orv_slice;
+            const int base = tms7000_budget(budget);
+            const int end = base - budget;
+            sl = {base, base, base, g_timer_clock, time, line_cycles, lines};
+            const veld_time due = g_timer_next_due;
+            orv_slice_live = true;
+            orv_stop why = tms7000_run_slice<until_stop>(stop_pc, end, due);
+            cycles = sl.cur - tms7000_icount;
+            tms7000_budget_close();
+            // The counters as they stand when the last instruction starts.
+            orv_slice_sync();
+            orv_slice_live = false;
+            line_cycles = cycle_line;
+            lines = scanline;
+            time = static_cast<unsigned>(g_time);
+            instr_cycles = cycles;
+            if (why != ORV_STOP_FRAME)
+                return why;
+        } else {
+            if (until_stop) {
+                pc_debug[last_pc_debug] = tms7000.pc.w;
+                last_pc_debug = (last_pc_debug + 1) & 7;
+            }
+            cycles = orv_execute_one();
+            instr_cycles = cycles;
+            orv_stop why = orv_stop_test<until_stop>(stop_pc);
+            if (why != ORV_STOP_FRAME) {
+                publish();
+                return why;
+            }
         }
 
         delta = {0, static_cast<uint32_t>(cycles)};
@@ -139,6 +171,26 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 
 } // namespace
 
+bool orv_slice_live;
+orv_slice_state orv_slice;
+
+void orv_slice_sync()
+{
+    const orv_slice_state &sl = orv_slice;
+    const int before = sl.base - sl.cur;
+    g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
+    const int frame_cycles = sl.line_cycles + before;
+    cycle_line = frame_cycles % ORV_CYCLES_PER_LINE;
+    scanline = sl.lines + frame_cycles / ORV_CYCLES_PER_LINE;
+    g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
+    if (sl.cur != sl.base) {
+        const int prev_cycles = sl.prev - sl.cur;
+        instr_cycles = prev_cycles;
+        delta = {0, static_cast<uint32_t>(prev_cycles)};
+        set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
+    }
+}
+
 int orv_step()
 {
     instr_cycles = orv_execute_one();
@@ -172,4 +224,6 @@ void orv_cold_start()
 void loop_clear_state()
 {
     orv_loop_vars = orv_loop_state{};
+    orv_slice = {};
+    orv_slice_live = false;
 }

@@ -8,6 +8,7 @@
 
 #include "host.h"
 #include "timers.h"
+#include "tms7000.h"
 
 #include <cstdint>
 
@@ -62,6 +63,47 @@ orv_stop orv_loop(unsigned short stop_pc);
 // nothing is drawn. The debugger's step and step over are made of it.
 // Returns the cycles used.
 int orv_step();
+
+// A slice: instructions run back to back while the frame loop's counters
+// (event clock, scan line, trace time, the last instruction's cycles) stay
+// where they stood at its start. They are worked out from the processor's
+// cycle count whenever something outside the processor may look at them (a
+// bus access beyond the register file, RAM and ROMs, a log line). A slice
+// never passes the next due timer or the end of the frame, so between its
+// instructions the loop would have had nothing to do but count; it ends
+// early when an instruction arms a timer due sooner.
+struct orv_slice_state {
+    int base;         // tms7000_icount when the slice started
+    int cur;          // ... when the instruction being run started
+    int prev;         // ... when the one before it started (base for the first)
+    veld_time clock;  // the counters at the start
+    unsigned time;
+    int line_cycles;
+    int lines;
+};
+extern orv_slice_state orv_slice;
+
+// True while a slice runs: the counters above, the event clock and the
+// trace time stamp then lag behind the processor. Whatever may look at them
+// from inside an instruction (the full bus path, a log line) calls
+// `orv_slice_sync` first, which brings them to where they stand when the
+// current instruction started.
+extern bool orv_slice_live;
+void orv_slice_sync();
+
+// The stop test after each instruction of the frame loop: why the
+// instruction just executed ends the run, if it does.
+template <bool until_stop>
+[[gnu::always_inline]] inline orv_stop orv_stop_test(unsigned short stop_pc)
+{
+    if (tms7000.pc.w == stop_pc)
+        return ORV_STOP_PC;
+    if (orv_loop_vars.ask_bkpt)
+        return ORV_STOP_BREAK;
+    if (until_stop && orv_host.stop_key && *orv_host.stop_key)
+        return ORV_STOP_KEY;
+    return ORV_STOP_FRAME;
+}
 
 // Warm reset: processor, I/O processor, video processor.
 int orv_reset();

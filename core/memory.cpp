@@ -2,6 +2,7 @@
 
 #include "board.h"
 #include "file_replace.h"
+#include "loop.h"
 #include "tms7000.h"
 #include "trace.h"
 
@@ -45,6 +46,9 @@ void write_7041_copy()
 
 int program_read_byte_8(long address)
 {
+    // Devices and log lines see the frame loop's counters as they are.
+    if (orv_slice_live)
+        orv_slice_sync();
     trace_fn &tf = tf_program_read;
     trace_enter(tf);
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;
@@ -98,6 +102,8 @@ int program_peek_byte_8(long address)
 
 void program_write_byte_8(long address, unsigned char value)
 {
+    if (orv_slice_live)
+        orv_slice_sync();
     trace_fn &tf = tf_program_write;
     trace_enter(tf);
     TRACE(tf, "Called %04x=%02x", static_cast<unsigned>(address), value);

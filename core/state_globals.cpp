@@ -37,6 +37,8 @@ const orv_global_place orv_global_places[] = {
 
     // Outside the machine.
     {"orv_host", "host hooks, set by the program"},
+    {"orv_slice_live", "frame loop: within one call only"},
+    {"orv_slice", "frame loop: within one call only"},
     {"g_notrace", "trace facility"},
     {"g_func_name", "trace facility"},
     {"trace_init_flag", "trace facility"},

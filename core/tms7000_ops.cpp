@@ -8,6 +8,7 @@
 // routine's fresh status register.
 #include "tms7000_ops.h"
 
+#include "loop.h"
 #include "trace.h"
 
 namespace {
@@ -848,3 +849,74 @@ const tms7000_opfn opfn_orv[256] = {
          trap_7,    trap_6,    trap_5,    trap_4,    trap_3,    trap_2,    trap_1,    trap_0,
 };
 // clang-format on
+
+// The frame loop's slice, dispatched as threaded code: every handler is
+// inlined here and followed by its own copy of the step to the next
+// instruction, so that each has its own indirect jump and the processor's
+// branch prediction learns which opcode tends to follow which.
+// clang-format off
+#define TMS7000_ROW(h) X(h##0) X(h##1) X(h##2) X(h##3) X(h##4) X(h##5) X(h##6) X(h##7) \
+                       X(h##8) X(h##9) X(h##A) X(h##B) X(h##C) X(h##D) X(h##E) X(h##F)
+#define TMS7000_ALL TMS7000_ROW(0) TMS7000_ROW(1) TMS7000_ROW(2) TMS7000_ROW(3) \
+                    TMS7000_ROW(4) TMS7000_ROW(5) TMS7000_ROW(6) TMS7000_ROW(7) \
+                    TMS7000_ROW(8) TMS7000_ROW(9) TMS7000_ROW(A) TMS7000_ROW(B) \
+                    TMS7000_ROW(C) TMS7000_ROW(D) TMS7000_ROW(E) TMS7000_ROW(F)
+// clang-format on
+
+template <bool until_stop>
+[[gnu::flatten]] orv_stop tms7000_run_slice(unsigned short stop_pc, int end, veld_time due)
+{
+#define X(n) &&op_##n,
+    static const void *const dispatch[256] = {TMS7000_ALL};
+#undef X
+    trace_fn &tf = tf_tms7000_execute;
+    orv_slice_state &sl = orv_slice;
+    orv_stop why;
+
+    // Before an instruction: the history ring, p_pc and the slice's marks;
+    // then its handler (or an idle slice).
+#define TMS7000_START                                                                   \
+    do {                                                                                \
+        if (until_stop) {                                                               \
+            pc_debug[last_pc_debug] = c.pc.w;                                           \
+            last_pc_debug = (last_pc_debug + 1) & 7;                                    \
+        }                                                                               \
+        p_pc = c.pc.w;                                                                  \
+        sl.prev = sl.cur;                                                               \
+        sl.cur = tms7000_icount;                                                        \
+        trace_enter(tf);                                                                \
+        if (c.idle_state) {                                                             \
+            tms7000_icount -= 16;                                                       \
+            goto idle_done;                                                             \
+        }                                                                               \
+        goto *dispatch[fetch()];                                                        \
+    } while (0)
+
+    // After it: timer 1, the stop test and the end of the slice; then the next.
+#define TMS7000_NEXT                                                                    \
+    do {                                                                                \
+        tms7000_count_timer1(tf);                                                       \
+        why = orv_stop_test<until_stop>(stop_pc);                                       \
+        if (why != ORV_STOP_FRAME)                                                      \
+            return why;                                                                 \
+        if (tms7000_icount <= end || g_timer_next_due.cycles != due.cycles ||           \
+            g_timer_next_due.seconds != due.seconds)                                    \
+            return ORV_STOP_FRAME;                                                      \
+        TMS7000_START;                                                                  \
+    } while (0)
+
+    TMS7000_START;
+idle_done:
+    TMS7000_NEXT;
+#define X(n)                                                                            \
+    op_##n:                                                                             \
+    opfn_orv[0x##n]();                                                                  \
+    TMS7000_NEXT;
+    TMS7000_ALL
+#undef X
+#undef TMS7000_NEXT
+#undef TMS7000_START
+}
+
+template orv_stop tms7000_run_slice<false>(unsigned short stop_pc, int end, veld_time due);
+template orv_stop tms7000_run_slice<true>(unsigned short stop_pc, int end, veld_time due);
