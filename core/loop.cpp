@@ -7,6 +7,8 @@
 #include "tms7000_step.h"
 #include "trace.h"
 
+#include <climits>
+
 orv_host_hooks orv_host = {};
 
 orv_loop_state orv_loop_vars;
@@ -72,17 +74,19 @@ orv_stop orv_run_frame(unsigned short stop_pc)
     for (;;) {
         int cycles;
         int budget = 0;
-        if (tf_program_read.flag == -1 && tf_program_write.flag == -1)
+        // Slices run once the bus functions' trace flags are decided off (the
+        // inline paths are taken) and the execute loop's is decided, and
+        // while no break is requested.
+        if (tf_program_read.flag == -1 && tf_program_write.flag == -1 && tf_tms7000_execute.flag != 0 &&
+            !ask_bkpt)
             budget = orv_cycles_to_due(g_timer_clock, g_timer_next_due,
                                        ORV_CYCLES_PER_FRAME - lines * ORV_CYCLES_PER_LINE - line_cycles);
         if (budget > 1) {
             orv_slice_state &sl = orv_slice;
             const int base = tms7000_budget(budget);
-            const int end = base - budget;
-            sl = {base, base, base, g_timer_clock, time, line_cycles, lines};
-            const veld_time due = g_timer_next_due;
+            sl = {base, base, base, base - budget, g_timer_next_due, g_timer_clock, time, line_cycles, lines};
             orv_slice_live = true;
-            orv_stop why = tms7000_run_slice<until_stop>(stop_pc, end, due);
+            orv_stop why = tms7000_run_slice<until_stop>(stop_pc);
             cycles = sl.cur - tms7000_icount;
             tms7000_budget_close();
             // The counters as they stand when the last instruction starts.
@@ -189,6 +193,13 @@ void orv_slice_sync()
         delta = {0, static_cast<uint32_t>(prev_cycles)};
         set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
     }
+}
+
+void orv_slice_check()
+{
+    orv_slice_state &sl = orv_slice;
+    if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
+        sl.end = INT_MAX;
 }
 
 int orv_step()

@@ -70,12 +70,15 @@ int orv_step();
 // cycle count whenever something outside the processor may look at them (a
 // bus access beyond the register file, RAM and ROMs, a log line). A slice
 // never passes the next due timer or the end of the frame, so between its
-// instructions the loop would have had nothing to do but count; it ends
-// early when an instruction arms a timer due sooner.
+// instructions the loop would have had nothing to do but count. Only the
+// full bus path can arm a timer or request a break: the slice then ends with
+// that instruction.
 struct orv_slice_state {
     int base;         // tms7000_icount when the slice started
     int cur;          // ... when the instruction being run started
     int prev;         // ... when the one before it started (base for the first)
+    int end;          // the slice ends once the count is this or lower
+    veld_time due;    // the next due timer it runs up to
     veld_time clock;  // the counters at the start
     unsigned time;
     int line_cycles;
@@ -90,6 +93,9 @@ extern orv_slice_state orv_slice;
 // current instruction started.
 extern bool orv_slice_live;
 void orv_slice_sync();
+// After such an access: ends the slice with the current instruction if the
+// access armed a timer due sooner or requested a break.
+void orv_slice_check();
 
 // The stop test after each instruction of the frame loop: why the
 // instruction just executed ends the run, if it does.

@@ -15,6 +15,18 @@
 uint8_t rom_cart[32768];
 uint8_t rom_7020[2048];
 uint8_t ram_2k[2048];
+
+// The 256-byte pages of the cartridge area, RAM and the internal ROM.
+const program_page_table program_pages = [] {
+    program_page_table t = {};
+    for (unsigned page = 0x02; page < 0x80; page++)
+        t.page[page] = rom_cart + page * 256;
+    for (unsigned page = 0xC0; page < 0xC8; page++)
+        t.page[page] = ram_2k + (page - 0xC0) * 256;
+    for (unsigned page = 0xF8; page <= 0xFF; page++)
+        t.page[page] = rom_7020 + (page - 0xF8) * 256;
+    return t;
+}();
 uint8_t rom_7041[4096];
 uint16_t p_pc;
 uint16_t PC_ON_WRITE[65536];
@@ -44,11 +56,10 @@ void write_7041_copy()
 
 } // namespace
 
-int program_read_byte_8(long address)
+namespace {
+
+int program_read(long address)
 {
-    // Devices and log lines see the frame loop's counters as they are.
-    if (orv_slice_live)
-        orv_slice_sync();
     trace_fn &tf = tf_program_read;
     trace_enter(tf);
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;
@@ -82,28 +93,8 @@ int program_read_byte_8(long address)
     return 0xFF;
 }
 
-int program_peek_byte_8(long address)
+void program_write(long address, unsigned char value)
 {
-    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (a < 0x80)
-        return tms7000.rf[a];
-    if (a < 0x100)
-        return 0xFF;
-    if (a < 0x200)
-        return board_peripheral_peek(a);
-    if (a < 0x8000)
-        return rom_cart[a];
-    if (a >= 0xC000 && a < 0xC800)
-        return ram_2k[a - 0xC000];
-    if (a >= 0xF800)
-        return rom_7020[a - 0xF800];
-    return 0xFF;
-}
-
-void program_write_byte_8(long address, unsigned char value)
-{
-    if (orv_slice_live)
-        orv_slice_sync();
     trace_fn &tf = tf_program_write;
     trace_enter(tf);
     TRACE(tf, "Called %04x=%02x", static_cast<unsigned>(address), value);
@@ -128,6 +119,49 @@ void program_write_byte_8(long address, unsigned char value)
     } else {
         TRACE_ALWAYS(tf, "Writing out of bound %x", a);
     }
+}
+
+} // namespace
+
+// Inside a slice of the frame loop, devices and log lines see the loop's
+// counters as they are, and the slice learns what the access changed.
+int program_read_byte_8(long address)
+{
+    if (!orv_slice_live)
+        return program_read(address);
+    orv_slice_sync();
+    int v = program_read(address);
+    orv_slice_check();
+    return v;
+}
+
+void program_write_byte_8(long address, unsigned char value)
+{
+    if (!orv_slice_live) {
+        program_write(address, value);
+        return;
+    }
+    orv_slice_sync();
+    program_write(address, value);
+    orv_slice_check();
+}
+
+int program_peek_byte_8(long address)
+{
+    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
+    if (a < 0x80)
+        return tms7000.rf[a];
+    if (a < 0x100)
+        return 0xFF;
+    if (a < 0x200)
+        return board_peripheral_peek(a);
+    if (a < 0x8000)
+        return rom_cart[a];
+    if (a >= 0xC000 && a < 0xC800)
+        return ram_2k[a - 0xC000];
+    if (a >= 0xF800)
+        return rom_7020[a - 0xF800];
+    return 0xFF;
 }
 
 unsigned short get_pc_write(unsigned short address) { return PC_ON_WRITE[address]; }

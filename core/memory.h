@@ -19,6 +19,14 @@ extern uint16_t PC_ON_WRITE[65536];
 
 int program_read_byte_8(long address);
 void program_write_byte_8(long address, unsigned char value);
+// Where the processor reads a byte inline, by 256-byte page: the cartridge
+// area, RAM and the internal ROM, whose reads have no other effect; null for
+// the pages that hold anything else (the register file's page included).
+struct program_page_table {
+    const uint8_t *page[256];
+};
+extern const program_page_table program_pages;
+
 // The two bus functions' trace records. The processor reaches the register
 // file, RAM and the ROMs inline while these are decided off (tms7000_ops.h).
 extern trace_fn tf_program_read;

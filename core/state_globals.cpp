@@ -70,6 +70,7 @@ const orv_global_place orv_global_places[] = {
     {"g_timer_fired", "the timer being fired: only set inside veld_check_timers"},
     {"d2t_memo_next", "cache of a pure conversion"},
     {"rewind_*", "rewind ring: states kept by the programs"},
+    {"program_pages", "constant: the memory map, by page"},
     {"section_sizes()::sizes", "constant: the state sections' sizes, found once"},
     {"io_cpu_auto", "constant table"},
     {"opfn_orv", "constant table"},

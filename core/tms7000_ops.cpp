@@ -864,14 +864,13 @@ const tms7000_opfn opfn_orv[256] = {
 // clang-format on
 
 template <bool until_stop>
-[[gnu::flatten]] orv_stop tms7000_run_slice(unsigned short stop_pc, int end, veld_time due)
+[[gnu::flatten]] orv_stop tms7000_run_slice(unsigned short stop_pc)
 {
 #define X(n) &&op_##n,
     static const void *const dispatch[256] = {TMS7000_ALL};
 #undef X
     trace_fn &tf = tf_tms7000_execute;
     orv_slice_state &sl = orv_slice;
-    orv_stop why;
 
     // Before an instruction: the history ring, p_pc and the slice's marks;
     // then its handler (or an idle slice).
@@ -884,7 +883,7 @@ template <bool until_stop>
         p_pc = c.pc.w;                                                                  \
         sl.prev = sl.cur;                                                               \
         sl.cur = tms7000_icount;                                                        \
-        trace_enter(tf);                                                                \
+        g_func_name = tf.name; /* its flag is decided */                                \
         if (c.idle_state) {                                                             \
             tms7000_icount -= 16;                                                       \
             goto idle_done;                                                             \
@@ -892,16 +891,15 @@ template <bool until_stop>
         goto *dispatch[fetch()];                                                        \
     } while (0)
 
-    // After it: timer 1, the stop test and the end of the slice; then the next.
+    // After it: timer 1, the stop test and the end of the slice; then the
+    // next. A break request comes only with a full bus access, which also
+    // ends the slice: the whole stop test is needed only at the end.
 #define TMS7000_NEXT                                                                    \
     do {                                                                                \
         tms7000_count_timer1(tf);                                                       \
-        why = orv_stop_test<until_stop>(stop_pc);                                       \
-        if (why != ORV_STOP_FRAME)                                                      \
-            return why;                                                                 \
-        if (tms7000_icount <= end || g_timer_next_due.cycles != due.cycles ||           \
-            g_timer_next_due.seconds != due.seconds)                                    \
-            return ORV_STOP_FRAME;                                                      \
+        if (c.pc.w == stop_pc || (until_stop && orv_host.stop_key && *orv_host.stop_key) || \
+            tms7000_icount <= sl.end)                                                   \
+            return orv_stop_test<until_stop>(stop_pc);                                  \
         TMS7000_START;                                                                  \
     } while (0)
 
@@ -918,5 +916,5 @@ idle_done:
 #undef TMS7000_START
 }
 
-template orv_stop tms7000_run_slice<false>(unsigned short stop_pc, int end, veld_time due);
-template orv_stop tms7000_run_slice<true>(unsigned short stop_pc, int end, veld_time due);
+template orv_stop tms7000_run_slice<false>(unsigned short stop_pc);
+template orv_stop tms7000_run_slice<true>(unsigned short stop_pc);

@@ -37,17 +37,9 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
             g_func_name = tf_program_read.name;
             return tms7000.rf[address];
         }
-        if (address >= 0xF800) {
+        if (const uint8_t *page = program_pages.page[address >> 8]) {
             g_func_name = tf_program_read.name;
-            return rom_7020[address - 0xF800];
-        }
-        if (address >= 0xC000 && address < 0xC800) {
-            g_func_name = tf_program_read.name;
-            return ram_2k[address - 0xC000];
-        }
-        if (address >= 0x200 && address < 0x8000) {
-            g_func_name = tf_program_read.name;
-            return rom_cart[address];
+            return page[address & 0xFF];
         }
     }
     return static_cast<uint8_t>(program_read_byte_8(address));
@@ -156,10 +148,10 @@ extern trace_fn tf_tms7000_execute;  // "tms7000_orv_execute()"
     return used;
 }
 
-// The frame loop's slice (loop.h): instructions back to back from the count
-// `tms7000_budget` opened until the count is `end` or lower, the next due
-// timer moves off `due`, or the stop test ends the run. Before each
-// instruction: the history ring (until-stop style), `p_pc` and the slice's
-// marks. Returns the stop test's answer for the last instruction.
+// The frame loop's slice (`orv_slice`, loop.h): instructions back to back
+// from the count `tms7000_budget` opened until the count is the slice's end
+// or lower, or the stop test ends the run. Before each instruction: the
+// history ring (until-stop style), `p_pc` and the slice's marks. Returns the
+// stop test's answer for the last instruction.
 template <bool until_stop>
-orv_stop tms7000_run_slice(unsigned short stop_pc, int end, veld_time due);
+orv_stop tms7000_run_slice(unsigned short stop_pc);
