@@ -87,17 +87,28 @@ orv_stop orv_run_frame(unsigned short stop_pc)
             sl = {base, base, base, base - budget, g_timer_next_due, g_timer_clock, time, line_cycles, lines};
             orv_slice_live = true;
             orv_stop why = tms7000_run_slice<until_stop>(stop_pc);
+            orv_slice_live = false;
             cycles = sl.cur - tms7000_icount;
             tms7000_budget_close();
-            // The counters as they stand when the last instruction starts.
-            orv_slice_sync();
-            orv_slice_live = false;
-            line_cycles = cycle_line;
-            lines = scanline;
-            time = static_cast<unsigned>(g_time);
             instr_cycles = cycles;
-            if (why != ORV_STOP_FRAME)
+            // The counters move to where they stand when the last instruction
+            // started; it then takes the steps below as any other.
+            const int before = sl.base - sl.cur;
+            if (before > 0) {
+                set_trace_time(static_cast<int>(time + static_cast<unsigned>(sl.base - sl.prev)));
+                delta = {0, static_cast<uint32_t>(sl.prev - sl.cur)};
+                g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
+                time += static_cast<unsigned>(before);
+                line_cycles += before;
+                while (line_cycles >= ORV_CYCLES_PER_LINE) {
+                    line_cycles -= ORV_CYCLES_PER_LINE;
+                    lines++;
+                }
+            }
+            if (why != ORV_STOP_FRAME) {
+                publish();
                 return why;
+            }
         } else {
             if (until_stop) {
                 pc_debug[last_pc_debug] = tms7000.pc.w;
@@ -184,8 +195,13 @@ void orv_slice_sync()
     const int before = sl.base - sl.cur;
     g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
     const int frame_cycles = sl.line_cycles + before;
-    cycle_line = frame_cycles % ORV_CYCLES_PER_LINE;
-    scanline = sl.lines + frame_cycles / ORV_CYCLES_PER_LINE;
+    if (frame_cycles < ORV_CYCLES_PER_LINE) {  // most slices are shorter than a line
+        cycle_line = frame_cycles;
+        scanline = sl.lines;
+    } else {
+        cycle_line = frame_cycles % ORV_CYCLES_PER_LINE;
+        scanline = sl.lines + frame_cycles / ORV_CYCLES_PER_LINE;
+    }
     g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
     if (sl.cur != sl.base) {
         const int prev_cycles = sl.prev - sl.cur;
