@@ -12,6 +12,8 @@
 orv_host_hooks orv_host = {};
 
 orv_loop_state orv_loop_vars;
+bool orv_slice_live;
+orv_slice_state orv_slice;
 
 namespace {
 
@@ -48,99 +50,130 @@ int orv_cycles_to_due(veld_time clock, veld_time due, int cap)
     return n < cap ? static_cast<int>(n) : cap;
 }
 
+orv_slice_state &sl = orv_slice;
+
+void orv_publish()
+{
+    cycle_line = sl.line_cycles;
+    scanline = sl.lines;
+    g_time = static_cast<int>(sl.time);
+}
+
+// The steps after an instruction of `cycles`: the event clock moves by them
+// and at most one due timer fires; they go to the scan line and the trace
+// time. True when they complete the frame.
+bool orv_after_instruction(int cycles)
+{
+    delta = {0, static_cast<uint32_t>(cycles)};
+    veld_timer_update_clock(delta);
+    trace_enter(tf_check_timers);
+    if (veld_later_than(g_timer_clock, g_timer_next_due)) {
+        orv_publish();
+        veld_check_timers_due();
+    }
+    sl.line_cycles += cycles;
+    // Lines logged during the next instruction carry this one's start time.
+    set_trace_time(static_cast<int>(sl.time));
+    sl.time += static_cast<unsigned>(cycles);
+    if (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
+        sl.line_cycles -= ORV_CYCLES_PER_LINE;
+        if (++sl.lines == ORV_LINES_PER_FRAME)
+            return true;
+    }
+    return false;
+}
+
+// Opens a slice up to the next due timer or the end of the frame, when one
+// can run: once the bus functions' trace flags are decided off (the inline
+// paths are taken) and the execute loop's is decided, while no break is
+// requested, and when it would hold more than one instruction.
+bool orv_slice_open()
+{
+    if (tf_program_read.flag != -1 || tf_program_write.flag != -1 || tf_tms7000_execute.flag == 0 || ask_bkpt)
+        return false;
+    int budget = orv_cycles_to_due(g_timer_clock, g_timer_next_due,
+                                   ORV_CYCLES_PER_FRAME - sl.lines * ORV_CYCLES_PER_LINE - sl.line_cycles);
+    if (budget <= 1)
+        return false;
+    const int base = tms7000_budget(budget);
+    sl.base = sl.cur = sl.prev = base;
+    sl.end = base - budget;
+    sl.due = g_timer_next_due;
+    sl.clock = g_timer_clock;
+    orv_slice_live = true;
+    return true;
+}
+
+// Closes the slice after its last instruction: the counters move to where
+// they stand when that instruction started, as if each instruction before
+// it had taken the steps after it. Returns its cycles.
+int orv_slice_close()
+{
+    orv_slice_live = false;
+    const int cycles = sl.cur - tms7000_icount;
+    tms7000_budget_close();
+    instr_cycles = cycles;
+    const int before = sl.base - sl.cur;
+    if (before > 0) {
+        set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
+        delta = {0, static_cast<uint32_t>(sl.prev - sl.cur)};
+        g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
+        sl.time += static_cast<unsigned>(before);
+        sl.line_cycles += before;
+        while (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
+            sl.line_cycles -= ORV_CYCLES_PER_LINE;
+            sl.lines++;
+        }
+    }
+    return cycles;
+}
+
 // Runs one frame; ORV_STOP_FRAME when it was completed. Each instruction:
 // the processor runs it; the stop test (the instruction at which a run stops
-// is charged to nothing); the event clock moves by its cycles and at most
-// one due timer fires; its cycles go to the scan line and the trace time.
+// is charged to nothing); then the steps after it.
 //
 // The scan-line count, the cycles of the current line and the cycle count
-// are kept in locals and written to their globals before anything else can
-// look at them: before a due timer fires and when the frame ends or stops.
-// While no bus function is traced, the instructions up to the next due timer
-// or the end of the frame run as one slice, and only the last of them takes
-// the steps above. Everything else is exactly as one step after another.
+// are kept in `orv_slice` and written to their globals before anything else
+// can look at them: before a due timer fires and when the frame ends or
+// stops. While slices can run, the instructions up to the next due timer or
+// the end of the frame run as one, and only the last of them takes the steps
+// (the slice runner calls `orv_slice_boundary`, which opens the next).
+// Everything else is exactly as one step after another.
 template <bool until_stop>
 orv_stop orv_run_frame(unsigned short stop_pc)
 {
-    int line_cycles = 0;
-    int lines = 0;
-    unsigned time = static_cast<unsigned>(g_time);
-    auto publish = [&] {
-        cycle_line = line_cycles;
-        scanline = lines;
-        g_time = static_cast<int>(time);
-    };
-    publish();
+    sl.line_cycles = 0;
+    sl.lines = 0;
+    sl.time = static_cast<unsigned>(g_time);
+    sl.frame_done = false;
+    orv_publish();
     for (;;) {
-        int cycles;
-        int budget = 0;
-        // Slices run once the bus functions' trace flags are decided off (the
-        // inline paths are taken) and the execute loop's is decided, and
-        // while no break is requested.
-        if (tf_program_read.flag == -1 && tf_program_write.flag == -1 && tf_tms7000_execute.flag != 0 &&
-            !ask_bkpt)
-            budget = orv_cycles_to_due(g_timer_clock, g_timer_next_due,
-                                       ORV_CYCLES_PER_FRAME - lines * ORV_CYCLES_PER_LINE - line_cycles);
-        if (budget > 1) {
-            orv_slice_state &sl = orv_slice;
-            const int base = tms7000_budget(budget);
-            sl = {base, base, base, base - budget, g_timer_next_due, g_timer_clock, time, line_cycles, lines};
-            orv_slice_live = true;
+        if (orv_slice_open()) {
             orv_stop why = tms7000_run_slice<until_stop>(stop_pc);
-            orv_slice_live = false;
-            cycles = sl.cur - tms7000_icount;
-            tms7000_budget_close();
-            instr_cycles = cycles;
-            // The counters move to where they stand when the last instruction
-            // started; it then takes the steps below as any other.
-            const int before = sl.base - sl.cur;
-            if (before > 0) {
-                set_trace_time(static_cast<int>(time + static_cast<unsigned>(sl.base - sl.prev)));
-                delta = {0, static_cast<uint32_t>(sl.prev - sl.cur)};
-                g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
-                time += static_cast<unsigned>(before);
-                line_cycles += before;
-                while (line_cycles >= ORV_CYCLES_PER_LINE) {
-                    line_cycles -= ORV_CYCLES_PER_LINE;
-                    lines++;
-                }
-            }
             if (why != ORV_STOP_FRAME) {
-                publish();
+                orv_slice_close();
+                orv_publish();
                 return why;
             }
-        } else {
-            if (until_stop) {
-                pc_debug[last_pc_debug] = tms7000.pc.w;
-                last_pc_debug = (last_pc_debug + 1) & 7;
-            }
-            cycles = orv_execute_one();
-            instr_cycles = cycles;
-            orv_stop why = orv_stop_test<until_stop>(stop_pc);
-            if (why != ORV_STOP_FRAME) {
-                publish();
-                return why;
-            }
-        }
-
-        delta = {0, static_cast<uint32_t>(cycles)};
-        veld_timer_update_clock(delta);
-        trace_enter(tf_check_timers);
-        if (veld_later_than(g_timer_clock, g_timer_next_due)) {
-            publish();
-            veld_check_timers_due();
-        }
-        line_cycles += cycles;
-        // Lines logged during the next instruction carry this one's start time.
-        set_trace_time(static_cast<int>(time));
-        time += static_cast<unsigned>(cycles);
-        if (line_cycles >= ORV_CYCLES_PER_LINE) {
-            line_cycles -= ORV_CYCLES_PER_LINE;
-            if (++lines == ORV_LINES_PER_FRAME)
+            if (sl.frame_done)
                 break;
+            continue;  // no slice could follow: one step
         }
+        if (until_stop) {
+            pc_debug[last_pc_debug] = tms7000.pc.w;
+            last_pc_debug = (last_pc_debug + 1) & 7;
+        }
+        const int cycles = orv_execute_one();
+        instr_cycles = cycles;
+        orv_stop why = orv_stop_test<until_stop>(stop_pc);
+        if (why != ORV_STOP_FRAME) {
+            orv_publish();
+            return why;
+        }
+        if (orv_after_instruction(cycles))
+            break;
     }
-    publish();
+    orv_publish();
     return ORV_STOP_FRAME;
 }
 
@@ -186,12 +219,17 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 
 } // namespace
 
-bool orv_slice_live;
-orv_slice_state orv_slice;
+bool orv_slice_boundary()
+{
+    if (orv_after_instruction(orv_slice_close())) {
+        sl.frame_done = true;
+        return false;
+    }
+    return orv_slice_open();
+}
 
 void orv_slice_sync()
 {
-    const orv_slice_state &sl = orv_slice;
     const int before = sl.base - sl.cur;
     g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
     const int frame_cycles = sl.line_cycles + before;
@@ -213,7 +251,6 @@ void orv_slice_sync()
 
 void orv_slice_check()
 {
-    orv_slice_state &sl = orv_slice;
     if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
         sl.end = INT_MAX;
 }

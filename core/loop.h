@@ -79,10 +79,11 @@ struct orv_slice_state {
     int prev;         // ... when the one before it started (base for the first)
     int end;          // the slice ends once the count is this or lower
     veld_time due;    // the next due timer it runs up to
-    veld_time clock;  // the counters at the start
-    unsigned time;
+    veld_time clock;  // the event clock at the start
+    unsigned time;    // the frame's counters, as the last completed step left them
     int line_cycles;
     int lines;
+    bool frame_done;  // the last step completed the frame
 };
 extern orv_slice_state orv_slice;
 
@@ -96,6 +97,11 @@ void orv_slice_sync();
 // After such an access: ends the slice with the current instruction if the
 // access armed a timer due sooner or requested a break.
 void orv_slice_check();
+// The slice runner's call at the end of a slice: the steps after its last
+// instruction (a due timer fires), then the next slice. False when none can
+// follow: the frame is complete (`frame_done`), or the loop goes on one step
+// at a time.
+bool orv_slice_boundary();
 
 // The stop test after each instruction of the frame loop: why the
 // instruction just executed ends the run, if it does.

@@ -63,6 +63,7 @@ const orv_global_place orv_global_places[] = {
     {"dasm7000_ea_index", "disassembler text buffers"},
     {"sr_str", "text buffer of get_sr_str"},
     {"c", "unoptimised builds only: the opcode handlers' name for the record tms7000"},
+    {"sl", "unoptimised builds only: the frame loop's name for the record orv_slice"},
     {"d2t_memo", "cache of a pure conversion"},
     {"io_timeout_delay", "cache of a pure conversion"},
     {"speech_period", "cache of a pure conversion"},
