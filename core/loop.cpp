@@ -1,6 +1,7 @@
 #include "loop.h"
 
 #include "iocpu.h"
+#include "iocpu_idle.h"
 #include "memory.h"
 #include "tms3556.h"
 #include "tms7000.h"
@@ -69,7 +70,8 @@ bool orv_after_instruction(int cycles)
     trace_enter(tf_check_timers);
     if (veld_later_than(g_timer_clock, g_timer_next_due)) {
         orv_publish();
-        veld_check_timers_due();
+        if (!io_cpu_idle_fire())
+            veld_check_timers_due();
     }
     sl.line_cycles += cycles;
     // Lines logged during the next instruction carry this one's start time.
