@@ -883,8 +883,8 @@ template <bool until_stop>
         p_pc = c.pc.w;                                                                  \
         sl.prev = sl.cur;                                                               \
         sl.cur = tms7000_icount;                                                        \
-        g_func_name = tf.name; /* its flag is decided */                                \
         if (c.idle_state) {                                                             \
+            g_func_name = tf.name; /* its flag is decided; fetch names the read */      \
             tms7000_icount -= 16;                                                       \
             goto idle_done;                                                             \
         }                                                                               \

@@ -64,10 +64,21 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
     program_write_byte_8(address, value);
 }
 
+// Program bytes come from ROM or RAM: the page table alone is asked (the
+// rare program in the register file goes through the bus, with the same
+// result).
 [[gnu::always_inline]] inline uint8_t tms7000_fetch()
 {
-    uint8_t v = tms7000_rd(tms7000.pc.w);
-    tms7000.pc.w++;
+    const uint16_t address = tms7000.pc.w;
+    const uint8_t *page = program_pages.page[address >> 8];
+    uint8_t v;
+    if (tf_program_read.flag == -1 && page) {
+        g_func_name = tf_program_read.name;
+        v = page[address & 0xFF];
+    } else {
+        v = static_cast<uint8_t>(program_read_byte_8(address));
+    }
+    tms7000.pc.w = static_cast<uint16_t>(address + 1);
     return v;
 }
 
