@@ -30,8 +30,8 @@ const program_page_table program_pages = [] {
 uint8_t rom_7041[4096];
 uint16_t p_pc;
 uint16_t PC_ON_WRITE[65536];
-trace_fn tf_program_read = {"program_read_byte_8()", 0};
-trace_fn tf_program_write = {"program_write_byte_8()", 0};
+trace_fn tf_program_read = {program_read_name, 0};
+trace_fn tf_program_write = {program_write_name, 0};
 
 namespace {
 

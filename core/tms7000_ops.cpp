@@ -32,7 +32,17 @@ tms7000_state &c = tms7000;
 
 // ---- Status flags -------------------------------------------------------
 
-[[gnu::always_inline]] inline uint8_t nz(uint8_t v) { return static_cast<uint8_t>((v & 0x80 ? SR_N : 0) | (v ? 0 : SR_Z)); }
+// N and Z of each byte value.
+constexpr struct nz_table {
+    uint8_t flags[256];
+    constexpr nz_table() : flags{}
+    {
+        for (int v = 0; v < 256; v++)
+            flags[v] = static_cast<uint8_t>((v & 0x80 ? SR_N : 0) | (v ? 0 : SR_Z));
+    }
+} nz_of;
+
+[[gnu::always_inline]] inline uint8_t nz(uint8_t v) { return nz_of.flags[v]; }
 [[gnu::always_inline]] inline uint8_t carry() { return c.sr >> 7; }
 [[gnu::always_inline]] inline void flags(bool cy, uint8_t v) { c.sr = static_cast<uint8_t>((c.sr & 0x1F) | (cy ? SR_C : 0) | nz(v)); }
 [[gnu::always_inline]] inline void logic(uint8_t v) { flags(false, v); }

@@ -34,11 +34,11 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 {
     if (tf_program_read.flag == -1) {
         if (address < 0x80) {
-            g_func_name = tf_program_read.name;
+            g_func_name = program_read_name;
             return tms7000.rf[address];
         }
         if (const uint8_t *page = program_pages.page[address >> 8]) {
-            g_func_name = tf_program_read.name;
+            g_func_name = program_read_name;
             return page[address & 0xFF];
         }
     }
@@ -49,13 +49,13 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 {
     if (tf_program_write.flag == -1) {
         if (address < 0x80) {
-            g_func_name = tf_program_write.name;
+            g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
             tms7000.rf[address] = value;
             return;
         }
         if (address >= 0xC000 && address < 0xC800) {
-            g_func_name = tf_program_write.name;
+            g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
             ram_2k[address - 0xC000] = value;
             return;
@@ -73,7 +73,7 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
     const uint8_t *page = program_pages.page[address >> 8];
     uint8_t v;
     if (tf_program_read.flag == -1 && page) {
-        g_func_name = tf_program_read.name;
+        g_func_name = program_read_name;
         v = page[address & 0xFF];
     } else {
         v = static_cast<uint8_t>(program_read_byte_8(address));
