@@ -891,6 +891,9 @@ template <bool until_stop>
             last_pc_debug = (last_pc_debug + 1) & 7;                                    \
         }                                                                               \
         p_pc = c.pc.w;                                                                  \
+        /* Slices open only once the bus functions' flags are decided off. */          \
+        if (tf_program_read.flag != -1 || tf_program_write.flag != -1)                  \
+            __builtin_unreachable();                                                    \
         sl.prev = sl.cur;                                                               \
         sl.cur = tms7000_icount;                                                        \
         if (c.idle_state) {                                                             \
