@@ -1,6 +1,7 @@
-// The processor alone, one instruction per call as the frame loop runs it,
-// with timer 1 counting and its interrupt served: register arithmetic,
-// memory, peripheral writes, calls and jumps.
+// The processor alone, with timer 1 counting and its interrupt served:
+// register arithmetic, memory, peripheral writes, calls and jumps. Run one
+// instruction per call, as the debugger's step runs it, and in slices, as
+// the frame loop runs it.
 #include "bench_support.h"
 
 #include "core/loop.h"
