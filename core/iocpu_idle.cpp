@@ -7,9 +7,9 @@
 
 namespace {
 
-// The timeouts of "ready" and "poll", converted once, and the states they
-// lead to.
-veld_delay idle_delay[2];
+// The timeouts of "ready" and "poll", converted once (no line of the
+// conversion can be logged here), and the states they lead to.
+veld_time idle_delay[2];
 int idle_next[2];
 bool idle_delay_set;
 
@@ -41,7 +41,7 @@ bool io_cpu_idle_fire()
         due++;
     if (due > last)
         return false;
-    veld_timer t = timer_tab[due];
+    const veld_timer &t = timer_tab[due];
     if (t.tag != IO_STATE_TIMER || t.callback != io_cpu_callback)
         return false;
     const int state = t.param;
@@ -53,19 +53,23 @@ bool io_cpu_idle_fire()
     if (!idle_delay_set) {
         for (int i = 0; i < 2; i++) {
             const io_cpu_state_row &row = io_cpu_auto[i == 0 ? IO_STATE_READY : IO_STATE_POLL];
-            idle_delay[i] = {row.timeout, {}, false};
+            veld_delay delay = {row.timeout, {}, false};
+            idle_delay[i] = veld_delay_time(delay);
             idle_next[i] = get_state_num(row.timeout_state);
         }
         idle_delay_set = true;
     }
     const int i = state == IO_STATE_READY ? 0 : 1;
     cur_state = state;
-    t.param = idle_next[i];
-    t.start = g_timer_clock;
-    t.due = veld_time_add(g_timer_clock, veld_delay_time(idle_delay[i]));
-    if (due != last)
+    if (due != last) {
         timer_tab[due] = timer_tab[last];
-    timer_tab[last] = t;
+        timer_tab[last].tag = IO_STATE_TIMER;
+        timer_tab[last].callback = io_cpu_callback;
+    }
+    veld_timer &armed = timer_tab[last];
+    armed.param = idle_next[i];
+    armed.start = g_timer_clock;
+    armed.due = veld_time_add(g_timer_clock, idle_delay[i]);
     // The earliest due time of the others, then of the one armed again.
     veld_time next = VELD_NEVER;
     for (int k = 0; k <= last; k++)
