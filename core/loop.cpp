@@ -34,7 +34,6 @@ inline void orv_advance_clock(int cycles)
     veld_check_timers();
 }
 
-
 // Cycles after which the event clock is later than the next due timer,
 // when the loop adds them one instruction at a time; 0 if it already is.
 int orv_cycles_to_due(veld_time clock, veld_time due, int cap)
