@@ -159,10 +159,11 @@ extern trace_fn tf_tms7000_execute;  // "tms7000_orv_execute()"
     return used;
 }
 
-// The frame loop's slice (`orv_slice`, loop.h): instructions back to back
-// from the count `tms7000_budget` opened until the count is the slice's end
-// or lower, or the stop test ends the run. Before each instruction: the
-// history ring (until-stop style), `p_pc` and the slice's marks. Returns the
-// stop test's answer for the last instruction.
+// The frame loop's slices (`orv_slice`, loop.h): instructions back to back
+// from the count `tms7000_budget` opened. Before each instruction: the
+// history ring (until-stop style), `p_pc` and the slice's marks. Once the
+// count reaches the slice's end, `orv_slice_boundary` takes the steps after
+// the last instruction and opens the next slice. Returns when the stop test
+// ends the run (its answer) or no slice follows (ORV_STOP_FRAME).
 template <bool until_stop>
 orv_stop tms7000_run_slice(unsigned short stop_pc);
