@@ -220,11 +220,46 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 
 } // namespace
 
+// The close of the slice, the steps after its last instruction and the
+// opening of the next, in one: the counters move over the whole slice at
+// once; if a timer is due they are first shown as they stand when the last
+// instruction started, as the steps after it show them.
 bool orv_slice_boundary()
 {
-    if (orv_after_instruction(orv_slice_close())) {
-        sl.frame_done = true;
-        return false;
+    orv_slice_live = false;
+    const int used = sl.base - tms7000_icount;
+    const int cycles = sl.cur - tms7000_icount;
+    const int before = used - cycles;
+    tms7000_budget_close();
+    instr_cycles = cycles;
+    delta = {0, static_cast<uint32_t>(cycles)};
+    g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
+    trace_enter(tf_check_timers);
+    if (veld_later_than(g_timer_clock, g_timer_next_due)) {
+        int line_cycles = sl.line_cycles + before;
+        int lines = sl.lines;
+        while (line_cycles >= ORV_CYCLES_PER_LINE) {
+            line_cycles -= ORV_CYCLES_PER_LINE;
+            lines++;
+        }
+        cycle_line = line_cycles;
+        scanline = lines;
+        g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
+        if (before > 0)
+            set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
+        if (!io_cpu_idle_fire())
+            veld_check_timers_due();
+    }
+    // Lines logged during the next instruction carry the last one's start time.
+    set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(before)));
+    sl.time += static_cast<unsigned>(used);
+    sl.line_cycles += used;
+    while (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
+        sl.line_cycles -= ORV_CYCLES_PER_LINE;
+        if (++sl.lines == ORV_LINES_PER_FRAME) {
+            sl.frame_done = true;
+            return false;
+        }
     }
     return orv_slice_open();
 }
