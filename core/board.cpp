@@ -134,14 +134,6 @@ void io_write_byte_8(long port, unsigned char value)
     }
 }
 
-int get_porta() { return porta_val; }
-int get_portb() { return portb_val; }
-void and_porta(unsigned char mask) { porta_val &= mask; }
-void or_porta(unsigned char mask) { porta_val |= mask; }
-
-unsigned char read_mailbox() { return mailbox_val; }
-void write_mailbox(unsigned char v) { mailbox_val = v; }
-
 void board_clear_state()
 {
     porta_val = portb_val = portc_val = portd_val = 0;

@@ -22,17 +22,17 @@ extern uint8_t mailbox_val;
 int io_read_byte_8(long port);
 void io_write_byte_8(long port, unsigned char value);
 
-int get_porta();
-int get_portb();
+inline int get_porta() { return porta_val; }
+inline int get_portb() { return portb_val; }
 // How the I/O processor and the cassette drive port A's input bits: no
 // event, no log line.
-void and_porta(unsigned char mask);
-void or_porta(unsigned char mask);
+inline void and_porta(unsigned char mask) { porta_val &= mask; }
+inline void or_porta(unsigned char mask) { porta_val |= mask; }
 
 // Mailbox (peripheral-file P48) as the main processor reads and writes it;
 // the I/O side writes with `set_mailbox` (iocpu.h).
-unsigned char read_mailbox();
-void write_mailbox(unsigned char v);
+inline unsigned char read_mailbox() { return mailbox_val; }
+inline void write_mailbox(unsigned char v) { mailbox_val = v; }
 
 // Peripheral-file addresses 0x0100-0x01FF as the bus routes them: the
 // processor's own registers P0-P11, the video processor's ports and the
