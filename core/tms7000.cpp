@@ -2,6 +2,7 @@
 // and the peripheral file P0-P11.
 #include "tms7000.h"
 
+#include "board.h"
 #include "memory.h"
 #include "tms7000_ops.h"
 #include "trace.h"
