@@ -76,14 +76,11 @@ extern veld_fired_timer g_timer_fired;
 // Logs that the table is full; returns 1, what the failed creation returns.
 int veld_timer_table_full();
 
-inline int veld_timer_add(veld_callback callback, int param, int tag, veld_time start, veld_time due)
+// The table work of a creation, without its trace: the timer goes to the
+// end of the table, which has room for it.
+inline void veld_timer_append(veld_callback callback, int param, int tag, veld_time start, veld_time due)
 {
-    trace_fn &tf = tf_timer_create;
-    trace_enter(tf);
     const int n = g_timer_num;
-    if (n >= VELD_TIMER_MAX) [[unlikely]]
-        return veld_timer_table_full();
-    TRACE(tf, "Create timer %d", tag);
     veld_timer &t = timer_tab[n];
     t.tag = tag;
     t.callback = callback;
@@ -93,6 +90,16 @@ inline int veld_timer_add(veld_callback callback, int param, int tag, veld_time 
     g_timer_num = n + 1;
     if (veld_later_than(g_timer_next_due, due))
         g_timer_next_due = due;
+}
+
+inline int veld_timer_add(veld_callback callback, int param, int tag, veld_time start, veld_time due)
+{
+    trace_fn &tf = tf_timer_create;
+    trace_enter(tf);
+    if (g_timer_num >= VELD_TIMER_MAX) [[unlikely]]
+        return veld_timer_table_full();
+    TRACE(tf, "Create timer %d", tag);
+    veld_timer_append(callback, param, tag, start, due);
     return 0;
 }
 
@@ -113,11 +120,10 @@ inline int veld_timer_create_next(veld_callback callback, int param, int tag, ve
     return veld_timer_add(callback, param, tag, start, veld_time_add(start, period));
 }
 
-// Removes every timer with the tag; returns how many there were.
-inline int veld_timer_remove(int tag)
+// The table work of a removal, without its trace: every timer with the tag
+// goes; returns how many there were.
+inline int veld_timer_remove_entries(int tag)
 {
-    trace_fn &tf = tf_timer_remove;
-    trace_enter(tf);
     int n = g_timer_num;
     int removed = 0;
     int i = 0;
@@ -131,10 +137,19 @@ inline int veld_timer_remove(int tag)
             i++;
         }
     }
-    if (removed) {
+    if (removed)
         g_timer_num = n;
+    return removed;
+}
+
+// Removes every timer with the tag; returns how many there were.
+inline int veld_timer_remove(int tag)
+{
+    trace_fn &tf = tf_timer_remove;
+    trace_enter(tf);
+    const int removed = veld_timer_remove_entries(tag);
+    if (removed)
         TRACE(tf, "removed %d timers tag 0x%x", removed, tag);
-    }
     return removed;
 }
 
