@@ -148,10 +148,16 @@ void tms3556_vram_w_take_pointer();
 // A write watch hit: asks the debugger to take over.
 void tms3556_vram_w_watch_hit();
 
-inline void tms3556_vram_w(long, unsigned char data)
+// `traced` false: for callers that know the flag of tms3556_vram_w() is
+// decided off, so that no line can be written; only the trace name is set.
+template <bool traced>
+inline void tms3556_vram_write(unsigned char data)
 {
     trace_fn &tf = tf_tms3556_vram_w;
-    trace_enter(tf);
+    if (traced)
+        trace_enter(tf);
+    else
+        g_func_name = tf.name;
     tms3556_state &v = tms3556;
     if (v.bamp_written || v.row_col_written) [[unlikely]]
         tms3556_vram_w_take_pointer();
@@ -164,12 +170,16 @@ inline void tms3556_vram_w(long, unsigned char data)
         tms3556_vram_w_watch_hit();
     if (p < 0x8000)
         v.vram[p] = data;
-    if (xy)
-        TRACE(tf, "VRAM (acmpxy=x%x) = %x", p, data);
-    else
-        TRACE(tf, "VRAM (acmp=x%x) = %x", p, data);
+    if (traced) {
+        if (xy)
+            TRACE(tf, "VRAM (acmpxy=x%x) = %x", p, data);
+        else
+            TRACE(tf, "VRAM (acmp=x%x) = %x", p, data);
+    }
     // Both pointers count through the whole 16-bit range; reaching BAMTF
     // sends them back to BAMP.
     const uint16_t q = static_cast<uint16_t>(p + 1);
     p = q == v.vdp_regs16[VDP_BAMTF - 8] ? v.vdp_regs16[VDP_BAMP - 8] : q;
 }
+
+inline void tms3556_vram_w(long, unsigned char data) { tms3556_vram_write<true>(data); }
