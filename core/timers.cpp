@@ -41,36 +41,31 @@ void veld_check_timers_due()
 {
     trace_fn &tf = tf_check_timers;
     const veld_time clock = g_timer_clock;
-    const int n = g_timer_num;
-    // One pass: the first due entry in table order, and the earliest due
-    // time of all the others, which is what stays in the table.
-    veld_time next = VELD_NEVER;
-    int i = 0;
-    for (; i < n; i++) {
-        const veld_time due = timer_tab[i].due;
-        if (veld_later_than(clock, due))
-            break;
-        if (veld_later_than(next, due))
-            next = due;
-    }
-    if (i == n) {
+    veld_timer *const first = timer_tab;
+    veld_timer *const end = timer_tab + g_timer_num;
+    veld_timer *t = first;
+    while (t != end && !veld_later_than(clock, t->due))
+        t++;
+    if (t == end) {
         // Nothing was due after all (a timer removed since): no scan again
         // before the earliest live one is.
-        g_timer_next_due = next;
+        g_timer_next_due = earliest_due();
         return;
     }
-    veld_timer &t = timer_tab[i];
-    TRACE(tf, "Timer %d elapsed", t.tag);
-    const veld_callback callback = t.callback;
-    const int param = t.param;
-    const veld_fired_timer fired = {true, t.tag, t.due};
-    for (int j = i + 1; j < n; j++)
-        if (veld_later_than(next, timer_tab[j].due))
-            next = timer_tab[j].due;
-    // The entry is gone before the callback runs, so that it may re-arm its tag.
-    if (i != n - 1)
-        t = timer_tab[n - 1];
-    g_timer_num = n - 1;
+    TRACE(tf, "Timer %d elapsed", t->tag);
+    const veld_callback callback = t->callback;
+    const int param = t->param;
+    const veld_fired_timer fired = {true, t->tag, t->due};
+    // The entry is gone before the callback runs, so that it may re-arm its
+    // tag; the earliest due time is that of the entries left.
+    veld_timer *const last = end - 1;
+    if (t != last)
+        *t = *last;
+    g_timer_num = static_cast<int>(last - first);
+    veld_time next = VELD_NEVER;
+    for (const veld_timer *u = first; u != last; u++)
+        if (veld_later_than(next, u->due))
+            next = u->due;
     g_timer_next_due = next;
     g_timer_fired = fired;
     callback(param);
