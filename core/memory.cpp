@@ -61,8 +61,18 @@ namespace {
 int program_read(long address)
 {
     trace_fn &tf = tf_program_read;
-    trace_enter(tf);
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;
+    // P4 (port A), which the firmware polls, once this function, the
+    // peripheral file's read and the port read are all decided off (flags
+    // are -1, 0 or 1): none of them can write a line, so only their trace
+    // names are set, in the same order.
+    if (a == 0x104 && (tf.flag & tf_tms70x0_pf_r.flag & tf_io_read.flag) == -1) {
+        g_func_name = tf.name;
+        g_func_name = tf_tms70x0_pf_r.name;
+        g_func_name = tf_io_read.name;
+        return porta_val;
+    }
+    trace_enter(tf);
     if (a < 0x100)
         TRACE(tf, "Reading internal");
 
@@ -96,9 +106,18 @@ int program_read(long address)
 void program_write(long address, unsigned char value)
 {
     trace_fn &tf = tf_program_write;
+    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
+    // The video data port, which the firmware writes byte after byte, once
+    // this function and the port's write are both decided off: only their
+    // trace names are set.
+    if (a == 0x12E && (tf.flag & tf_tms3556_vram_w.flag) == -1) {
+        g_func_name = tf.name;
+        PC_ON_WRITE[a] = p_pc;
+        tms3556_vram_write<false>(value);
+        return;
+    }
     trace_enter(tf);
     TRACE(tf, "Called %04x=%02x", static_cast<unsigned>(address), value);
-    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
     PC_ON_WRITE[a] = p_pc;
     if (a < 0x100)
         TRACE(tf, "Writing internal");
