@@ -277,6 +277,11 @@ void orv_slice_sync()
         scanline = sl.lines + frame_cycles / ORV_CYCLES_PER_LINE;
     }
     g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
+}
+
+void orv_slice_sync_log()
+{
+    orv_slice_sync();
     if (sl.cur != sl.base) {
         const int prev_cycles = sl.prev - sl.cur;
         instr_cycles = prev_cycles;

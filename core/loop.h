@@ -89,11 +89,14 @@ extern orv_slice_state orv_slice;
 
 // True while a slice runs: the counters above, the event clock and the
 // trace time stamp then lag behind the processor. Whatever may look at them
-// from inside an instruction (the full bus path, a log line) calls
-// `orv_slice_sync` first, which brings them to where they stand when the
-// current instruction started.
+// from inside an instruction calls one of these first, which bring them to
+// where they stand when the current instruction started: the full bus path
+// the ones devices read (event clock, scan line, cycle count), a log line
+// also the trace stamp and the last instruction's cycles, which only the
+// loop and the log read.
 extern bool orv_slice_live;
 void orv_slice_sync();
+void orv_slice_sync_log();
 // After such an access: ends the slice with the current instruction if the
 // access armed a timer due sooner or requested a break.
 void orv_slice_check();

@@ -79,7 +79,7 @@ int do_trace(const char *format, ...)
 {
     // The line is stamped with the time of the instruction before.
     if (orv_slice_live)
-        orv_slice_sync();
+        orv_slice_sync_log();
     if (!trace_init_flag)
         init_trace();
     char *line = trace_log_tab[trace_log_next];
