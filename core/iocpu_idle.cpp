@@ -27,8 +27,9 @@ bool entry_does_nothing(int state)
 
 } // namespace
 
-bool io_cpu_idle_fire()
+bool io_cpu_idle_fire(uint32_t now_seconds, uint32_t now_cycles)
 {
+    const veld_time now = {now_seconds, now_cycles};
     // No traced function may log a line (none is listed in debug.lst).
     if (!trace_init_flag || debug_func_list_size != 0)
         return false;
@@ -37,7 +38,7 @@ bool io_cpu_idle_fire()
     // callback creates it again at the end of the table.
     const int last = g_timer_num - 1;
     int due = 0;
-    while (due <= last && !veld_later_than(g_timer_clock, timer_tab[due].due))
+    while (due <= last && !veld_later_than(now, timer_tab[due].due))
         due++;
     if (due > last)
         return false;
@@ -68,8 +69,8 @@ bool io_cpu_idle_fire()
     }
     veld_timer &armed = timer_tab[last];
     armed.param = idle_next[i];
-    armed.start = g_timer_clock;
-    armed.due = veld_time_add(g_timer_clock, idle_delay[i]);
+    armed.start = now;
+    armed.due = veld_time_add(now, idle_delay[i]);
     // The earliest due time of the others, then of the one armed again.
     veld_time next = VELD_NEVER;
     for (int k = 0; k <= last; k++)

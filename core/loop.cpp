@@ -69,7 +69,7 @@ bool orv_after_instruction(int cycles)
     trace_enter(tf_check_timers);
     if (veld_later_than(g_timer_clock, g_timer_next_due)) {
         orv_publish();
-        if (!io_cpu_idle_fire())
+        if (!io_cpu_idle_fire(g_timer_clock.seconds, g_timer_clock.cycles))
             veld_check_timers_due();
     }
     sl.line_cycles += cycles;
@@ -87,12 +87,14 @@ bool orv_after_instruction(int cycles)
 // Opens a slice up to the next due timer or the end of the frame, when one
 // can run: once the bus functions' trace flags are decided off (the inline
 // paths are taken) and the execute loop's is decided, while no break is
-// requested, and when it would hold more than one instruction.
-bool orv_slice_open()
+// requested, and when it would hold more than one instruction. The event
+// clock comes as the caller has it in hand.
+bool orv_slice_open(uint32_t now_seconds, uint32_t now_cycles)
 {
+    const veld_time now = {now_seconds, now_cycles};
     if (tf_program_read.flag != -1 || tf_program_write.flag != -1 || tf_tms7000_execute.flag == 0 || ask_bkpt)
         return false;
-    int budget = orv_cycles_to_due(g_timer_clock, g_timer_next_due,
+    int budget = orv_cycles_to_due(now, g_timer_next_due,
                                    ORV_CYCLES_PER_FRAME - sl.lines * ORV_CYCLES_PER_LINE - sl.line_cycles);
     if (budget <= 1)
         return false;
@@ -100,7 +102,7 @@ bool orv_slice_open()
     sl.base = sl.cur = sl.prev = base;
     sl.end = base - budget;
     sl.due = g_timer_next_due;
-    sl.clock = g_timer_clock;
+    sl.clock = now;
     orv_slice_live = true;
     return true;
 }
@@ -149,7 +151,7 @@ orv_stop orv_run_frame(unsigned short stop_pc)
     sl.frame_done = false;
     orv_publish();
     for (;;) {
-        if (orv_slice_open()) {
+        if (orv_slice_open(g_timer_clock.seconds, g_timer_clock.cycles)) {
             orv_stop why = tms7000_run_slice<until_stop>(stop_pc);
             if (why != ORV_STOP_FRAME) {
                 orv_slice_close();
@@ -233,9 +235,12 @@ bool orv_slice_boundary()
     tms7000_budget_close();
     instr_cycles = cycles;
     delta = {0, static_cast<uint32_t>(cycles)};
-    g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
+    // The clock is passed on as a value: reading it back whole just after
+    // writing its halves would stall the processor.
+    const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
+    g_timer_clock = now;
     trace_enter(tf_check_timers);
-    if (veld_later_than(g_timer_clock, g_timer_next_due)) {
+    if (veld_later_than(now, g_timer_next_due)) {
         int line_cycles = sl.line_cycles + before;
         int lines = sl.lines;
         while (line_cycles >= ORV_CYCLES_PER_LINE) {
@@ -247,7 +252,7 @@ bool orv_slice_boundary()
         g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
         if (before > 0)
             set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
-        if (!io_cpu_idle_fire())
+        if (!io_cpu_idle_fire(now.seconds, now.cycles))
             veld_check_timers_due();
     }
     // Lines logged during the next instruction carry the last one's start time.
@@ -261,7 +266,7 @@ bool orv_slice_boundary()
             return false;
         }
     }
-    return orv_slice_open();
+    return orv_slice_open(now.seconds, now.cycles);
 }
 
 void orv_slice_sync()
