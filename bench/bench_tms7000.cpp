@@ -1,8 +1,10 @@
-// The processor alone, one instruction per call as the frame loop runs it,
-// with timer 1 counting and its interrupt served: register arithmetic,
-// memory, peripheral writes, calls and jumps.
+// The processor alone, with timer 1 counting and its interrupt served:
+// register arithmetic, memory, peripheral writes, calls and jumps. Run one
+// instruction per call, as the debugger's step runs it, and in slices, as
+// the frame loop runs it.
 #include "bench_support.h"
 
+#include "core/loop.h"
 #include "core/machine.h"
 #include "core/trace.h"
 #include "core/memory.h"
@@ -53,5 +55,31 @@ void BM_cpu_execute(benchmark::State &state)
     bench_count_cycles(state, static_cast<double>(cycles));
 }
 BENCHMARK(BM_cpu_execute)->Unit(benchmark::kMicrosecond);
+
+// The same program as the frame loop runs it: whole frames, the processor
+// in slices up to the end of the frame; no event timer is armed and the
+// picture is not drawn. The peripheral write goes to timer 1's reload
+// register instead of port B, whose edges would wake the I/O processor.
+int no_picture() { return 0; }
+
+void BM_cpu_slices(benchmark::State &state)
+{
+    bench_clean_machine(0xC000, loop_program, sizeof loop_program, 0xC000, 0xC037);
+    std::memcpy(ram_2k + 0x30, loop_subroutine, sizeof loop_subroutine);
+    ram_2k[0x33] = 0x02;  // MOVP A,P2
+    tms7000_reset(nullptr);
+    clear_log_str();
+    orv_host.picture_wanted = no_picture;
+    long frames = 0;
+    for (auto _ : state) {
+        orv_loop(0xFFFF);
+        frames++;
+    }
+    orv_host.picture_wanted = nullptr;
+    if (g_timer_num != 0)
+        state.SkipWithError("an event timer was armed");
+    bench_count_frames(state, frames);
+}
+BENCHMARK(BM_cpu_slices)->Unit(benchmark::kMicrosecond);
 
 } // namespace

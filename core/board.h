@@ -9,6 +9,8 @@
 // bit 3 the beeper.
 #pragma once
 
+#include "tms3556.h"
+#include "tms7000.h"
 #include "trace.h"
 
 #include <cstdint>
@@ -19,26 +21,86 @@ extern uint8_t mailbox_val;
 // The port bus of the peripheral file: 0 = A, 1 = B, 2 = C, 3 = D. A write to
 // port B that changes B0 or B1 raises the I/O processor's event at once,
 // B0 before B1.
-int io_read_byte_8(long port);
+// Port A is read on every pass of the firmware's polling loops, hence inline.
+extern trace_fn tf_io_read;
+inline int io_read_byte_8(long port)
+{
+    trace_fn &tf = tf_io_read;
+    trace_enter(tf);
+    TRACE(tf, "Called %04x", static_cast<unsigned>(port));
+    switch (port) {
+    case 0: TRACE(tf, "port A read %02x raw", porta_val); return porta_val;
+    case 1: TRACE(tf, "port B read %02x raw", portb_val); return portb_val;
+    case 2: TRACE_ALWAYS(tf, "port C read %02x raw", portc_val); return portc_val;
+    case 3: TRACE_ALWAYS(tf, "port D read %02x raw", portd_val); return portd_val;
+    default:
+        TRACE_ALWAYS(tf, "Reading out of bound x%04x", static_cast<unsigned>(port));
+        return 0;
+    }
+}
 void io_write_byte_8(long port, unsigned char value);
 
-int get_porta();
-int get_portb();
+inline int get_porta() { return porta_val; }
+inline int get_portb() { return portb_val; }
 // How the I/O processor and the cassette drive port A's input bits: no
 // event, no log line.
-void and_porta(unsigned char mask);
-void or_porta(unsigned char mask);
+inline void and_porta(unsigned char mask) { porta_val &= mask; }
+inline void or_porta(unsigned char mask) { porta_val |= mask; }
 
 // Mailbox (peripheral-file P48) as the main processor reads and writes it;
 // the I/O side writes with `set_mailbox` (iocpu.h).
-unsigned char read_mailbox();
-void write_mailbox(unsigned char v);
+inline unsigned char read_mailbox() { return mailbox_val; }
+inline void write_mailbox(unsigned char v) { mailbox_val = v; }
 
 // Peripheral-file addresses 0x0100-0x01FF as the bus routes them: the
 // processor's own registers P0-P11, the video processor's ports and the
 // mailbox. Lines go out under the bus function's trace record `tf`.
-int board_peripheral_read(trace_fn &tf, unsigned address);
-void board_peripheral_write(trace_fn &tf, unsigned address, unsigned char value);
+// Inline: the bus runs them on every peripheral access.
+inline int board_peripheral_read(trace_fn &tf, unsigned a)
+{
+    unsigned reg = a - 0x100;
+    if (reg == 4) {
+        // P4, port A, which the firmware polls: as tms70x0_pf_r reads it.
+        trace_enter(tf_tms70x0_pf_r);
+        return io_read_byte_8(0);
+    }
+    if (reg <= 0x0B)
+        return tms70x0_pf_r(reg);
+    switch (a) {
+    case 0x124: return tms3556_vram_r(a);
+    case 0x125: return tms3556_reg_r(a);
+    case 0x127: tms3556_reset(); return 0;
+    case 0x128: return tms3556_initptr_r(a);
+    case 0x130: {
+        int v = read_mailbox();
+        TRACE(tf, "mailbox (read) %02x", v);
+        return v;
+    }
+    default:
+        TRACE_ALWAYS(tf, "IO unimplemented (read) P%d", static_cast<int>(reg));
+        return 0;
+    }
+}
+
+inline void board_peripheral_write(trace_fn &tf, unsigned a, unsigned char value)
+{
+    unsigned reg = a - 0x100;
+    if (reg <= 0x0B) {
+        tms70x0_pf_w(reg, value);
+        return;
+    }
+    switch (a) {
+    case 0x12D: tms3556_reg_w(a, value); return;
+    case 0x12E: tms3556_vram_w(a, value); return;
+    case 0x130:
+        TRACE(tf, "mailbox (write) %02x", value);
+        write_mailbox(value);
+        return;
+    default:
+        TRACE_ALWAYS(tf, "IO unimplemented (write) P%d", static_cast<int>(reg));
+        return;
+    }
+}
 // What board_peripheral_read would return, with no effect at all.
 int board_peripheral_peek(unsigned address);
 

@@ -448,9 +448,60 @@ const char *state_name(int s)
 
 } // namespace
 
+namespace {
+
+trace_fn tf_callback = {"io_cpu_callback()", 0};
+
+// io_cpu_callback once its own trace flag and those of the timer functions
+// it calls are decided off: none of them can write a line, so only the
+// trace names are set, in the same order. The idle ready/poll cycle runs
+// here some 700 times a frame.
+void io_cpu_callback_untraced(int s)
+{
+    trace_fn &tf = tf_callback;
+    g_func_name = tf.name;
+    for (;;) {
+        if (s < 0 || s >= IO_CPU_STATE_COUNT) {
+            TRACE_ALWAYS(tf, "no state %d", s);
+            return;
+        }
+        cur_state = s;
+        const io_cpu_state_row &row = io_cpu_auto[s];
+        int next = row.state_fn ? row.state_fn() : -1;
+        if (next == -1)
+            break;
+        g_func_name = tf_timer_remove.name;
+        veld_timer_remove_entries(IO_STATE_TIMER);
+        s = next;
+    }
+
+    g_func_name = tf_timer_remove.name;
+    veld_timer_remove_entries(IO_STATE_TIMER);
+    int target = io_cpu_timeout.state[s];
+    if (target != -1) {
+        veld_delay &delay = io_timeout_delay[s];
+        delay.seconds = io_cpu_auto[s].timeout;
+        const veld_time wait = veld_delay_time(delay);
+        g_func_name = tf_timer_create.name;
+        if (g_timer_num >= VELD_TIMER_MAX) [[unlikely]] {
+            veld_timer_table_full();
+            return;
+        }
+        veld_timer_append(io_cpu_callback, target, IO_STATE_TIMER, g_timer_clock,
+                          veld_time_add(g_timer_clock, wait));
+    }
+}
+
+} // namespace
+
 void io_cpu_callback(int state)
 {
-    static trace_fn tf = {"io_cpu_callback()", 0};
+    trace_fn &tf = tf_callback;
+    // -1 in all four: every one decided off (flags are -1, 0 or 1).
+    if ((tf.flag & tf_timer_remove.flag & tf_timer_create.flag & tf_double2time.flag) == -1) {
+        io_cpu_callback_untraced(state);
+        return;
+    }
     trace_enter(tf);
     int s = state;
     for (;;) {

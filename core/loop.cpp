@@ -1,30 +1,22 @@
 #include "loop.h"
 
 #include "iocpu.h"
+#include "iocpu_idle.h"
 #include "memory.h"
 #include "tms3556.h"
 #include "tms7000.h"
 #include "tms7000_step.h"
 #include "trace.h"
 
+#include <climits>
+
 orv_host_hooks orv_host = {};
 
 orv_loop_state orv_loop_vars;
+bool orv_slice_live;
+orv_slice_state orv_slice;
 
 namespace {
-
-// Why the instruction just executed ends the run, if it does.
-template <bool until_stop>
-inline orv_stop orv_stop_test(unsigned short stop_pc)
-{
-    if (tms7000.pc.w == stop_pc)
-        return ORV_STOP_PC;
-    if (ask_bkpt)
-        return ORV_STOP_BREAK;
-    if (until_stop && orv_host.stop_key && *orv_host.stop_key)
-        return ORV_STOP_KEY;
-    return ORV_STOP_FRAME;
-}
 
 // The two halves of one instruction step. The frame loop tests for a stop
 // between them: the instruction at which a run stops is charged to nothing.
@@ -42,58 +34,149 @@ inline void orv_advance_clock(int cycles)
     veld_check_timers();
 }
 
+// Cycles after which the event clock is later than the next due timer,
+// when the loop adds them one instruction at a time; 0 if it already is.
+int orv_cycles_to_due(veld_time clock, veld_time due, int cap)
+{
+    if (!veld_later_than(due, clock))
+        return 0;
+    int64_t n;
+    if (due.seconds == clock.seconds)
+        n = static_cast<int64_t>(due.cycles) - clock.cycles + 1;
+    else if (due.seconds == clock.seconds + 1)
+        n = static_cast<int64_t>(due.cycles) + VELD_CYCLES_PER_SECOND + 1 - clock.cycles;
+    else
+        n = cap;
+    return n < cap ? static_cast<int>(n) : cap;
+}
+
+orv_slice_state &sl = orv_slice;
+
+void orv_publish()
+{
+    cycle_line = sl.line_cycles;
+    scanline = sl.lines;
+    g_time = static_cast<int>(sl.time);
+}
+
+// The steps after an instruction of `cycles`: the event clock moves by them
+// and at most one due timer fires; they go to the scan line and the trace
+// time. True when they complete the frame.
+bool orv_after_instruction(int cycles)
+{
+    delta = {0, static_cast<uint32_t>(cycles)};
+    veld_timer_update_clock(delta);
+    trace_enter(tf_check_timers);
+    if (veld_later_than(g_timer_clock, g_timer_next_due)) {
+        orv_publish();
+        if (!io_cpu_idle_fire(g_timer_clock.seconds, g_timer_clock.cycles))
+            veld_check_timers_due();
+    }
+    sl.line_cycles += cycles;
+    // Lines logged during the next instruction carry this one's start time.
+    set_trace_time(static_cast<int>(sl.time));
+    sl.time += static_cast<unsigned>(cycles);
+    if (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
+        sl.line_cycles -= ORV_CYCLES_PER_LINE;
+        if (++sl.lines == ORV_LINES_PER_FRAME)
+            return true;
+    }
+    return false;
+}
+
+// Opens a slice up to the next due timer or the end of the frame, when one
+// can run: once the bus functions' trace flags are decided off (the inline
+// paths are taken) and the execute loop's is decided, while no break is
+// requested, and when it would hold more than one instruction. The event
+// clock comes as the caller has it in hand.
+bool orv_slice_open(uint32_t now_seconds, uint32_t now_cycles)
+{
+    const veld_time now = {now_seconds, now_cycles};
+    if (tf_program_read.flag != -1 || tf_program_write.flag != -1 || tf_tms7000_execute.flag == 0 || ask_bkpt)
+        return false;
+    int budget = orv_cycles_to_due(now, g_timer_next_due,
+                                   ORV_CYCLES_PER_FRAME - sl.lines * ORV_CYCLES_PER_LINE - sl.line_cycles);
+    if (budget <= 1)
+        return false;
+    const int base = tms7000_budget(budget);
+    sl.base = sl.cur = sl.prev = base;
+    sl.end = base - budget;
+    sl.due = g_timer_next_due;
+    sl.clock = now;
+    orv_slice_live = true;
+    return true;
+}
+
+// Closes the slice after its last instruction: the counters move to where
+// they stand when that instruction started, as if each instruction before
+// it had taken the steps after it. Returns its cycles.
+int orv_slice_close()
+{
+    orv_slice_live = false;
+    const int cycles = sl.cur - tms7000_icount;
+    tms7000_budget_close();
+    instr_cycles = cycles;
+    const int before = sl.base - sl.cur;
+    if (before > 0) {
+        set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
+        delta = {0, static_cast<uint32_t>(sl.prev - sl.cur)};
+        g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
+        sl.time += static_cast<unsigned>(before);
+        sl.line_cycles += before;
+        while (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
+            sl.line_cycles -= ORV_CYCLES_PER_LINE;
+            sl.lines++;
+        }
+    }
+    return cycles;
+}
+
 // Runs one frame; ORV_STOP_FRAME when it was completed. Each instruction:
 // the processor runs it; the stop test (the instruction at which a run stops
-// is charged to nothing); the event clock moves by its cycles and at most
-// one due timer fires; its cycles go to the scan line and the trace time.
+// is charged to nothing); then the steps after it.
 //
 // The scan-line count, the cycles of the current line and the cycle count
-// are kept in locals and written to their globals before anything else can
-// look at them: before a due timer fires and when the frame ends or stops.
+// are kept in `orv_slice` and written to their globals before anything else
+// can look at them: before a due timer fires and when the frame ends or
+// stops. While slices can run, the instructions up to the next due timer or
+// the end of the frame run as one, and only the last of them takes the steps
+// (the slice runner calls `orv_slice_boundary`, which opens the next).
 // Everything else is exactly as one step after another.
 template <bool until_stop>
 orv_stop orv_run_frame(unsigned short stop_pc)
 {
-    int line_cycles = 0;
-    int lines = 0;
-    unsigned time = static_cast<unsigned>(g_time);
-    auto publish = [&] {
-        cycle_line = line_cycles;
-        scanline = lines;
-        g_time = static_cast<int>(time);
-    };
-    publish();
+    sl.line_cycles = 0;
+    sl.lines = 0;
+    sl.time = static_cast<unsigned>(g_time);
+    sl.frame_done = false;
+    orv_publish();
     for (;;) {
+        if (orv_slice_open(g_timer_clock.seconds, g_timer_clock.cycles)) {
+            orv_stop why = tms7000_run_slice<until_stop>(stop_pc);
+            if (why != ORV_STOP_FRAME) {
+                orv_slice_close();
+                orv_publish();
+                return why;
+            }
+            if (sl.frame_done)
+                break;
+            continue;  // no slice could follow: one step
+        }
         if (until_stop) {
             pc_debug[last_pc_debug] = tms7000.pc.w;
             last_pc_debug = (last_pc_debug + 1) & 7;
         }
-        int cycles = orv_execute_one();
+        const int cycles = orv_execute_one();
         instr_cycles = cycles;
         orv_stop why = orv_stop_test<until_stop>(stop_pc);
         if (why != ORV_STOP_FRAME) {
-            publish();
+            orv_publish();
             return why;
         }
-
-        delta = {0, static_cast<uint32_t>(cycles)};
-        veld_timer_update_clock(delta);
-        trace_enter(tf_check_timers);
-        if (veld_later_than(g_timer_clock, g_timer_next_due)) {
-            publish();
-            veld_check_timers_due();
-        }
-        line_cycles += cycles;
-        // Lines logged during the next instruction carry this one's start time.
-        set_trace_time(static_cast<int>(time));
-        time += static_cast<unsigned>(cycles);
-        if (line_cycles >= ORV_CYCLES_PER_LINE) {
-            line_cycles -= ORV_CYCLES_PER_LINE;
-            if (++lines == ORV_LINES_PER_FRAME)
-                break;
-        }
+        if (orv_after_instruction(cycles))
+            break;
     }
-    publish();
+    orv_publish();
     return ORV_STOP_FRAME;
 }
 
@@ -139,6 +222,85 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 
 } // namespace
 
+// The close of the slice, the steps after its last instruction and the
+// opening of the next, in one: the counters move over the whole slice at
+// once; if a timer is due they are first shown as they stand when the last
+// instruction started, as the steps after it show them.
+bool orv_slice_boundary()
+{
+    orv_slice_live = false;
+    const int used = sl.base - tms7000_icount;
+    const int cycles = sl.cur - tms7000_icount;
+    const int before = used - cycles;
+    tms7000_budget_close();
+    instr_cycles = cycles;
+    delta = {0, static_cast<uint32_t>(cycles)};
+    // The clock is passed on as a value: reading it back whole just after
+    // writing its halves would stall the processor.
+    const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
+    g_timer_clock = now;
+    trace_enter(tf_check_timers);
+    if (veld_later_than(now, g_timer_next_due)) {
+        int line_cycles = sl.line_cycles + before;
+        int lines = sl.lines;
+        while (line_cycles >= ORV_CYCLES_PER_LINE) {
+            line_cycles -= ORV_CYCLES_PER_LINE;
+            lines++;
+        }
+        cycle_line = line_cycles;
+        scanline = lines;
+        g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
+        if (before > 0)
+            set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
+        if (!io_cpu_idle_fire(now.seconds, now.cycles))
+            veld_check_timers_due();
+    }
+    // Lines logged during the next instruction carry the last one's start time.
+    set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(before)));
+    sl.time += static_cast<unsigned>(used);
+    sl.line_cycles += used;
+    while (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
+        sl.line_cycles -= ORV_CYCLES_PER_LINE;
+        if (++sl.lines == ORV_LINES_PER_FRAME) {
+            sl.frame_done = true;
+            return false;
+        }
+    }
+    return orv_slice_open(now.seconds, now.cycles);
+}
+
+void orv_slice_sync()
+{
+    const int before = sl.base - sl.cur;
+    g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
+    const int frame_cycles = sl.line_cycles + before;
+    if (frame_cycles < ORV_CYCLES_PER_LINE) {  // most slices are shorter than a line
+        cycle_line = frame_cycles;
+        scanline = sl.lines;
+    } else {
+        cycle_line = frame_cycles % ORV_CYCLES_PER_LINE;
+        scanline = sl.lines + frame_cycles / ORV_CYCLES_PER_LINE;
+    }
+    g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
+}
+
+void orv_slice_sync_log()
+{
+    orv_slice_sync();
+    if (sl.cur != sl.base) {
+        const int prev_cycles = sl.prev - sl.cur;
+        instr_cycles = prev_cycles;
+        delta = {0, static_cast<uint32_t>(prev_cycles)};
+        set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
+    }
+}
+
+void orv_slice_check()
+{
+    if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
+        sl.end = INT_MAX;
+}
+
 int orv_step()
 {
     instr_cycles = orv_execute_one();
@@ -172,4 +334,6 @@ void orv_cold_start()
 void loop_clear_state()
 {
     orv_loop_vars = orv_loop_state{};
+    orv_slice = {};
+    orv_slice_live = false;
 }

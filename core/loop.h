@@ -8,6 +8,7 @@
 
 #include "host.h"
 #include "timers.h"
+#include "tms7000.h"
 
 #include <cstdint>
 
@@ -62,6 +63,62 @@ orv_stop orv_loop(unsigned short stop_pc);
 // nothing is drawn. The debugger's step and step over are made of it.
 // Returns the cycles used.
 int orv_step();
+
+// A slice: instructions run back to back while the frame loop's counters
+// (event clock, scan line, trace time, the last instruction's cycles) stay
+// where they stood at its start. They are worked out from the processor's
+// cycle count whenever something outside the processor may look at them (a
+// bus access beyond the register file, RAM and ROMs, a log line). A slice
+// never passes the next due timer or the end of the frame, so between its
+// instructions the loop would have had nothing to do but count. Only the
+// full bus path can arm a timer or request a break: the slice then ends with
+// that instruction.
+struct orv_slice_state {
+    int base;         // tms7000_icount when the slice started
+    int cur;          // ... when the instruction being run started
+    int prev;         // ... when the one before it started (base for the first)
+    int end;          // the slice ends once the count is this or lower
+    veld_time due;    // the next due timer it runs up to
+    veld_time clock;  // the event clock at the start
+    unsigned time;    // the frame's counters, as the last completed step left them
+    int line_cycles;
+    int lines;
+    bool frame_done;  // the last step completed the frame
+};
+extern orv_slice_state orv_slice;
+
+// True while a slice runs: the counters above, the event clock and the
+// trace time stamp then lag behind the processor. Whatever may look at them
+// from inside an instruction calls one of these first, which bring them to
+// where they stand when the current instruction started: the full bus path
+// the ones devices read (event clock, scan line, cycle count), a log line
+// also the trace stamp and the last instruction's cycles, which only the
+// loop and the log read.
+extern bool orv_slice_live;
+void orv_slice_sync();
+void orv_slice_sync_log();
+// After such an access: ends the slice with the current instruction if the
+// access armed a timer due sooner or requested a break.
+void orv_slice_check();
+// The slice runner's call at the end of a slice: the steps after its last
+// instruction (a due timer fires), then the next slice. False when none can
+// follow: the frame is complete (`frame_done`), or the loop goes on one step
+// at a time.
+bool orv_slice_boundary();
+
+// The stop test after each instruction of the frame loop: why the
+// instruction just executed ends the run, if it does.
+template <bool until_stop>
+[[gnu::always_inline]] inline orv_stop orv_stop_test(unsigned short stop_pc)
+{
+    if (tms7000.pc.w == stop_pc)
+        return ORV_STOP_PC;
+    if (orv_loop_vars.ask_bkpt)
+        return ORV_STOP_BREAK;
+    if (until_stop && orv_host.stop_key && *orv_host.stop_key)
+        return ORV_STOP_KEY;
+    return ORV_STOP_FRAME;
+}
 
 // Warm reset: processor, I/O processor, video processor.
 int orv_reset();

@@ -5,6 +5,7 @@
 #include "dasm7000.h"
 #include "debugger.h"
 #include "iocpu.h"
+#include "iocpu_idle.h"
 #include "loop.h"
 #include "memory.h"
 #include "rewind.h"
@@ -23,6 +24,7 @@ void orv_clear_globals()
     loop_clear_state();
     tms7000_clear_state();
     iocpu_clear_state();
+    iocpu_idle_clear_state();
     tms3556_clear_state();
     tms5220_clear_state();
     cassette_clear_state();

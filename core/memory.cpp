@@ -2,6 +2,7 @@
 
 #include "board.h"
 #include "file_replace.h"
+#include "loop.h"
 #include "tms7000.h"
 #include "trace.h"
 
@@ -14,11 +15,23 @@
 uint8_t rom_cart[32768];
 uint8_t rom_7020[2048];
 uint8_t ram_2k[2048];
+
+// The 256-byte pages of the cartridge area, RAM and the internal ROM.
+const program_page_table program_pages = [] {
+    program_page_table t = {};
+    for (unsigned page = 0x02; page < 0x80; page++)
+        t.page[page] = rom_cart + page * 256;
+    for (unsigned page = 0xC0; page < 0xC8; page++)
+        t.page[page] = ram_2k + (page - 0xC0) * 256;
+    for (unsigned page = 0xF8; page <= 0xFF; page++)
+        t.page[page] = rom_7020 + (page - 0xF8) * 256;
+    return t;
+}();
 uint8_t rom_7041[4096];
 uint16_t p_pc;
 uint16_t PC_ON_WRITE[65536];
-trace_fn tf_program_read = {"program_read_byte_8()", 0};
-trace_fn tf_program_write = {"program_write_byte_8()", 0};
+trace_fn tf_program_read = {program_read_name, 0};
+trace_fn tf_program_write = {program_write_name, 0};
 
 namespace {
 
@@ -43,11 +56,23 @@ void write_7041_copy()
 
 } // namespace
 
-int program_read_byte_8(long address)
+namespace {
+
+int program_read(long address)
 {
     trace_fn &tf = tf_program_read;
-    trace_enter(tf);
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;
+    // P4 (port A), which the firmware polls, once this function, the
+    // peripheral file's read and the port read are all decided off (flags
+    // are -1, 0 or 1): none of them can write a line, so only their trace
+    // names are set, in the same order.
+    if (a == 0x104 && (tf.flag & tf_tms70x0_pf_r.flag & tf_io_read.flag) == -1) {
+        g_func_name = tf.name;
+        g_func_name = tf_tms70x0_pf_r.name;
+        g_func_name = tf_io_read.name;
+        return porta_val;
+    }
+    trace_enter(tf);
     if (a < 0x100)
         TRACE(tf, "Reading internal");
 
@@ -78,30 +103,21 @@ int program_read_byte_8(long address)
     return 0xFF;
 }
 
-int program_peek_byte_8(long address)
-{
-    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (a < 0x80)
-        return tms7000.rf[a];
-    if (a < 0x100)
-        return 0xFF;
-    if (a < 0x200)
-        return board_peripheral_peek(a);
-    if (a < 0x8000)
-        return rom_cart[a];
-    if (a >= 0xC000 && a < 0xC800)
-        return ram_2k[a - 0xC000];
-    if (a >= 0xF800)
-        return rom_7020[a - 0xF800];
-    return 0xFF;
-}
-
-void program_write_byte_8(long address, unsigned char value)
+void program_write(long address, unsigned char value)
 {
     trace_fn &tf = tf_program_write;
+    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
+    // The video data port, which the firmware writes byte after byte, once
+    // this function and the port's write are both decided off: only their
+    // trace names are set.
+    if (a == 0x12E && (tf.flag & tf_tms3556_vram_w.flag) == -1) {
+        g_func_name = tf.name;
+        PC_ON_WRITE[a] = p_pc;
+        tms3556_vram_write<false>(value);
+        return;
+    }
     trace_enter(tf);
     TRACE(tf, "Called %04x=%02x", static_cast<unsigned>(address), value);
-    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
     PC_ON_WRITE[a] = p_pc;
     if (a < 0x100)
         TRACE(tf, "Writing internal");
@@ -122,6 +138,49 @@ void program_write_byte_8(long address, unsigned char value)
     } else {
         TRACE_ALWAYS(tf, "Writing out of bound %x", a);
     }
+}
+
+} // namespace
+
+// Inside a slice of the frame loop, devices and log lines see the loop's
+// counters as they are, and the slice learns what the access changed.
+int program_read_byte_8(long address)
+{
+    if (!orv_slice_live)
+        return program_read(address);
+    orv_slice_sync();
+    int v = program_read(address);
+    orv_slice_check();
+    return v;
+}
+
+void program_write_byte_8(long address, unsigned char value)
+{
+    if (!orv_slice_live) {
+        program_write(address, value);
+        return;
+    }
+    orv_slice_sync();
+    program_write(address, value);
+    orv_slice_check();
+}
+
+int program_peek_byte_8(long address)
+{
+    unsigned a = static_cast<unsigned>(address) & 0xFFFF;
+    if (a < 0x80)
+        return tms7000.rf[a];
+    if (a < 0x100)
+        return 0xFF;
+    if (a < 0x200)
+        return board_peripheral_peek(a);
+    if (a < 0x8000)
+        return rom_cart[a];
+    if (a >= 0xC000 && a < 0xC800)
+        return ram_2k[a - 0xC000];
+    if (a >= 0xF800)
+        return rom_7020[a - 0xF800];
+    return 0xFF;
 }
 
 unsigned short get_pc_write(unsigned short address) { return PC_ON_WRITE[address]; }

@@ -19,10 +19,21 @@ extern uint16_t PC_ON_WRITE[65536];
 
 int program_read_byte_8(long address);
 void program_write_byte_8(long address, unsigned char value);
+// Where the processor reads a byte inline, by 256-byte page: the cartridge
+// area, RAM and the internal ROM, whose reads have no other effect; null for
+// the pages that hold anything else (the register file's page included).
+struct program_page_table {
+    const uint8_t *page[256];
+};
+extern const program_page_table program_pages;
+
 // The two bus functions' trace records. The processor reaches the register
 // file, RAM and the ROMs inline while these are decided off (tms7000_ops.h).
 extern trace_fn tf_program_read;
 extern trace_fn tf_program_write;
+// Their names, which the inline paths set as the bus functions would.
+inline constexpr char program_read_name[] = "program_read_byte_8()";
+inline constexpr char program_write_name[] = "program_write_byte_8()";
 // The quiet read, for views, tools and tests: the byte `program_read_byte_8`
 // would return, without any of a read's effects. No device acts (reading
 // 0x0127 does not reset the video processor, 0x0125 requests no break, the

@@ -10,20 +10,10 @@ veld_time g_timer_clock;
 veld_time g_timer_next_due = VELD_NEVER;
 trace_fn tf_check_timers = {"veld_check_timers()", 0};
 
-namespace {
-
-// The timer whose callback is running: its tag and due time.
-struct fired_timer {
-    bool firing;
-    int tag;
-    veld_time due;
-};
-fired_timer g_timer_fired;
-
-trace_fn tf_create = {"veld_timer_create()", 0};
+veld_fired_timer g_timer_fired;
+trace_fn tf_timer_create = {"veld_timer_create()", 0};
+trace_fn tf_timer_remove = {"veld_timer_remove()", 0};
 trace_fn tf_double2time = {"double2time", 0};
-
-} // namespace
 
 // The earliest due time of the live timers, exactly.
 static veld_time earliest_due()
@@ -41,83 +31,45 @@ void veld_timers_table_loaded()
     g_timer_fired = {};
 }
 
-static int timer_add(veld_callback callback, int param, int tag, veld_time start, veld_time due)
+int veld_timer_table_full()
 {
-    trace_fn &tf = tf_create;
-    trace_enter(tf);
-    if (g_timer_num >= VELD_TIMER_MAX) {
-        TRACE_ALWAYS(tf, "Cannot allocate timer !!!");
-        return 1;
-    }
-    TRACE(tf, "Create timer %d", tag);
-    veld_timer &t = timer_tab[g_timer_num++];
-    t.tag = tag;
-    t.callback = callback;
-    t.param = param;
-    t.start = start;
-    t.due = due;
-    if (veld_later_than(g_timer_next_due, due))
-        g_timer_next_due = due;
-    return 0;
-}
-
-int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay)
-{
-    return timer_add(callback, param, tag, g_timer_clock, veld_time_add(g_timer_clock, delay));
-}
-
-int veld_timer_create_next(veld_callback callback, int param, int tag, veld_time period)
-{
-    if (!g_timer_fired.firing || g_timer_fired.tag != tag)
-        return veld_timer_create(callback, param, tag, period);
-    veld_time start = g_timer_fired.due;
-    return timer_add(callback, param, tag, start, veld_time_add(start, period));
-}
-
-int veld_timer_remove(int tag)
-{
-    static trace_fn tf = {"veld_timer_remove()", 0};
-    trace_enter(tf);
-    int removed = 0;
-    int i = 0;
-    while (i < g_timer_num) {
-        if (timer_tab[i].tag == tag) {
-            // The last entry moves into the slot and is examined in its turn.
-            timer_tab[i] = timer_tab[g_timer_num - 1];
-            g_timer_num--;
-            removed++;
-        } else {
-            i++;
-        }
-    }
-    if (removed)
-        TRACE(tf, "removed %d timers tag 0x%x", removed, tag);
-    return removed;
+    TRACE_ALWAYS(tf_timer_create, "Cannot allocate timer !!!");
+    return 1;
 }
 
 void veld_check_timers_due()
 {
     trace_fn &tf = tf_check_timers;
-    for (int i = 0; i < g_timer_num; i++) {
-        if (!veld_later_than(g_timer_clock, timer_tab[i].due))
-            continue;
-        TRACE(tf, "Timer %d elapsed", timer_tab[i].tag);
-        veld_callback callback = timer_tab[i].callback;
-        int param = timer_tab[i].param;
-        fired_timer fired = {true, timer_tab[i].tag, timer_tab[i].due};
-        // The entry is gone before the callback runs, so that it may re-arm its tag.
-        if (i != g_timer_num - 1)
-            timer_tab[i] = timer_tab[g_timer_num - 1];
-        g_timer_num--;
+    const veld_time clock = g_timer_clock;
+    veld_timer *const first = timer_tab;
+    veld_timer *const end = timer_tab + g_timer_num;
+    veld_timer *t = first;
+    while (t != end && !veld_later_than(clock, t->due))
+        t++;
+    if (t == end) {
+        // Nothing was due after all (a timer removed since): no scan again
+        // before the earliest live one is.
         g_timer_next_due = earliest_due();
-        g_timer_fired = fired;
-        callback(param);
-        g_timer_fired.firing = false;
         return;
     }
-    // Nothing was due after all (a timer removed since): no scan again
-    // before the earliest live one is.
-    g_timer_next_due = earliest_due();
+    TRACE(tf, "Timer %d elapsed", t->tag);
+    const veld_callback callback = t->callback;
+    const int param = t->param;
+    const veld_fired_timer fired = {true, t->tag, t->due};
+    // The entry is gone before the callback runs, so that it may re-arm its
+    // tag; the earliest due time is that of the entries left.
+    veld_timer *const last = end - 1;
+    if (t != last)
+        *t = *last;
+    g_timer_num = static_cast<int>(last - first);
+    veld_time next = VELD_NEVER;
+    for (const veld_timer *u = first; u != last; u++)
+        if (veld_later_than(next, u->due))
+            next = u->due;
+    g_timer_next_due = next;
+    g_timer_fired = fired;
+    callback(param);
+    g_timer_fired.firing = false;
 }
 
 static double seconds_of(veld_time t)
@@ -198,12 +150,8 @@ veld_time double2time(double d)
     return t;
 }
 
-veld_time veld_delay_time(veld_delay &delay)
+veld_time veld_delay_convert(veld_delay &delay)
 {
-    if (delay.converted && tf_double2time.flag == -1) {
-        g_func_name = tf_double2time.name;
-        return delay.time;
-    }
     delay.time = double2time(delay.seconds);
     delay.converted = true;
     return delay.time;

@@ -42,13 +42,6 @@ constexpr veld_time VELD_NEVER = {UINT32_MAX, UINT32_MAX};
 void veld_timers_table_loaded();
 extern trace_fn tf_check_timers;
 
-int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay);
-// A periodic timer's next period. Called from the callback of the timer with
-// the same tag, the new timer starts at the due time of the one firing, so
-// that the lateness of a check (up to one instruction) is not added to every
-// period; called from anywhere else it is `veld_timer_create`.
-int veld_timer_create_next(veld_callback callback, int param, int tag, veld_time period);
-int veld_timer_remove(int tag);
 inline veld_time veld_time_add(veld_time a, veld_time b)
 {
     veld_time r = {a.seconds + b.seconds, a.cycles + b.cycles};
@@ -64,6 +57,100 @@ inline veld_time veld_time_add(veld_time a, veld_time b)
 inline bool veld_later_than(veld_time a, veld_time b)
 {
     return a.seconds > b.seconds || (a.seconds == b.seconds && a.cycles > b.cycles);
+}
+
+// Creating, re-arming and removing timers happens hundreds of times a frame
+// (the I/O processor's state waits, the speech clock), hence inline; what
+// only tracing or a full table needs stays out of line.
+extern trace_fn tf_timer_create;
+extern trace_fn tf_timer_remove;
+
+// The timer whose callback is running: its tag and due time.
+struct veld_fired_timer {
+    bool firing;
+    int tag;
+    veld_time due;
+};
+extern veld_fired_timer g_timer_fired;
+
+// Logs that the table is full; returns 1, what the failed creation returns.
+int veld_timer_table_full();
+
+// The table work of a creation, without its trace: the timer goes to the
+// end of the table, which has room for it.
+inline void veld_timer_append(veld_callback callback, int param, int tag, veld_time start, veld_time due)
+{
+    const int n = g_timer_num;
+    veld_timer &t = timer_tab[n];
+    t.tag = tag;
+    t.callback = callback;
+    t.param = param;
+    t.start = start;
+    t.due = due;
+    g_timer_num = n + 1;
+    if (veld_later_than(g_timer_next_due, due))
+        g_timer_next_due = due;
+}
+
+inline int veld_timer_add(veld_callback callback, int param, int tag, veld_time start, veld_time due)
+{
+    trace_fn &tf = tf_timer_create;
+    trace_enter(tf);
+    if (g_timer_num >= VELD_TIMER_MAX) [[unlikely]]
+        return veld_timer_table_full();
+    TRACE(tf, "Create timer %d", tag);
+    veld_timer_append(callback, param, tag, start, due);
+    return 0;
+}
+
+inline int veld_timer_create(veld_callback callback, int param, int tag, veld_time delay)
+{
+    return veld_timer_add(callback, param, tag, g_timer_clock, veld_time_add(g_timer_clock, delay));
+}
+
+// A periodic timer's next period. Called from the callback of the timer with
+// the same tag, the new timer starts at the due time of the one firing, so
+// that the lateness of a check (up to one instruction) is not added to every
+// period; called from anywhere else it is `veld_timer_create`.
+inline int veld_timer_create_next(veld_callback callback, int param, int tag, veld_time period)
+{
+    if (!g_timer_fired.firing || g_timer_fired.tag != tag)
+        return veld_timer_create(callback, param, tag, period);
+    const veld_time start = g_timer_fired.due;
+    return veld_timer_add(callback, param, tag, start, veld_time_add(start, period));
+}
+
+// The table work of a removal, without its trace: every timer with the tag
+// goes; returns how many there were.
+inline int veld_timer_remove_entries(int tag)
+{
+    int n = g_timer_num;
+    int removed = 0;
+    int i = 0;
+    while (i < n) {
+        if (timer_tab[i].tag == tag) {
+            // The last entry moves into the slot and is examined in its turn.
+            timer_tab[i] = timer_tab[n - 1];
+            n--;
+            removed++;
+        } else {
+            i++;
+        }
+    }
+    if (removed)
+        g_timer_num = n;
+    return removed;
+}
+
+// Removes every timer with the tag; returns how many there were.
+inline int veld_timer_remove(int tag)
+{
+    trace_fn &tf = tf_timer_remove;
+    trace_enter(tf);
+    const int removed = veld_timer_remove_entries(tag);
+    if (removed)
+        TRACE(tf, "removed %d timers tag 0x%x", removed, tag);
+    return removed;
 }
 
 // Both run after every instruction, hence inline.
@@ -96,6 +183,15 @@ struct veld_delay {
     veld_time time;
     bool converted;
 };
-veld_time veld_delay_time(veld_delay &delay);
+extern trace_fn tf_double2time;
+veld_time veld_delay_convert(veld_delay &delay);
+inline veld_time veld_delay_time(veld_delay &delay)
+{
+    if (delay.converted && tf_double2time.flag == -1) {
+        g_func_name = tf_double2time.name;
+        return delay.time;
+    }
+    return veld_delay_convert(delay);
+}
 
 void timers_clear_state();

@@ -10,6 +10,7 @@
 #include <cstring>
 
 tms3556_state tms3556;
+trace_fn tf_tms3556_vram_w = {"tms3556_vram_w()", 0};
 
 const char *const vdp_name[16] = {
     "POINTER", "COL",  "ROW",  "STAT",  "CM1",   "CM2",   "CM3",   "CM4",
@@ -20,7 +21,6 @@ namespace {
 
 trace_fn tf_reg_w = {"tms3556_reg_w()", 0};
 trace_fn tf_reg_r = {"tms3556_reg_r()", 0};
-trace_fn tf_vram_w = {"tms3556_vram_w()", 0};
 trace_fn tf_vram_r = {"tms3556_vram_r()", 0};
 trace_fn tf_initptr_r = {"tms3556_initptr_r()", 0};
 trace_fn tf_reset = {"tms3556_reset()", 0};
@@ -120,34 +120,25 @@ unsigned char tms3556_initptr_r(long)
     return 0xFF;
 }
 
-void tms3556_vram_w(long, unsigned char data)
+void tms3556_vram_w_take_pointer()
 {
-    trace_enter(tf_vram_w);
+    trace_fn &tf = tf_tms3556_vram_w;
     tms3556_state &v = tms3556;
     if (v.bamp_written) {
         v.vdp_acmp = reg16(VDP_BAMP);
         v.bamp_written = 0;
         v.vdp_acmpxy_mode = 0;
-        TRACE(tf_vram_w, "SET (bamp) acmp(WRITE) =x%x", v.vdp_acmp);
+        TRACE(tf, "SET (bamp) acmp(WRITE) =x%x", v.vdp_acmp);
     }
     if (v.row_col_written) {
         v.vdp_acmpxy = v.colrow;
         v.row_col_written = 0;
         v.vdp_acmpxy_mode = 1;
-        TRACE(tf_vram_w, "SET (col row) acmpxy(WRITE) =x%x", v.vdp_acmpxy);
+        TRACE(tf, "SET (col row) acmpxy(WRITE) =x%x", v.vdp_acmpxy);
     }
-    bool xy = v.vdp_acmpxy_mode == 1;
-    uint16_t &p = xy ? v.vdp_acmpxy : v.vdp_acmp;
-    if (watch_hit(p, v.bkpt_write))
-        ask_bkpt = 1;
-    if (p < 0x8000)
-        v.vram[p] = data;
-    if (xy)
-        TRACE(tf_vram_w, "VRAM (acmpxy=x%x) = %x", p, data);
-    else
-        TRACE(tf_vram_w, "VRAM (acmp=x%x) = %x", p, data);
-    p = pointer_next(p);
 }
+
+void tms3556_vram_w_watch_hit() { ask_bkpt = 1; }
 
 unsigned char tms3556_vram_r(long)
 {

@@ -8,6 +8,8 @@
 // and 0x012E (data).
 #pragma once
 
+#include "trace.h"
+
 #include <cstdint>
 
 // ---------------------------------------------------------------------------
@@ -64,7 +66,7 @@ unsigned char tms3556_vram_r(long address);
 unsigned char tms3556_reg_r(long address);     // 0, and asks the debugger to take over
 unsigned char tms3556_initptr_r(long address); // 0xFF
 void tms3556_reg_w(long address, unsigned char data);
-void tms3556_vram_w(long address, unsigned char data);
+void tms3556_vram_w(long address, unsigned char data);  // inline, below
 
 // The byte a read of the data port would return now, without reading it:
 // no pointer moves, no watch, no log line. For views.
@@ -133,3 +135,51 @@ void tms3556_to_rgb24(const tms3556_picture &picture, uint8_t *out, int pitch, i
 
 // Every global of the chip back to its program-start value.
 void tms3556_clear_state();
+
+// ---------------------------------------------------------------------------
+// The data port's write, inline: the firmware writes video RAM through it
+// byte by byte.
+// ---------------------------------------------------------------------------
+
+extern trace_fn tf_tms3556_vram_w;
+// A BAMP or COL/ROW load still to be taken into its pointer: takes it, with
+// its log line.
+void tms3556_vram_w_take_pointer();
+// A write watch hit: asks the debugger to take over.
+void tms3556_vram_w_watch_hit();
+
+// `traced` false: for callers that know the flag of tms3556_vram_w() is
+// decided off, so that no line can be written; only the trace name is set.
+template <bool traced>
+inline void tms3556_vram_write(unsigned char data)
+{
+    trace_fn &tf = tf_tms3556_vram_w;
+    if (traced)
+        trace_enter(tf);
+    else
+        g_func_name = tf.name;
+    tms3556_state &v = tms3556;
+    if (v.bamp_written || v.row_col_written) [[unlikely]]
+        tms3556_vram_w_take_pointer();
+    const bool xy = v.vdp_acmpxy_mode == 1;
+    uint16_t &p = xy ? v.vdp_acmpxy : v.vdp_acmp;
+    // The watch compares only the low 16 bits of the breakpoint with the
+    // 15-bit address, so a breakpoint whose low half has bit 15 set never
+    // matches.
+    if ((p & 0x7FFF) == (v.bkpt_write & 0xFFFF)) [[unlikely]]
+        tms3556_vram_w_watch_hit();
+    if (p < 0x8000)
+        v.vram[p] = data;
+    if (traced) {
+        if (xy)
+            TRACE(tf, "VRAM (acmpxy=x%x) = %x", p, data);
+        else
+            TRACE(tf, "VRAM (acmp=x%x) = %x", p, data);
+    }
+    // Both pointers count through the whole 16-bit range; reaching BAMTF
+    // sends them back to BAMP.
+    const uint16_t q = static_cast<uint16_t>(p + 1);
+    p = q == v.vdp_regs16[VDP_BAMTF - 8] ? v.vdp_regs16[VDP_BAMP - 8] : q;
+}
+
+inline void tms3556_vram_w(long, unsigned char data) { tms3556_vram_write<true>(data); }

@@ -2,6 +2,7 @@
 // and the peripheral file P0-P11.
 #include "tms7000.h"
 
+#include "board.h"
 #include "memory.h"
 #include "tms7000_ops.h"
 #include "trace.h"
@@ -13,6 +14,7 @@ tms7000_state tms7000;
 int tms7000_icount;
 int tms7000_div_by_16_trigger;
 int tms7000_cycles_per_INT2;
+trace_fn tf_tms70x0_pf_r = {"tms70x0_pf_r()", 0};
 namespace {
 
 trace_fn tf_timer1 = {"tms7000_service_timer1()", 0};
@@ -20,7 +22,6 @@ trace_fn tf_set_irq = {"tms7000_set_irq_line()", 0};
 trace_fn tf_check_irq = {"tms7000_check_IRQ_lines()", 0};
 trace_fn tf_interrupt = {"tms7000_do_interrupt()", 0};
 trace_fn tf_pf_w = {"tms70x0_pf_w()", 0};
-trace_fn tf_pf_r = {"tms70x0_pf_r()", 0};
 
 char sr_str[9];
 
@@ -266,7 +267,7 @@ void tms70x0_pf_w(long reg, unsigned char value)
 
 unsigned char tms70x0_pf_r(long reg)
 {
-    trace_fn &tf = tf_pf_r;
+    trace_fn &tf = tf_tms70x0_pf_r;
     trace_enter(tf);
     const tms7000_state &c = tms7000;
     const unsigned r = static_cast<unsigned>(reg) & 0xFF;

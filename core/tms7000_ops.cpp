@@ -8,6 +8,7 @@
 // routine's fresh status register.
 #include "tms7000_ops.h"
 
+#include "loop.h"
 #include "trace.h"
 
 namespace {
@@ -31,7 +32,17 @@ tms7000_state &c = tms7000;
 
 // ---- Status flags -------------------------------------------------------
 
-[[gnu::always_inline]] inline uint8_t nz(uint8_t v) { return static_cast<uint8_t>((v & 0x80 ? SR_N : 0) | (v ? 0 : SR_Z)); }
+// N and Z of each byte value.
+constexpr struct nz_table {
+    uint8_t flags[256];
+    constexpr nz_table() : flags{}
+    {
+        for (int v = 0; v < 256; v++)
+            flags[v] = static_cast<uint8_t>((v & 0x80 ? SR_N : 0) | (v ? 0 : SR_Z));
+    }
+} nz_of;
+
+[[gnu::always_inline]] inline uint8_t nz(uint8_t v) { return nz_of.flags[v]; }
 [[gnu::always_inline]] inline uint8_t carry() { return c.sr >> 7; }
 [[gnu::always_inline]] inline void flags(bool cy, uint8_t v) { c.sr = static_cast<uint8_t>((c.sr & 0x1F) | (cy ? SR_C : 0) | nz(v)); }
 [[gnu::always_inline]] inline void logic(uint8_t v) { flags(false, v); }
@@ -848,3 +859,94 @@ const tms7000_opfn opfn_orv[256] = {
          trap_7,    trap_6,    trap_5,    trap_4,    trap_3,    trap_2,    trap_1,    trap_0,
 };
 // clang-format on
+
+// The frame loop's slice, dispatched as threaded code: every handler is
+// inlined here and followed by its own copy of the step to the next
+// instruction, so that each has its own indirect jump and the processor's
+// branch prediction learns which opcode tends to follow which.
+// clang-format off
+#define TMS7000_ROW(h) X(h##0) X(h##1) X(h##2) X(h##3) X(h##4) X(h##5) X(h##6) X(h##7) \
+                       X(h##8) X(h##9) X(h##A) X(h##B) X(h##C) X(h##D) X(h##E) X(h##F)
+#define TMS7000_ALL TMS7000_ROW(0) TMS7000_ROW(1) TMS7000_ROW(2) TMS7000_ROW(3) \
+                    TMS7000_ROW(4) TMS7000_ROW(5) TMS7000_ROW(6) TMS7000_ROW(7) \
+                    TMS7000_ROW(8) TMS7000_ROW(9) TMS7000_ROW(A) TMS7000_ROW(B) \
+                    TMS7000_ROW(C) TMS7000_ROW(D) TMS7000_ROW(E) TMS7000_ROW(F)
+// clang-format on
+
+// With the address sanitizer on, inlining every handler here takes the
+// compilers minutes: those builds call the handlers from the same code.
+#if defined(__SANITIZE_ADDRESS__)
+#define TMS7000_SLICE_INLINING
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TMS7000_SLICE_INLINING
+#endif
+#endif
+#ifndef TMS7000_SLICE_INLINING
+#define TMS7000_SLICE_INLINING [[gnu::flatten]]
+#endif
+
+template <bool until_stop>
+TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
+{
+#define X(n) &&op_##n,
+    static const void *const dispatch[256] = {TMS7000_ALL};
+#undef X
+    trace_fn &tf = tf_tms7000_execute;
+    orv_slice_state &sl = orv_slice;
+
+    // Before an instruction: the history ring, p_pc and the slice's marks;
+    // then its handler (or an idle slice).
+#define TMS7000_START                                                                   \
+    do {                                                                                \
+        if (until_stop) {                                                               \
+            pc_debug[last_pc_debug] = c.pc.w;                                           \
+            last_pc_debug = (last_pc_debug + 1) & 7;                                    \
+        }                                                                               \
+        p_pc = c.pc.w;                                                                  \
+        /* Slices open only once the bus functions' flags are decided off. */          \
+        if (tf_program_read.flag != -1 || tf_program_write.flag != -1)                  \
+            __builtin_unreachable();                                                    \
+        sl.prev = sl.cur;                                                               \
+        sl.cur = tms7000_icount;                                                        \
+        if (c.idle_state) {                                                             \
+            g_func_name = tf.name; /* its flag is decided; fetch names the read */      \
+            tms7000_icount -= 16;                                                       \
+            goto idle_done;                                                             \
+        }                                                                               \
+        goto *dispatch[fetch()];                                                        \
+    } while (0)
+
+    // After it: timer 1, the stop test and the end of the slice, where the
+    // next one opens; then the next instruction. A break request comes only
+    // with a full bus access, which also ends the slice: the whole stop test
+    // is needed only there.
+#define TMS7000_NEXT                                                                    \
+    do {                                                                                \
+        tms7000_count_timer1(tf);                                                       \
+        if (c.pc.w == stop_pc || (until_stop && orv_host.stop_key && *orv_host.stop_key) || \
+            tms7000_icount <= sl.end) {                                                 \
+            orv_stop why = orv_stop_test<until_stop>(stop_pc);                          \
+            if (why != ORV_STOP_FRAME)                                                  \
+                return why;                                                             \
+            if (tms7000_icount <= sl.end && !orv_slice_boundary())                      \
+                return ORV_STOP_FRAME;                                                  \
+        }                                                                               \
+        TMS7000_START;                                                                  \
+    } while (0)
+
+    TMS7000_START;
+idle_done:
+    TMS7000_NEXT;
+#define X(n)                                                                            \
+    op_##n:                                                                             \
+    opfn_orv[0x##n]();                                                                  \
+    TMS7000_NEXT;
+    TMS7000_ALL
+#undef X
+#undef TMS7000_NEXT
+#undef TMS7000_START
+}
+
+template orv_stop tms7000_run_slice<false>(unsigned short stop_pc);
+template orv_stop tms7000_run_slice<true>(unsigned short stop_pc);

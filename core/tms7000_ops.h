@@ -3,6 +3,7 @@
 // only through tms7000_step.h.
 #pragma once
 
+#include "loop.h"
 #include "memory.h"
 #include "tms7000.h"
 #include "trace.h"
@@ -33,20 +34,12 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 {
     if (tf_program_read.flag == -1) {
         if (address < 0x80) {
-            g_func_name = tf_program_read.name;
+            g_func_name = program_read_name;
             return tms7000.rf[address];
         }
-        if (address >= 0xF800) {
-            g_func_name = tf_program_read.name;
-            return rom_7020[address - 0xF800];
-        }
-        if (address >= 0xC000 && address < 0xC800) {
-            g_func_name = tf_program_read.name;
-            return ram_2k[address - 0xC000];
-        }
-        if (address >= 0x200 && address < 0x8000) {
-            g_func_name = tf_program_read.name;
-            return rom_cart[address];
+        if (const uint8_t *page = program_pages.page[address >> 8]) {
+            g_func_name = program_read_name;
+            return page[address & 0xFF];
         }
     }
     return static_cast<uint8_t>(program_read_byte_8(address));
@@ -56,13 +49,13 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 {
     if (tf_program_write.flag == -1) {
         if (address < 0x80) {
-            g_func_name = tf_program_write.name;
+            g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
             tms7000.rf[address] = value;
             return;
         }
         if (address >= 0xC000 && address < 0xC800) {
-            g_func_name = tf_program_write.name;
+            g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
             ram_2k[address - 0xC000] = value;
             return;
@@ -71,10 +64,21 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
     program_write_byte_8(address, value);
 }
 
+// Program bytes come from ROM or RAM: the page table alone is asked (the
+// rare program in the register file goes through the bus, with the same
+// result).
 [[gnu::always_inline]] inline uint8_t tms7000_fetch()
 {
-    uint8_t v = tms7000_rd(tms7000.pc.w);
-    tms7000.pc.w++;
+    const uint16_t address = tms7000.pc.w;
+    const uint8_t *page = program_pages.page[address >> 8];
+    uint8_t v;
+    if (tf_program_read.flag == -1 && page) {
+        g_func_name = program_read_name;
+        v = page[address & 0xFF];
+    } else {
+        v = static_cast<uint8_t>(program_read_byte_8(address));
+    }
+    tms7000.pc.w = static_cast<uint16_t>(address + 1);
     return v;
 }
 
@@ -96,38 +100,70 @@ inline uint8_t tms7000_pop()
 void tms7000_service_timer1();
 extern trace_fn tf_tms7000_execute;  // "tms7000_orv_execute()"
 
+// The timer-1 counts the cycles charged since the last call make: one every
+// 16 cycles while it runs on the internal clock (P3 bit 7 set: running; bit
+// 6 clear: internal).
+[[gnu::always_inline]] inline void tms7000_count_timer1(trace_fn &tf)
+{
+    while (tms7000_icount < tms7000_div_by_16_trigger) {
+        tms7000_div_by_16_trigger -= 16;
+        if ((tms7000.pf[3] & 0xC0) == 0x80) {
+            TRACE(tf, "service timer");
+            tms7000_service_timer1();
+        }
+    }
+}
+
+// One instruction (or one idle slice) and the timer-1 counts it makes.
+[[gnu::always_inline]] inline void tms7000_exec_one(trace_fn &tf)
+{
+    if (tms7000.idle_state) {
+        tms7000_icount -= 16;
+    } else {
+        uint8_t op = tms7000_fetch();
+        opfn_orv[op]();
+    }
+    tms7000_count_timer1(tf);
+}
+
+// Opens a budget of cycles; returns the count it starts from.
+[[gnu::always_inline]] inline int tms7000_budget(int cycles)
+{
+    tms7000_icount += cycles;
+    tms7000_div_by_16_trigger += cycles;
+    return tms7000_icount;
+}
+
+// Closes a budget: only the distance between the count and the tick mark
+// matters; both are moved back so that the count is 0 between calls and
+// neither can drift towards overflow however long the machine runs. A reset
+// then finds the count where a freshly started machine has it.
+[[gnu::always_inline]] inline void tms7000_budget_close()
+{
+    tms7000_div_by_16_trigger -= tms7000_icount;
+    tms7000_icount = 0;
+}
+
 // The execute loop: whole instructions (or idle slices) until the budget is
 // spent, at least one; returns the cycles used, interrupts included.
 [[gnu::always_inline]] inline int tms7000_run(int cycles)
 {
     trace_fn &tf = tf_tms7000_execute;
     trace_enter(tf);
-    tms7000_icount += cycles;
-    tms7000_div_by_16_trigger += cycles;
-    const int start = tms7000_icount;
+    const int start = tms7000_budget(cycles);
     do {
-        if (tms7000.idle_state) {
-            tms7000_icount -= 16;
-        } else {
-            uint8_t op = tms7000_fetch();
-            opfn_orv[op]();
-        }
-        // Timer 1 counts once every 16 cycles on the internal clock
-        // (P3 bit 7 set: running; bit 6 clear: internal).
-        while (tms7000_icount < tms7000_div_by_16_trigger) {
-            tms7000_div_by_16_trigger -= 16;
-            if ((tms7000.pf[3] & 0xC0) == 0x80) {
-                TRACE(tf, "service timer");
-                tms7000_service_timer1();
-            }
-        }
+        tms7000_exec_one(tf);
     } while (tms7000_icount > 0);
     const int used = start - tms7000_icount;
-    // Only the distance between the count and the tick mark matters; both are
-    // moved back so that the count is 0 between calls and neither can drift
-    // towards overflow however long the machine runs. A reset then finds the
-    // count where a freshly started machine has it.
-    tms7000_div_by_16_trigger -= tms7000_icount;
-    tms7000_icount = 0;
+    tms7000_budget_close();
     return used;
 }
+
+// The frame loop's slices (`orv_slice`, loop.h): instructions back to back
+// from the count `tms7000_budget` opened. Before each instruction: the
+// history ring (until-stop style), `p_pc` and the slice's marks. Once the
+// count reaches the slice's end, `orv_slice_boundary` takes the steps after
+// the last instruction and opens the next slice. Returns when the stop test
+// ends the run (its answer) or no slice follows (ORV_STOP_FRAME).
+template <bool until_stop>
+orv_stop tms7000_run_slice(unsigned short stop_pc);

@@ -1,5 +1,6 @@
 #include "trace.h"
 
+#include "loop.h"
 #include "memory.h"
 
 #include <cstdarg>
@@ -76,6 +77,9 @@ void trace_decide(trace_fn &tf)
 
 int do_trace(const char *format, ...)
 {
+    // The line is stamped with the time of the instruction before.
+    if (orv_slice_live)
+        orv_slice_sync_log();
     if (!trace_init_flag)
         init_trace();
     char *line = trace_log_tab[trace_log_next];

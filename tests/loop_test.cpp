@@ -204,3 +204,60 @@ TEST_F(LoopTest, TimerInterruptWakesIdleEveryPeriod)
     EXPECT_GE(get_pc(), 0xF80A);  // idling or in the interrupt routine
     EXPECT_LE(get_pc(), 0xF814);
 }
+
+namespace {
+
+// What a timer callback sees of the loop's counters.
+struct fired_at {
+    int tag;
+    veld_time clock;
+    uint16_t pc;
+    int line, line_cycles, time, trace_time, cycles;
+    bool operator==(const fired_at &o) const
+    {
+        return tag == o.tag && clock.seconds == o.clock.seconds && clock.cycles == o.clock.cycles && pc == o.pc &&
+               line == o.line && line_cycles == o.line_cycles && time == o.time && trace_time == o.trace_time &&
+               cycles == o.cycles;
+    }
+};
+std::vector<fired_at> fired;
+void note_fired(int tag)
+{
+    fired.push_back({tag, g_timer_clock, p_pc, scanline, cycle_line, g_time, s_trace_time, instr_cycles});
+}
+
+} // namespace
+
+// Timers due on both sides of a second's end (where the clock's cycle field
+// may hold a whole second), some on an instruction's last cycle, fired once
+// in slices and once one step at a time (a traced bus function turns slices
+// off): every firing sees the same counters, after the same instruction.
+TEST_F(LoopTest, SlicesFireTimersAtTheSameInstructionsAsSingleSteps)
+{
+    const uint32_t second = VELD_CYCLES_PER_SECOND;
+    auto run = [&](bool single_steps, uint32_t left) {
+        orv_clear_globals();
+        write_file("debug.lst", single_steps ? "program_read_byte_8()\n" : "");
+        g_timer_clock = {0, second - 6000};
+        boot_clrc_cartridge();  // instructions of 6 cycles; the speech clock starts
+        veld_timer_create(note_fired, 1, 100, {0, left});
+        fired.clear();
+        orv_loop(0xFFFF);
+        return fired;
+    };
+    // Cycles from the start: 5999 and 6005 end on an instruction's last cycle.
+    for (uint32_t left : {5999u, 6000u, 6001u, 6005u, 6011u, 30000u}) {
+        std::vector<fired_at> sliced = run(false, left);
+        std::vector<fired_at> stepped = run(true, left);
+        ASSERT_EQ(sliced.size(), 1u);
+        ASSERT_EQ(stepped.size(), 1u);
+        EXPECT_TRUE(sliced[0] == stepped[0]) << "due after " << left << " cycles: fired after " << sliced[0].pc
+                                             << " in slices, " << stepped[0].pc << " in steps";
+        // After the instruction whose end passes the due time.
+        EXPECT_EQ(sliced[0].pc, 0x0200 + left / 6);
+    }
+    // Due at the very end of the second, the timer sees the clock hold it whole.
+    std::vector<fired_at> at_end = run(false, 5999);
+    EXPECT_EQ(at_end[0].clock.seconds, 0u);
+    EXPECT_EQ(at_end[0].clock.cycles, second);
+}

@@ -207,4 +207,15 @@ TEST_F(ReferenceRuns, StateSavedWithoutDrawingEveryFrame)
     EXPECT_TRUE(read_file("runner.state") == drawn);
 }
 
+// Runs in which only some of the functions on the untraced fast paths (the
+// I/O processor's state changes, port A reads) have their lines asked for:
+// the fast paths step aside, and the log is line for line what it was.
+TEST_F(ReferenceRuns, TalkerTracedInPart)
+{
+    firmware(talker);
+    EXPECT_EQ(traced("veld_timer_create() io_read_byte_8()", 6), "f5cea5b78df41b7a 8b4ea7bdcdaefe59");
+    EXPECT_EQ(traced("io_cpu_callback() tms70x0_pf_r()", 6), "44b2e7a894c1881c 8b4ea7bdcdaefe59");
+    EXPECT_EQ(traced("veld_timer_remove() double2time", 6), "f26cae338f75810f 8b4ea7bdcdaefe59");
+}
+
 } // namespace
