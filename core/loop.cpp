@@ -226,8 +226,31 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 // opening of the next, in one: the counters move over the whole slice at
 // once; if a timer is due they are first shown as they stand when the last
 // instruction started, as the steps after it show them.
+// A quiet step of the I/O processor's idle cycle, taken inside the slice:
+// it reads none of the loop's counters, so they stay lazy, and the slice
+// goes on up to the next due timer. Not when the step also ends the frame,
+// when a bus access armed a timer or requested a break, or when the step
+// would not be quiet.
+bool orv_slice_idle_step()
+{
+    if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
+        return false;
+    const int used = sl.base - tms7000_icount;
+    const int frame_left = ORV_CYCLES_PER_FRAME - sl.lines * ORV_CYCLES_PER_LINE - sl.line_cycles;
+    if (used >= frame_left)
+        return false;
+    const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
+    if (!veld_later_than(now, sl.due) || !io_cpu_idle_fire(now.seconds, now.cycles))
+        return false;
+    sl.due = g_timer_next_due;
+    sl.end = sl.base - orv_cycles_to_due(sl.clock, sl.due, frame_left);
+    return true;
+}
+
 bool orv_slice_boundary()
 {
+    if (orv_slice_idle_step())
+        return true;
     orv_slice_live = false;
     const int used = sl.base - tms7000_icount;
     const int cycles = sl.cur - tms7000_icount;

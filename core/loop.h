@@ -100,10 +100,12 @@ void orv_slice_sync_log();
 // After such an access: ends the slice with the current instruction if the
 // access armed a timer due sooner or requested a break.
 void orv_slice_check();
-// The slice runner's call at the end of a slice: the steps after its last
-// instruction (a due timer fires), then the next slice. False when none can
-// follow: the frame is complete (`frame_done`), or the loop goes on one step
-// at a time.
+// The slice runner's call at the end of a slice. When the due timer is a
+// quiet step of the I/O processor's idle cycle, the step is taken and the
+// same slice goes on to the next due timer. Otherwise the steps after its
+// last instruction (a due timer fires), then the next slice. False when none
+// can follow: the frame is complete (`frame_done`), or the loop goes on one
+// step at a time.
 bool orv_slice_boundary();
 
 // The stop test after each instruction of the frame loop: why the
