@@ -59,6 +59,34 @@ void orv_publish()
     g_time = static_cast<int>(sl.time);
 }
 
+// Cycles left in the frame when the current slice started.
+int orv_frame_left() { return ORV_CYCLES_PER_FRAME - sl.lines * ORV_CYCLES_PER_LINE - sl.line_cycles; }
+
+// Moves the frame's scan-line count on by `cycles`.
+void orv_count_lines(int cycles)
+{
+    sl.line_cycles += cycles;
+    while (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
+        sl.line_cycles -= ORV_CYCLES_PER_LINE;
+        sl.lines++;
+    }
+}
+
+// Shows the scan line, its cycles and the cycle count as they stand
+// `before` cycles into the slice.
+void orv_show_counters(int before)
+{
+    const int frame_cycles = sl.line_cycles + before;
+    if (frame_cycles < ORV_CYCLES_PER_LINE) {  // most slices are shorter than a line
+        cycle_line = frame_cycles;
+        scanline = sl.lines;
+    } else {
+        cycle_line = frame_cycles % ORV_CYCLES_PER_LINE;
+        scanline = sl.lines + frame_cycles / ORV_CYCLES_PER_LINE;
+    }
+    g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
+}
+
 // The steps after an instruction of `cycles`: the event clock moves by them
 // and at most one due timer fires; they go to the scan line and the trace
 // time. True when they complete the frame.
@@ -72,16 +100,11 @@ bool orv_after_instruction(int cycles)
         if (!io_cpu_idle_fire(g_timer_clock.seconds, g_timer_clock.cycles))
             veld_check_timers_due();
     }
-    sl.line_cycles += cycles;
     // Lines logged during the next instruction carry this one's start time.
     set_trace_time(static_cast<int>(sl.time));
     sl.time += static_cast<unsigned>(cycles);
-    if (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
-        sl.line_cycles -= ORV_CYCLES_PER_LINE;
-        if (++sl.lines == ORV_LINES_PER_FRAME)
-            return true;
-    }
-    return false;
+    orv_count_lines(cycles);
+    return sl.lines == ORV_LINES_PER_FRAME;
 }
 
 // Opens a slice up to the next due timer or the end of the frame, when one
@@ -94,8 +117,7 @@ bool orv_slice_open(uint32_t now_seconds, uint32_t now_cycles)
     const veld_time now = {now_seconds, now_cycles};
     if (tf_program_read.flag != -1 || tf_program_write.flag != -1 || tf_tms7000_execute.flag == 0 || ask_bkpt)
         return false;
-    int budget = orv_cycles_to_due(now, g_timer_next_due,
-                                   ORV_CYCLES_PER_FRAME - sl.lines * ORV_CYCLES_PER_LINE - sl.line_cycles);
+    int budget = orv_cycles_to_due(now, g_timer_next_due, orv_frame_left());
     if (budget <= 1)
         return false;
     const int base = tms7000_budget(budget);
@@ -122,11 +144,7 @@ int orv_slice_close()
         delta = {0, static_cast<uint32_t>(sl.prev - sl.cur)};
         g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
         sl.time += static_cast<unsigned>(before);
-        sl.line_cycles += before;
-        while (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
-            sl.line_cycles -= ORV_CYCLES_PER_LINE;
-            sl.lines++;
-        }
+        orv_count_lines(before);
     }
     return cycles;
 }
@@ -162,10 +180,8 @@ orv_stop orv_run_frame(unsigned short stop_pc)
                 break;
             continue;  // no slice could follow: one step
         }
-        if (until_stop) {
-            pc_debug[last_pc_debug] = tms7000.pc.w;
-            last_pc_debug = (last_pc_debug + 1) & 7;
-        }
+        if (until_stop)
+            orv_note_pc();
         const int cycles = orv_execute_one();
         instr_cycles = cycles;
         orv_stop why = orv_stop_test<until_stop>(stop_pc);
@@ -236,7 +252,7 @@ bool orv_slice_idle_step()
     if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
         return false;
     const int used = sl.base - tms7000_icount;
-    const int frame_left = ORV_CYCLES_PER_FRAME - sl.lines * ORV_CYCLES_PER_LINE - sl.line_cycles;
+    const int frame_left = orv_frame_left();
     if (used >= frame_left)
         return false;
     const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
@@ -264,15 +280,7 @@ bool orv_slice_boundary()
     g_timer_clock = now;
     trace_enter(tf_check_timers);
     if (veld_later_than(now, g_timer_next_due)) {
-        int line_cycles = sl.line_cycles + before;
-        int lines = sl.lines;
-        while (line_cycles >= ORV_CYCLES_PER_LINE) {
-            line_cycles -= ORV_CYCLES_PER_LINE;
-            lines++;
-        }
-        cycle_line = line_cycles;
-        scanline = lines;
-        g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
+        orv_show_counters(before);
         if (before > 0)
             set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
         if (!io_cpu_idle_fire(now.seconds, now.cycles))
@@ -281,13 +289,10 @@ bool orv_slice_boundary()
     // Lines logged during the next instruction carry the last one's start time.
     set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(before)));
     sl.time += static_cast<unsigned>(used);
-    sl.line_cycles += used;
-    while (sl.line_cycles >= ORV_CYCLES_PER_LINE) {
-        sl.line_cycles -= ORV_CYCLES_PER_LINE;
-        if (++sl.lines == ORV_LINES_PER_FRAME) {
-            sl.frame_done = true;
-            return false;
-        }
+    orv_count_lines(used);  // never past the frame's end: the slice stopped there
+    if (sl.lines == ORV_LINES_PER_FRAME) {
+        sl.frame_done = true;
+        return false;
     }
     return orv_slice_open(now.seconds, now.cycles);
 }
@@ -296,15 +301,7 @@ void orv_slice_sync()
 {
     const int before = sl.base - sl.cur;
     g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
-    const int frame_cycles = sl.line_cycles + before;
-    if (frame_cycles < ORV_CYCLES_PER_LINE) {  // most slices are shorter than a line
-        cycle_line = frame_cycles;
-        scanline = sl.lines;
-    } else {
-        cycle_line = frame_cycles % ORV_CYCLES_PER_LINE;
-        scanline = sl.lines + frame_cycles / ORV_CYCLES_PER_LINE;
-    }
-    g_time = static_cast<int>(sl.time + static_cast<unsigned>(before));
+    orv_show_counters(before);
 }
 
 void orv_slice_sync_log()

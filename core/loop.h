@@ -108,6 +108,13 @@ void orv_slice_check();
 // step at a time.
 bool orv_slice_boundary();
 
+// Until-stop style: the instruction about to start goes into the history.
+inline void orv_note_pc()
+{
+    orv_loop_vars.pc_debug[orv_loop_vars.last_pc_debug] = tms7000.pc.w;
+    orv_loop_vars.last_pc_debug = (orv_loop_vars.last_pc_debug + 1) & 7;
+}
+
 // The stop test after each instruction of the frame loop: why the
 // instruction just executed ends the run, if it does.
 template <bool until_stop>

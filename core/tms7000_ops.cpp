@@ -899,10 +899,8 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
     // then its handler (or an idle slice).
 #define TMS7000_START                                                                   \
     do {                                                                                \
-        if (until_stop) {                                                               \
-            pc_debug[last_pc_debug] = c.pc.w;                                           \
-            last_pc_debug = (last_pc_debug + 1) & 7;                                    \
-        }                                                                               \
+        if (until_stop)                                                                 \
+            orv_note_pc();                                                              \
         p_pc = c.pc.w;                                                                  \
         /* Slices open only once the bus functions' flags are decided off. */          \
         if (tf_program_read.flag != -1 || tf_program_write.flag != -1)                  \
