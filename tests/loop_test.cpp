@@ -3,6 +3,7 @@
 #include "core/loop.h"
 #include "core/memory.h"
 #include "core/timers.h"
+#include "core/tms3556.h"
 #include "core/tms7000.h"
 
 #include <cstring>
@@ -260,4 +261,25 @@ TEST_F(LoopTest, SlicesFireTimersAtTheSameInstructionsAsSingleSteps)
     std::vector<fired_at> at_end = run(false, 5999);
     EXPECT_EQ(at_end[0].clock.seconds, 0u);
     EXPECT_EQ(at_end[0].clock.cycles, second);
+}
+
+// A video RAM write watch stops the frame loop right after the instruction
+// that wrote the watched byte, in slices as one step at a time.
+TEST_F(LoopTest, VideoWriteWatchStopsAfterTheWritingInstruction)
+{
+    auto run = [&](bool single_steps) {
+        orv_clear_globals();
+        write_file("debug.lst", single_steps ? "program_read_byte_8()\n" : "");
+        // loop: MOVP A,P46 / INC A / JMP loop
+        boot_rom({0x82, 0x2E, 0xB3, 0xE0, 0xFB});
+        tms3556.bkpt_write = 300;
+        orv_stop why = orv_loop(0xFFFF);
+        return std::vector<int>{why, get_pc(), tms7000.rf[0], tms3556.vram[300], tms3556.vram[301], scanline, cycle_line};
+    };
+    std::vector<int> sliced = run(false);
+    EXPECT_EQ(sliced, run(true));
+    EXPECT_EQ(sliced[0], ORV_STOP_BREAK);
+    EXPECT_EQ(sliced[1], 0xF802);
+    EXPECT_EQ(sliced[3], 300 & 0xFF);
+    EXPECT_EQ(sliced[4], 0);  // the byte after it is not written yet
 }
