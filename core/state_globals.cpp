@@ -78,6 +78,7 @@ const orv_global_place orv_global_places[] = {
     {"section_sizes()::sizes", "constant: the state sections' sizes, found once"},
     {"io_cpu_auto", "constant table"},
     {"opfn_orv", "constant table"},
+    {"tms7000_*_ops::table", "constant tables (the slice runner's may be inlined away)"},
     {"vdp_name", "constant table"},
     {"frame_table", "constant table"},
     {"state_sections", "constant table"},

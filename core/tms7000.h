@@ -71,6 +71,4 @@ uint8_t get_sr();
 const char *get_sr_str();
 uint8_t get_rf(unsigned char n);
 
-void illegal();
-
 void tms7000_clear_state();

@@ -13,7 +13,7 @@
 // One handler per opcode value; each fetches its own operands and charges
 // its own cycles.
 typedef void (*tms7000_opfn)();
-extern const tms7000_opfn opfn_orv[256];
+extern const tms7000_opfn (&opfn_orv)[256];
 
 // Decimal digit arithmetic of DAC and DSB: (destination, source, carry) in,
 // a 9-bit result out whose bit 8 is the decimal carry (DAC) or "no borrow"
@@ -29,11 +29,14 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 // than the bus's trace name, the write-watch and the byte itself, so the
 // result is the same as going through the bus. Until then (the first access
 // decides), and whenever `debug.lst` names them, every access takes the bus,
-// which writes the lines.
+// which writes the lines. Inside a slice of the frame loop the flags are
+// known to be decided off (slices open only then), and `in_slice` versions
+// of the handlers skip the test.
+template <bool in_slice = false>
 [[gnu::always_inline]] inline uint8_t tms7000_rd(uint16_t address)
 {
-    if (tf_program_read.flag == -1) {
-        if (address < 0x80) {
+    if (in_slice || tf_program_read.flag == -1) {
+        if (address < 0x80) [[likely]] {
             g_func_name = program_read_name;
             return tms7000.rf[address];
         }
@@ -45,10 +48,11 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
     return static_cast<uint8_t>(program_read_byte_8(address));
 }
 
+template <bool in_slice = false>
 [[gnu::always_inline]] inline void tms7000_wr(uint16_t address, uint8_t value)
 {
-    if (tf_program_write.flag == -1) {
-        if (address < 0x80) {
+    if (in_slice || tf_program_write.flag == -1) {
+        if (address < 0x80) [[likely]] {
             g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
             tms7000.rf[address] = value;
@@ -67,12 +71,13 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 // Program bytes come from ROM or RAM: the page table alone is asked (the
 // rare program in the register file goes through the bus, with the same
 // result).
+template <bool in_slice = false>
 [[gnu::always_inline]] inline uint8_t tms7000_fetch()
 {
     const uint16_t address = tms7000.pc.w;
     const uint8_t *page = program_pages.page[address >> 8];
     uint8_t v;
-    if (tf_program_read.flag == -1 && page) {
+    if ((in_slice || tf_program_read.flag == -1) && page) [[likely]] {
         g_func_name = program_read_name;
         v = page[address & 0xFF];
     } else {
@@ -83,15 +88,17 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 }
 
 // The stack grows upward inside R0-R127; the pointer names the top byte.
+template <bool in_slice = false>
 inline void tms7000_push(uint8_t v)
 {
     tms7000.sp = (tms7000.sp + 1) & 0x7F;
-    tms7000_wr(tms7000.sp, v);
+    tms7000_wr<in_slice>(tms7000.sp, v);
 }
 
+template <bool in_slice = false>
 inline uint8_t tms7000_pop()
 {
-    uint8_t v = tms7000_rd(tms7000.sp);
+    uint8_t v = tms7000_rd<in_slice>(tms7000.sp);
     tms7000.sp = (tms7000.sp - 1) & 0x7F;
     return v;
 }
