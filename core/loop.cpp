@@ -123,6 +123,7 @@ bool orv_slice_open(uint32_t now_seconds, uint32_t now_cycles)
     const int base = tms7000_budget(budget);
     sl.base = sl.cur = sl.prev = base;
     sl.end = base - budget;
+    orv_slice_set_limit();
     sl.due = g_timer_next_due;
     sl.clock = now;
     orv_slice_live = true;
@@ -260,6 +261,7 @@ bool orv_slice_idle_step()
         return false;
     sl.due = g_timer_next_due;
     sl.end = sl.base - orv_cycles_to_due(sl.clock, sl.due, frame_left);
+    orv_slice_set_limit();
     return true;
 }
 
@@ -299,6 +301,10 @@ bool orv_slice_boundary()
 
 void orv_slice_sync()
 {
+    // Timer 1's tick mark as the steps after the last instruction leave it
+    // (it lags only while the timer is stopped).
+    while (sl.cur < tms7000_div_by_16_trigger)
+        tms7000_div_by_16_trigger -= 16;
     const int before = sl.base - sl.cur;
     g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});
     orv_show_counters(before);
@@ -319,6 +325,7 @@ void orv_slice_check()
 {
     if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
         sl.end = INT_MAX;
+    orv_slice_set_limit();  // a write to the timer's ports or a reset may move its count
 }
 
 int orv_step()

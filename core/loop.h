@@ -78,6 +78,9 @@ struct orv_slice_state {
     int cur;          // ... when the instruction being run started
     int prev;         // ... when the one before it started (base for the first)
     int end;          // the slice ends once the count is this or lower
+    int limit;        // the runner looks up once the count is this or lower:
+                      // the end, or timer 1's next count if it runs and that
+                      // comes first
     veld_time due;    // the next due timer it runs up to
     veld_time clock;  // the event clock at the start
     unsigned time;    // the frame's counters, as the last completed step left them
@@ -86,6 +89,22 @@ struct orv_slice_state {
     bool frame_done;  // the last step completed the frame
 };
 extern orv_slice_state orv_slice;
+
+// After the slice's end or timer 1's next count moved, or timer 1 started
+// or stopped. While timer 1 is stopped its tick mark is not followed
+// instruction by instruction: it is brought up before a full bus access
+// (`orv_slice_sync`), which is the only way to start the timer, and at the
+// slice's end, with the same result.
+inline void orv_slice_set_limit()
+{
+    int limit = orv_slice.end;
+    if ((tms7000.pf[3] & 0xC0) == 0x80) {
+        const int timer1 = tms7000_div_by_16_trigger - 1;
+        if (timer1 > limit)
+            limit = timer1;
+    }
+    orv_slice.limit = limit;
+}
 
 // True while a slice runs: the counters above, the event clock and the
 // trace time stamp then lag behind the processor. Whatever may look at them

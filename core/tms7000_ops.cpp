@@ -149,19 +149,24 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
     } while (0)
 
     // After it: timer 1, the stop test and the end of the slice, where the
-    // next one opens; then the next instruction. A break request comes only
-    // with a full bus access, which also ends the slice: the whole stop test
-    // is needed only there.
+    // next one opens; then the next instruction. One comparison with the
+    // slice's limit tells whether timer 1 counts or the slice ends. A break
+    // request comes only with a full bus access, which also ends the slice:
+    // the whole stop test is needed only there.
 #define TMS7000_NEXT                                                                    \
     do {                                                                                \
-        tms7000_count_timer1(tf);                                                       \
-        if (c.pc.w == stop_pc || (until_stop && orv_host.stop_key && *orv_host.stop_key) || \
-            tms7000_icount <= sl.end) {                                                 \
-            orv_stop why = orv_stop_test<until_stop>(stop_pc);                          \
-            if (why != ORV_STOP_FRAME)                                                  \
-                return why;                                                             \
-            if (tms7000_icount <= sl.end && !orv_slice_boundary())                      \
-                return ORV_STOP_FRAME;                                                  \
+        if (tms7000_icount <= sl.limit || c.pc.w == stop_pc ||                          \
+            (until_stop && orv_host.stop_key && *orv_host.stop_key)) {                  \
+            tms7000_count_timer1(tf);                                                   \
+            orv_slice_set_limit();                                                      \
+            if (c.pc.w == stop_pc || (until_stop && orv_host.stop_key && *orv_host.stop_key) || \
+                tms7000_icount <= sl.end) {                                             \
+                orv_stop why = orv_stop_test<until_stop>(stop_pc);                      \
+                if (why != ORV_STOP_FRAME)                                              \
+                    return why;                                                         \
+                if (tms7000_icount <= sl.end && !orv_slice_boundary())                  \
+                    return ORV_STOP_FRAME;                                              \
+            }                                                                           \
         }                                                                               \
         TMS7000_START;                                                                  \
     } while (0)
