@@ -117,9 +117,11 @@ bool orv_slice_open(uint32_t now_seconds, uint32_t now_cycles)
     const veld_time now = {now_seconds, now_cycles};
     if (tf_program_read.flag != -1 || tf_program_write.flag != -1 || tf_tms7000_execute.flag == 0 || ask_bkpt)
         return false;
-    int budget = orv_cycles_to_due(now, g_timer_next_due, orv_frame_left());
+    const int frame_left = orv_frame_left();
+    int budget = orv_cycles_to_due(now, g_timer_next_due, frame_left);
     if (budget <= 1)
         return false;
+    sl.frame_left = frame_left;
     const int base = tms7000_budget(budget);
     sl.base = sl.cur = sl.prev = base;
     sl.end = base - budget;
@@ -248,12 +250,14 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 // goes on up to the next due timer. Not when the step also ends the frame,
 // when a bus access armed a timer or requested a break, or when the step
 // would not be quiet.
-bool orv_slice_idle_step()
+namespace {
+
+[[gnu::always_inline]] inline bool orv_slice_idle_step()
 {
     if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
         return false;
     const int used = sl.base - tms7000_icount;
-    const int frame_left = orv_frame_left();
+    const int frame_left = sl.frame_left;
     if (used >= frame_left)
         return false;
     const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
@@ -264,6 +268,8 @@ bool orv_slice_idle_step()
     orv_slice_set_limit();
     return true;
 }
+
+} // namespace
 
 bool orv_slice_boundary()
 {

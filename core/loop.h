@@ -81,6 +81,7 @@ struct orv_slice_state {
     int limit;        // the runner looks up once the count is this or lower:
                       // the end, or timer 1's next count if it runs and that
                       // comes first
+    int frame_left;   // cycles left in the frame at its start
     veld_time due;    // the next due timer it runs up to
     veld_time clock;  // the event clock at the start
     unsigned time;    // the frame's counters, as the last completed step left them
