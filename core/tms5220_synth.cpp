@@ -190,8 +190,12 @@ void tms5220_process_onebyte(int16_t *block, unsigned n, tms5220_frame_t type)
         take_up(type);
     interpolate(n);
 
+    // The count is mostly below the table's length and the pitch period:
+    // the remainders are taken only when needed (a division costs dozens of
+    // cycles, twice a sample).
+    const unsigned pitch_count = _tms.pitch_count;
     if (_tms.old_pitch != 0)
-        _tms.excitation = chirptable[_tms.pitch_count % 51];
+        _tms.excitation = chirptable[pitch_count < 51 ? pitch_count : pitch_count % 51];
     else
         _tms.excitation = (_tms.rng & 1) ? -64 : 64;
     int r = _tms.rng;
@@ -202,10 +206,13 @@ void tms5220_process_onebyte(int16_t *block, unsigned n, tms5220_frame_t type)
     _tms.previous_energy = _tms.current_energy;
     block[n] = tms5220_output_sample(_tms.u[0]);
 
-    if (_tms.current_pitch == 0)
+    if (_tms.current_pitch == 0) {
         _tms.pitch_count = 0;
-    else
-        _tms.pitch_count = static_cast<uint16_t>((_tms.pitch_count + 1) % _tms.current_pitch);
+    } else {
+        const unsigned next = pitch_count + 1;
+        const unsigned period = _tms.current_pitch;
+        _tms.pitch_count = static_cast<uint16_t>(next < period ? next : next % period);
+    }
 }
 
 int16_t tms5220_output_sample(int u0)
