@@ -58,45 +58,12 @@ void write_7041_copy()
 
 namespace {
 
-// P4 (port A), which the firmware polls, once this function, the
-// peripheral file's read and the port read are all decided off (flags are
-// -1, 0 or 1): none of them can write a line, so only their trace names are
-// set, in the same order. Nothing here reads the loop's counters.
-[[gnu::always_inline]] inline bool quiet_port_a_read(unsigned a)
-{
-    return a == 0x104 && (tf_program_read.flag & tf_tms70x0_pf_r.flag & tf_io_read.flag) == -1;
-}
-
-[[gnu::always_inline]] inline int port_a_read_quietly()
-{
-    g_func_name = tf_program_read.name;
-    g_func_name = tf_tms70x0_pf_r.name;
-    g_func_name = tf_io_read.name;
-    return porta_val;
-}
-
-// The video data port, which the firmware writes byte after byte, once this
-// function and the port's write are both decided off: only their trace
-// names are set. Nothing here reads the loop's counters or arms a timer; a
-// write watch may request a break.
-[[gnu::always_inline]] inline bool quiet_vram_write(unsigned a)
-{
-    return a == 0x12E && (tf_program_write.flag & tf_tms3556_vram_w.flag) == -1;
-}
-
-[[gnu::always_inline]] inline void vram_write_quietly(unsigned a, unsigned char value)
-{
-    g_func_name = tf_program_write.name;
-    PC_ON_WRITE[a] = p_pc;
-    tms3556_vram_write<false>(value);
-}
-
 int program_read(long address)
 {
     trace_fn &tf = tf_program_read;
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (quiet_port_a_read(a))
-        return port_a_read_quietly();
+    if (program_quiet_port_a_read(a))
+        return program_port_a_read_quietly();
     trace_enter(tf);
     if (a < 0x100)
         TRACE(tf, "Reading internal");
@@ -132,8 +99,8 @@ void program_write(long address, unsigned char value)
 {
     trace_fn &tf = tf_program_write;
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (quiet_vram_write(a)) {
-        vram_write_quietly(a, value);
+    if (program_quiet_vram_write(a)) {
+        program_vram_write_quietly(a, value);
         return;
     }
     trace_enter(tf);
@@ -170,8 +137,8 @@ int program_read_byte_8(long address)
 {
     if (!orv_slice_live)
         return program_read(address);
-    if (quiet_port_a_read(static_cast<unsigned>(address) & 0xFFFF))
-        return port_a_read_quietly();
+    if (program_quiet_port_a_read(static_cast<unsigned>(address) & 0xFFFF))
+        return program_port_a_read_quietly();
     orv_slice_sync();
     int v = program_read(address);
     orv_slice_check();
@@ -185,8 +152,8 @@ void program_write_byte_8(long address, unsigned char value)
         return;
     }
     const unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (quiet_vram_write(a)) {
-        vram_write_quietly(a, value);
+    if (program_quiet_vram_write(a)) {
+        program_vram_write_quietly(a, value);
         if (ask_bkpt)
             orv_slice_check();
         return;

@@ -34,6 +34,39 @@ extern trace_fn tf_program_write;
 // Their names, which the inline paths set as the bus functions would.
 inline constexpr char program_read_name[] = "program_read_byte_8()";
 inline constexpr char program_write_name[] = "program_write_byte_8()";
+// P4 (port A), which the firmware polls, once this function, the
+// peripheral file's read and the port read are all decided off (flags are
+// -1, 0 or 1): none of them can write a line, so only their trace names are
+// set, in the same order. Nothing here reads the loop's counters.
+[[gnu::always_inline]] inline bool program_quiet_port_a_read(unsigned a)
+{
+    return a == 0x104 && (tf_program_read.flag & tf_tms70x0_pf_r.flag & tf_io_read.flag) == -1;
+}
+
+[[gnu::always_inline]] inline int program_port_a_read_quietly()
+{
+    g_func_name = tf_program_read.name;
+    g_func_name = tf_tms70x0_pf_r.name;
+    g_func_name = tf_io_read.name;
+    return porta_val;
+}
+
+// The video data port, which the firmware writes byte after byte, once this
+// function and the port's write are both decided off: only their trace
+// names are set. Nothing here reads the loop's counters or arms a timer; a
+// write watch may request a break.
+[[gnu::always_inline]] inline bool program_quiet_vram_write(unsigned a)
+{
+    return a == 0x12E && (tf_program_write.flag & tf_tms3556_vram_w.flag) == -1;
+}
+
+[[gnu::always_inline]] inline void program_vram_write_quietly(unsigned a, unsigned char value)
+{
+    g_func_name = tf_program_write.name;
+    PC_ON_WRITE[a] = p_pc;
+    tms3556_vram_write<false>(value);
+}
+
 // The quiet read, for views, tools and tests: the byte `program_read_byte_8`
 // would return, without any of a read's effects. No device acts (reading
 // 0x0127 does not reset the video processor, 0x0125 requests no break, the

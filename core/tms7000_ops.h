@@ -45,6 +45,10 @@ template <bool in_slice = false>
             return page[address & 0xFF];
         }
     }
+    // In a slice, the port the firmware polls needs neither the bus nor the
+    // loop's counters (as `program_read_byte_8` finds).
+    if (in_slice && program_quiet_port_a_read(address))
+        return static_cast<uint8_t>(program_port_a_read_quietly());
     return static_cast<uint8_t>(program_read_byte_8(address));
 }
 
@@ -62,6 +66,15 @@ template <bool in_slice = false>
             g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
             ram_2k[address - 0xC000] = value;
+            return;
+        }
+        // In a slice, the video data port needs neither the bus nor the
+        // loop's counters; only a watch's break ends the slice (as
+        // `program_write_byte_8` does it).
+        if (in_slice && program_quiet_vram_write(address)) {
+            program_vram_write_quietly(address, value);
+            if (ask_bkpt)
+                orv_slice_check();
             return;
         }
     }
