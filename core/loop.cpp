@@ -107,6 +107,36 @@ bool orv_after_instruction(int cycles)
     return sl.lines == ORV_LINES_PER_FRAME;
 }
 
+// Where the slice ends, from the next due timer (`sl.due`): that timer or the
+// frame's end. When the due timer is the I/O processor's state timer at the
+// end of the table, waiting for "ready" or "poll" while no function is
+// traced, the runner takes its quiet steps itself (`orv_slice_idle_fast`)
+// and the slice ends at the next of the other timers instead.
+void orv_slice_set_end()
+{
+    sl.idle_fast = false;
+    sl.idle_end = INT_MIN;
+    sl.timer_edits = veld_timer_edits;
+    sl.end = sl.base - orv_cycles_to_due(sl.clock, sl.due, sl.frame_left);
+    const int last = g_timer_num - 1;
+    if (last < 0 || !trace_init_flag || debug_func_list_size != 0 || !io_cpu_idle.set)
+        return;
+    const veld_timer &t = timer_tab[last];
+    if (t.tag != IO_STATE_TIMER || t.callback != io_cpu_callback ||
+        (t.param != IO_STATE_READY && t.param != IO_STATE_POLL))
+        return;
+    veld_time other = VELD_NEVER;
+    for (int k = 0; k < last; k++)
+        if (veld_later_than(other, timer_tab[k].due))
+            other = timer_tab[k].due;
+    if (!veld_later_than(other, t.due))
+        return;  // another timer is due first or with it
+    sl.idle_fast = true;
+    sl.other_due = other;
+    sl.idle_end = sl.end;
+    sl.end = sl.base - orv_cycles_to_due(sl.clock, other, sl.frame_left);
+}
+
 // Opens a slice up to the next due timer or the end of the frame, when one
 // can run: once the bus functions' trace flags are decided off (the inline
 // paths are taken) and the execute loop's is decided, while no break is
@@ -124,10 +154,10 @@ bool orv_slice_open(uint32_t now_seconds, uint32_t now_cycles)
     sl.frame_left = frame_left;
     const int base = tms7000_budget(budget);
     sl.base = sl.cur = sl.prev = base;
-    sl.end = base - budget;
-    orv_slice_set_limit();
     sl.due = g_timer_next_due;
     sl.clock = now;
+    orv_slice_set_end();
+    orv_slice_set_limit();
     orv_slice_live = true;
     return true;
 }
@@ -264,12 +294,42 @@ namespace {
     if (!veld_later_than(now, sl.due) || !io_cpu_idle_fire(now.seconds, now.cycles))
         return false;
     sl.due = g_timer_next_due;
-    sl.end = sl.base - orv_cycles_to_due(sl.clock, sl.due, frame_left);
+    orv_slice_set_end();
     orv_slice_set_limit();
     return true;
 }
 
 } // namespace
+
+bool orv_slice_idle_fast()
+{
+    veld_timer &t = timer_tab[g_timer_num - 1];
+    const int state = t.param;
+    if ((state != IO_STATE_READY && state != IO_STATE_POLL) || !io_cpu_idle_entry_does_nothing(state))
+        return false;
+    const int i = state == IO_STATE_READY ? 0 : 1;
+    const veld_time delay = io_cpu_idle.delay[i];
+    const int used = sl.base - tms7000_icount;
+    const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
+    cur_state = state;
+    t.param = io_cpu_idle.next[i];
+    t.start = now;
+    t.due = veld_time_add(now, delay);
+    if (veld_later_than(sl.other_due, t.due)) {
+        g_timer_next_due = sl.due = t.due;
+        // Due `used + delay + 1` cycles after the slice's start, as
+        // `orv_cycles_to_due` finds for a delay under a second.
+        const int64_t after = delay.seconds == 0 ? int64_t{used} + delay.cycles + 1
+                                                 : orv_cycles_to_due(sl.clock, t.due, sl.frame_left);
+        sl.idle_end = sl.base - static_cast<int>(after < sl.frame_left ? after : sl.frame_left);
+    } else {
+        // The other timers come first now: the slice ends with them.
+        g_timer_next_due = sl.due = sl.other_due;
+        sl.idle_fast = false;
+        sl.idle_end = INT_MIN;
+    }
+    return true;
+}
 
 bool orv_slice_boundary()
 {
@@ -329,8 +389,12 @@ void orv_slice_sync_log()
 
 void orv_slice_check()
 {
-    if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
+    if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds) {
         sl.end = INT_MAX;
+        sl.idle_end = INT_MIN;
+    } else if (sl.idle_fast && sl.timer_edits != veld_timer_edits) {
+        orv_slice_set_end();  // the access changed the table
+    }
     orv_slice_set_limit();  // a write to the timer's ports or a reset may move its count
 }
 

@@ -79,8 +79,18 @@ struct orv_slice_state {
     int prev;         // ... when the one before it started (base for the first)
     int end;          // the slice ends once the count is this or lower
     int limit;        // the runner looks up once the count is this or lower:
-                      // the end, or timer 1's next count if it runs and that
-                      // comes first
+                      // the end, the idle step or timer 1's next count if it
+                      // runs, whichever comes first
+    int rest;         // ... the end or the idle step, whichever comes first
+    // The I/O processor's idle cycle inside the slice (`orv_slice_idle_fast`):
+    // while `idle_fast`, the state timer is the table's last entry, waits
+    // for "ready" or "poll", and is due once the count is `idle_end` or
+    // lower; `end` then stands for the other timers (due at `other_due`)
+    // and the frame's end. Otherwise `idle_end` is INT_MIN.
+    bool idle_fast;
+    int idle_end;
+    veld_time other_due;
+    unsigned timer_edits;  // `veld_timer_edits` when these were worked out
     int frame_left;   // cycles left in the frame at its start
     veld_time due;    // the next due timer it runs up to
     veld_time clock;  // the event clock at the start
@@ -96,15 +106,22 @@ extern orv_slice_state orv_slice;
 // instruction by instruction: it is brought up before a full bus access
 // (`orv_slice_sync`), which is the only way to start the timer, and at the
 // slice's end, with the same result.
-inline void orv_slice_set_limit()
+inline void orv_slice_timer1_limit()
 {
-    int limit = orv_slice.end;
+    int limit = orv_slice.rest;
     if ((tms7000.pf[3] & 0xC0) == 0x80) {
         const int timer1 = tms7000_div_by_16_trigger - 1;
         if (timer1 > limit)
             limit = timer1;
     }
     orv_slice.limit = limit;
+}
+
+// ... after the end or the idle step moved as well.
+inline void orv_slice_set_limit()
+{
+    orv_slice.rest = orv_slice.end > orv_slice.idle_end ? orv_slice.end : orv_slice.idle_end;
+    orv_slice_timer1_limit();
 }
 
 // True while a slice runs: the counters above, the event clock and the
@@ -127,6 +144,13 @@ void orv_slice_check();
 // can follow: the frame is complete (`frame_done`), or the loop goes on one
 // step at a time.
 bool orv_slice_boundary();
+
+// The slice runner's quiet step of the I/O processor's idle cycle, taken
+// when the count reaches `idle_end` and nothing else is due: what
+// `io_cpu_idle_fire` would do, knowing where the state timer is and when the
+// others are due. False when the step would not be quiet; the slice then
+// ends there (`orv_slice_boundary`).
+bool orv_slice_idle_fast();
 
 // Until-stop style: the instruction about to start goes into the history.
 inline void orv_note_pc()

@@ -39,6 +39,7 @@ const orv_global_place orv_global_places[] = {
     {"orv_host", "host hooks, set by the program"},
     {"orv_slice_live", "frame loop: within one call only"},
     {"orv_slice", "frame loop: within one call only"},
+    {"veld_timer_edits", "frame loop: a count whose differences only are read"},
     {"g_notrace", "trace facility"},
     {"g_func_name", "trace facility"},
     {"trace_init_flag", "trace facility"},

@@ -5,6 +5,7 @@
 #include <cstring>
 
 veld_timer timer_tab[VELD_TIMER_MAX];
+unsigned veld_timer_edits;
 int g_timer_num;
 veld_time g_timer_clock;
 veld_time g_timer_next_due = VELD_NEVER;
@@ -161,6 +162,7 @@ void timers_clear_state()
 {
     std::memset(timer_tab, 0, sizeof timer_tab);
     g_timer_num = 0;
+    veld_timer_edits = 0;
     g_timer_clock = {0, 0};
     g_timer_next_due = VELD_NEVER;
     g_timer_fired = {};

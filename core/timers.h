@@ -73,6 +73,11 @@ struct veld_fired_timer {
 };
 extern veld_fired_timer g_timer_fired;
 
+// Counts the creations and removals, so that a user of the table (the frame
+// loop's slices) can tell whether it changed since it last looked. Not part
+// of the machine: only differences matter.
+extern unsigned veld_timer_edits;
+
 // Logs that the table is full; returns 1, what the failed creation returns.
 int veld_timer_table_full();
 
@@ -88,6 +93,7 @@ inline void veld_timer_append(veld_callback callback, int param, int tag, veld_t
     t.start = start;
     t.due = due;
     g_timer_num = n + 1;
+    veld_timer_edits++;
     if (veld_later_than(g_timer_next_due, due))
         g_timer_next_due = due;
 }
@@ -137,8 +143,10 @@ inline int veld_timer_remove_entries(int tag)
             i++;
         }
     }
-    if (removed)
+    if (removed) {
         g_timer_num = n;
+        veld_timer_edits++;
+    }
     return removed;
 }
 

@@ -148,24 +148,32 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
         goto *dispatch[tms7000_fetch<true>()];                                          \
     } while (0)
 
-    // After it: timer 1, the stop test and the end of the slice, where the
-    // next one opens; then the next instruction. One comparison with the
-    // slice's limit tells whether timer 1 counts or the slice ends. A break
-    // request comes only with a full bus access, which also ends the slice:
-    // the whole stop test is needed only there.
+    // After it: timer 1, the stop test, the I/O processor's idle step and
+    // the end of the slice, where the next one opens; then the next
+    // instruction. One comparison with the slice's limit tells whether any
+    // of them is due; most often it is only timer 1's count. A break request
+    // comes only with a full bus access, which also ends the slice: the whole
+    // stop test is needed only there.
 #define TMS7000_NEXT                                                                    \
     do {                                                                                \
         if (tms7000_icount <= sl.limit || c.pc.w == stop_pc ||                          \
             (until_stop && orv_host.stop_key && *orv_host.stop_key)) {                  \
             tms7000_count_timer1(tf);                                                   \
-            orv_slice_set_limit();                                                      \
-            if (c.pc.w == stop_pc || (until_stop && orv_host.stop_key && *orv_host.stop_key) || \
-                tms7000_icount <= sl.end) {                                             \
-                orv_stop why = orv_stop_test<until_stop>(stop_pc);                      \
-                if (why != ORV_STOP_FRAME)                                              \
-                    return why;                                                         \
-                if (tms7000_icount <= sl.end && !orv_slice_boundary())                  \
+            if (c.pc.w != stop_pc && !(until_stop && orv_host.stop_key && *orv_host.stop_key) && \
+                tms7000_icount > sl.rest) {                                             \
+                orv_slice_timer1_limit(); /* only timer 1 counted */                    \
+            } else {                                                                    \
+                if (c.pc.w == stop_pc || (until_stop && orv_host.stop_key && *orv_host.stop_key) || \
+                    tms7000_icount <= sl.end) {                                         \
+                    orv_stop why = orv_stop_test<until_stop>(stop_pc);                  \
+                    if (why != ORV_STOP_FRAME)                                          \
+                        return why;                                                     \
+                    if (tms7000_icount <= sl.end && !orv_slice_boundary())              \
+                        return ORV_STOP_FRAME;                                          \
+                } else if (!orv_slice_idle_fast() && !orv_slice_boundary()) {           \
                     return ORV_STOP_FRAME;                                              \
+                }                                                                       \
+                orv_slice_set_limit();                                                  \
             }                                                                           \
         }                                                                               \
         TMS7000_START;                                                                  \
