@@ -108,30 +108,35 @@ bool orv_after_instruction(int cycles)
 }
 
 // Where the slice ends, from the next due timer (`sl.due`): that timer or the
-// frame's end. When the due timer is the I/O processor's state timer at the
-// end of the table, waiting for "ready" or "poll" while no function is
-// traced, the runner takes its quiet steps itself (`orv_slice_idle_fast`)
-// and the slice ends at the next of the other timers instead.
+// frame's end. When the due timer is the I/O processor's state timer,
+// waiting for "ready" or "poll" while no function is traced, the runner
+// takes its quiet steps itself (`orv_slice_idle_fast`) and the slice ends at
+// the next of the other timers instead.
 void orv_slice_set_end()
 {
     sl.idle_fast = false;
     sl.idle_end = INT_MIN;
     sl.timer_edits = veld_timer_edits;
     sl.end = sl.base - orv_cycles_to_due(sl.clock, sl.due, sl.frame_left);
-    const int last = g_timer_num - 1;
-    if (last < 0 || !trace_init_flag || debug_func_list_size != 0 || !io_cpu_idle.set)
+    if (!trace_init_flag || debug_func_list_size != 0 || !io_cpu_idle.set)
         return;
-    const veld_timer &t = timer_tab[last];
-    if (t.tag != IO_STATE_TIMER || t.callback != io_cpu_callback ||
-        (t.param != IO_STATE_READY && t.param != IO_STATE_POLL))
-        return;
+    int slot = -1;
     veld_time other = VELD_NEVER;
-    for (int k = 0; k < last; k++)
-        if (veld_later_than(other, timer_tab[k].due))
-            other = timer_tab[k].due;
-    if (!veld_later_than(other, t.due))
-        return;  // another timer is due first or with it
+    for (int k = 0; k < g_timer_num; k++) {
+        const veld_timer &t = timer_tab[k];
+        if (t.tag == IO_STATE_TIMER)
+            slot = k;
+        else if (veld_later_than(other, t.due))
+            other = t.due;
+    }
+    if (slot < 0)
+        return;
+    const veld_timer &t = timer_tab[slot];
+    if (t.callback != io_cpu_callback || (t.param != IO_STATE_READY && t.param != IO_STATE_POLL) ||
+        !veld_later_than(other, t.due))
+        return;  // not waiting, or another timer is due first or with it
     sl.idle_fast = true;
+    sl.idle_slot = slot;
     sl.other_due = other;
     sl.idle_end = sl.end;
     sl.end = sl.base - orv_cycles_to_due(sl.clock, other, sl.frame_left);
@@ -303,10 +308,19 @@ namespace {
 
 bool orv_slice_idle_fast()
 {
-    veld_timer &t = timer_tab[g_timer_num - 1];
-    const int state = t.param;
+    const int last = g_timer_num - 1;
+    const int state = timer_tab[sl.idle_slot].param;
     if ((state != IO_STATE_READY && state != IO_STATE_POLL) || !io_cpu_idle_entry_does_nothing(state))
         return false;
+    // Firing moves the last entry into the timer's slot; the timer is
+    // created again at the end of the table.
+    if (sl.idle_slot != last) {
+        timer_tab[sl.idle_slot] = timer_tab[last];
+        timer_tab[last].tag = IO_STATE_TIMER;
+        timer_tab[last].callback = io_cpu_callback;
+        sl.idle_slot = last;
+    }
+    veld_timer &t = timer_tab[last];
     const int i = state == IO_STATE_READY ? 0 : 1;
     const veld_time delay = io_cpu_idle.delay[i];
     const int used = sl.base - tms7000_icount;

@@ -83,11 +83,12 @@ struct orv_slice_state {
                       // runs, whichever comes first
     int rest;         // ... the end or the idle step, whichever comes first
     // The I/O processor's idle cycle inside the slice (`orv_slice_idle_fast`):
-    // while `idle_fast`, the state timer is the table's last entry, waits
-    // for "ready" or "poll", and is due once the count is `idle_end` or
+    // while `idle_fast`, the state timer (in the table's slot `idle_slot`)
+    // waits for "ready" or "poll" and is due once the count is `idle_end` or
     // lower; `end` then stands for the other timers (due at `other_due`)
     // and the frame's end. Otherwise `idle_end` is INT_MIN.
     bool idle_fast;
+    int idle_slot;
     int idle_end;
     veld_time other_due;
     unsigned timer_edits;  // `veld_timer_edits` when these were worked out
