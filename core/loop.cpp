@@ -304,6 +304,46 @@ namespace {
     return true;
 }
 
+// A tick of the speech clock, taken inside the slice: the steps after the
+// slice's last instruction are taken as `orv_slice_boundary` takes them (the
+// same counters shown, the same lines logged), but the slice goes on instead
+// of closing and opening again. The tick acts on the synthesizer, the sound
+// output and the I/O processor's speech flags only: neither the processor's
+// count nor a break request. Not when it is not the first due timer in table
+// order, or when the frame ends with the instruction.
+bool orv_slice_speech_tick()
+{
+    if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
+        return false;
+    const int used = sl.base - tms7000_icount;
+    if (used >= sl.frame_left)
+        return false;
+    const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
+    if (!veld_later_than(now, sl.due))
+        return false;
+    int first = 0;
+    while (first < g_timer_num && !veld_later_than(now, timer_tab[first].due))
+        first++;
+    if (first == g_timer_num || timer_tab[first].tag != SPEECH_TIMER || timer_tab[first].callback != speech_buffer_do)
+        return false;
+    const int cycles = sl.cur - tms7000_icount;
+    const int before = used - cycles;
+    orv_slice_live = false;  // the counters are shown as they stand
+    instr_cycles = cycles;
+    delta = {0, static_cast<uint32_t>(cycles)};
+    g_timer_clock = now;
+    trace_enter(tf_check_timers);
+    orv_show_counters(before);
+    if (before > 0)
+        set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
+    veld_check_timers_due();
+    orv_slice_live = true;  // a line of the next instruction takes its stamp then
+    sl.due = g_timer_next_due;
+    orv_slice_set_end();
+    orv_slice_set_limit();
+    return true;
+}
+
 } // namespace
 
 bool orv_slice_idle_fast()
@@ -347,7 +387,7 @@ bool orv_slice_idle_fast()
 
 bool orv_slice_boundary()
 {
-    if (orv_slice_idle_step())
+    if (orv_slice_idle_step() || orv_slice_speech_tick())
         return true;
     orv_slice_live = false;
     const int used = sl.base - tms7000_icount;
