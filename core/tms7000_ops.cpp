@@ -78,6 +78,16 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t cy)
     return static_cast<uint16_t>(static_cast<unsigned>(no_borrow * 256 + hi * 16 + lo) & 0x1FF);
 }
 
+// With the address sanitizer on, inlining every handler into the slice
+// runner takes the compilers minutes: those builds call the handlers.
+#if defined(__SANITIZE_ADDRESS__)
+#define TMS7000_SANITIZED
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TMS7000_SANITIZED
+#endif
+#endif
+
 // The handlers as the single step runs them, and as slices run them.
 namespace {
 namespace tms7000_step_ops {
@@ -106,16 +116,9 @@ const tms7000_opfn (&opfn_orv)[256] = tms7000_step_ops::table;
                     TMS7000_ROW(C) TMS7000_ROW(D) TMS7000_ROW(E) TMS7000_ROW(F)
 // clang-format on
 
-// With the address sanitizer on, inlining every handler here takes the
-// compilers minutes: those builds call the handlers from the same code.
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef TMS7000_SANITIZED
 #define TMS7000_SLICE_INLINING
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TMS7000_SLICE_INLINING
-#endif
-#endif
-#ifndef TMS7000_SLICE_INLINING
+#else
 #define TMS7000_SLICE_INLINING [[gnu::flatten]]
 #endif
 
@@ -143,7 +146,7 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
         if (c.idle_state) {                                                             \
             g_func_name = tf.name; /* its flag is decided; fetch names the read */      \
             tms7000_icount -= 16;                                                       \
-            goto idle_done;                                                             \
+            goto instruction_done;                                                      \
         }                                                                               \
         goto *dispatch[tms7000_fetch<true>()];                                          \
     } while (0)
@@ -179,15 +182,23 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
         TMS7000_START;                                                                  \
     } while (0)
 
+    // Sanitized builds share one copy of the step to the next instruction:
+    // 256 of them, instrumented, take the compilers minutes.
+#ifdef TMS7000_SANITIZED
+#define TMS7000_AFTER goto instruction_done
+#else
+#define TMS7000_AFTER TMS7000_NEXT
+#endif
     TMS7000_START;
-idle_done:
+instruction_done:
     TMS7000_NEXT;
 #define X(n)                                                                            \
     op_##n:                                                                             \
-    tms7000_slice_ops::table[0x##n]();                                                                  \
-    TMS7000_NEXT;
+    tms7000_slice_ops::table[0x##n]();                                                  \
+    TMS7000_AFTER;
     TMS7000_ALL
 #undef X
+#undef TMS7000_AFTER
 #undef TMS7000_NEXT
 #undef TMS7000_START
 }
