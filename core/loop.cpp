@@ -340,6 +340,8 @@ bool orv_slice_speech_tick()
     orv_slice_live = true;  // a line of the next instruction takes its stamp then
     sl.due = g_timer_next_due;
     orv_slice_set_end();
+    if (ask_bkpt)  // (a host's sound hook, say): the next instruction ends the slice
+        sl.end = INT_MAX;
     orv_slice_set_limit();
     return true;
 }
