@@ -1,4 +1,6 @@
-// TMS7020 instruction set: one handler per opcode and the opcode table.
+// TMS7020 instruction set: one handler per opcode and the opcode table
+// (the handlers themselves are in tms7000_handlers.inc, compiled here twice),
+// and the frame loop's slice runner.
 //
 // Each handler reads its operands at pc, works through the program bus (A is
 // register 0, B register 1, Pn is bus address 0x100 + n), sets the status
