@@ -103,15 +103,16 @@ struct orv_slice_state {
 extern orv_slice_state orv_slice;
 
 // After the slice's end or timer 1's next count moved, or timer 1 started
-// or stopped. While timer 1 is stopped its tick mark is not followed
-// instruction by instruction: it is brought up before a full bus access
-// (`orv_slice_sync`), which is the only way to start the timer, and at the
-// slice's end, with the same result.
+// or stopped. Timer 1's counts are not followed instruction by instruction
+// while the timer is stopped, nor those before the first count anything can
+// see (`tms7000_timer1_counts_to_event`) while it runs: they are brought up
+// before a full bus access (`orv_slice_sync`), the only way to look at the
+// timer or to start it, and at the slice's end, with the same result.
 inline void orv_slice_timer1_limit()
 {
     int limit = orv_slice.rest;
     if ((tms7000.pf[3] & 0xC0) == 0x80) {
-        const int timer1 = tms7000_div_by_16_trigger - 1;
+        const int timer1 = tms7000_div_by_16_trigger - 16 * (tms7000_timer1_counts_to_event() - 1) - 1;
         if (timer1 > limit)
             limit = timer1;
     }

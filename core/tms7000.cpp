@@ -15,9 +15,9 @@ int tms7000_icount;
 int tms7000_div_by_16_trigger;
 int tms7000_cycles_per_INT2;
 trace_fn tf_tms70x0_pf_r = {"tms70x0_pf_r()", 0};
+trace_fn tf_timer1 = {"tms7000_service_timer1()", 0};
 namespace {
 
-trace_fn tf_timer1 = {"tms7000_service_timer1()", 0};
 trace_fn tf_set_irq = {"tms7000_set_irq_line()", 0};
 trace_fn tf_check_irq = {"tms7000_check_IRQ_lines()", 0};
 trace_fn tf_interrupt = {"tms7000_do_interrupt()", 0};
@@ -37,10 +37,6 @@ constexpr uint8_t IOCNT0_INT3_FLAG = 0x20;
 constexpr uint8_t IOCNT0_STORED = 0xD5;
 constexpr uint8_t IOCNT0_FLAGS = 0x2A;
 
-// P3 (timer control) bits.
-constexpr uint8_t T1_START = 0x80;
-constexpr uint8_t T1_EXTERNAL = 0x40;
-constexpr uint8_t T1_RELOAD = 0x1F;
 
 int t1_period(uint8_t p3, uint8_t p2) { return 16 * ((p3 & T1_RELOAD) + 1) * (p2 + 1); }
 

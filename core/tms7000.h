@@ -2,6 +2,8 @@
 // timer 1 and the peripheral file.
 #pragma once
 
+#include "trace.h"
+
 #include <cstdint>
 
 // A 16-bit value reachable as a whole or as its two bytes (low byte first).
@@ -47,6 +49,26 @@ void tms7000_reset(void *unused);
 int tms7000_orv_execute(int cycles);
 // line 0-2 = INT1-INT3; raising a line may take the interrupt at once.
 void tms7000_set_irq_line(int line, int state);
+
+// P3 (timer control) bits.
+constexpr uint8_t T1_START = 0x80;
+constexpr uint8_t T1_EXTERNAL = 0x40;
+constexpr uint8_t T1_RELOAD = 0x1F;
+
+extern trace_fn tf_timer1;            // "tms7000_service_timer1()"
+extern trace_fn tf_tms7000_execute;  // "tms7000_orv_execute()"
+
+// How many counts of timer 1 (one every 16 cycles while it runs) from now
+// up to the first one that anything outside the timer can see: the one that
+// raises INT2, or the next one while a count's trace lines may be asked for.
+// The counts before it change only the prescaler and the decrementer.
+inline int tms7000_timer1_counts_to_event()
+{
+    const tms7000_state &c = tms7000;
+    if (tf_timer1.flag != -1 || tf_tms7000_execute.flag != -1 || c.t1_prescaler < 0 || c.t1_decrementer < 0)
+        return 1;
+    return (c.t1_prescaler + 1) + c.t1_decrementer * ((c.pf[3] & T1_RELOAD) + 1);
+}
 void tms7000_check_IRQ_lines();
 void tms7000_do_interrupt(uint16_t vector, uint8_t line);
 // One pulse on timer 1's external clock input (nothing drives it here).

@@ -118,7 +118,6 @@ inline uint8_t tms7000_pop()
 
 // One count of timer 1 (every 16 cycles while it runs on the internal clock).
 void tms7000_service_timer1();
-extern trace_fn tf_tms7000_execute;  // "tms7000_orv_execute()"
 
 // The timer-1 counts the cycles charged since the last call make: one every
 // 16 cycles while it runs on the internal clock (P3 bit 7 set: running; bit

@@ -284,8 +284,9 @@ TEST_F(LoopTest, VideoWriteWatchStopsAfterTheWritingInstruction)
     EXPECT_EQ(sliced[4], 0);  // the byte after it is not written yet
 }
 
-// Timer 1 started after an odd count of cycles, then stopped and started
-// again: its ticks keep the same phase in slices as one step at a time.
+// Timer 1 started after an odd count of cycles, read while it runs, then
+// stopped and started again: its counts keep the same phase, and its reads
+// the same values, in slices as one step at a time.
 TEST_F(LoopTest, TimerOneStartedInsideASliceKeepsItsPhase)
 {
     auto run = [&](bool single_steps) {
@@ -293,15 +294,16 @@ TEST_F(LoopTest, TimerOneStartedInsideASliceKeepsItsPhase)
         write_file("debug.lst", single_steps ? "program_read_byte_8()\n" : "");
         // F800 MOV #13,A; F802 DEC A; JNZ F802 (an odd delay)
         // F805 MOVP #2,P2; MOVP #80,P3 (start); MOVP #04,P0; EINT
-        // F80F DJNZ R20,F80F; MOVP #00,P3 (stop); DJNZ R20,F815; MOVP #80,P3; JMP F80F
+        // F80F MOVP P2,A; ADD R0,R30 (sums the decrementer); DJNZ R20,F80F
+        // F817 MOVP #00,P3 (stop); DJNZ R20,F81A; MOVP #80,P3; JMP F80F
         // F822 INC R5; RETI
         boot_rom({0x22, 0x0D, 0xB2, 0xE6, 0xFD, 0xA2, 0x02, 0x02, 0xA2, 0x80, 0x03, 0xA2,
-                  0x04, 0x00, 0x05, 0xDA, 0x14, 0xFD, 0xA2, 0x00, 0x03, 0xDA, 0x14, 0xFD,
-                  0xA2, 0x80, 0x03, 0xE0, 0xF2, 0x00, 0x00, 0x00, 0x00, 0x00, 0xD3, 0x05,
+                  0x04, 0x00, 0x05, 0x80, 0x02, 0x48, 0x00, 0x1E, 0xDA, 0x14, 0xF8, 0xA2,
+                  0x00, 0x03, 0xDA, 0x14, 0xFD, 0xA2, 0x80, 0x03, 0xE0, 0xED, 0xD3, 0x05,
                   0x0B},
                  0xF822);
         orv_loop(0xFFFF);
-        return std::vector<int>{get_pc(), tms7000.rf[5], tms7000.rf[20], tms7000.t1_decrementer,
+        return std::vector<int>{get_pc(), tms7000.rf[5], tms7000.rf[20], tms7000.rf[30], tms7000.t1_decrementer,
                                 tms7000.t1_prescaler, tms7000_div_by_16_trigger - tms7000_icount};
     };
     std::vector<int> sliced = run(false);
