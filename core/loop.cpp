@@ -426,11 +426,11 @@ void orv_slice_sync()
     // Timer 1's counts as the steps after the last instruction leave them
     // (they lag while the timer is stopped, or before a count anything can
     // see: none of those raises INT2).
-    const bool timer1_runs = (tms7000.pf[3] & 0xC0) == 0x80;
-    while (sl.cur < tms7000_div_by_16_trigger) {
-        tms7000_div_by_16_trigger -= 16;
-        if (timer1_runs)
-            tms7000_service_timer1();
+    if (sl.cur < tms7000_div_by_16_trigger) {
+        const int counts = (tms7000_div_by_16_trigger - sl.cur + 15) / 16;
+        tms7000_div_by_16_trigger -= 16 * counts;
+        if ((tms7000.pf[3] & 0xC0) == 0x80)
+            tms7000_timer1_skip(counts);
     }
     const int before = sl.base - sl.cur;
     g_timer_clock = veld_time_add(sl.clock, {0, static_cast<uint32_t>(before)});

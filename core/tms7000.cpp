@@ -85,6 +85,22 @@ void tms7000_service_timer1()
     TRACE(tf, "tms7000: trigger int2");
 }
 
+void tms7000_timer1_skip(int counts)
+{
+    tms7000_state &c = tms7000;
+    trace_enter(tf_timer1);
+    const int p = c.t1_prescaler;
+    if (counts <= p) {
+        c.t1_prescaler = static_cast<int8_t>(p - counts);
+        return;
+    }
+    // The first underflow after p + 1 counts, then one every reload + 1.
+    const int period = (c.pf[3] & T1_RELOAD) + 1;
+    const int after = counts - (p + 1);
+    c.t1_decrementer = static_cast<int16_t>(c.t1_decrementer - 1 - after / period);
+    c.t1_prescaler = static_cast<int8_t>(period - 1 - after % period);
+}
+
 void tms7000_reset(void *)
 {
     tms7000_state &c = tms7000;

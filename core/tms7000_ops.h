@@ -118,6 +118,9 @@ inline uint8_t tms7000_pop()
 
 // One count of timer 1 (every 16 cycles while it runs on the internal clock).
 void tms7000_service_timer1();
+// That many counts at once, fewer than `tms7000_timer1_counts_to_event()`:
+// none raises INT2 or writes a line.
+void tms7000_timer1_skip(int counts);
 
 // The timer-1 counts the cycles charged since the last call make: one every
 // 16 cycles while it runs on the internal clock (P3 bit 7 set: running; bit
