@@ -421,13 +421,42 @@ bool orv_slice_boundary()
     return orv_slice_open(now.seconds, now.cycles);
 }
 
+namespace {
+
+// How many times timer 1's tick mark moves before the count `count` is no
+// longer below it: the counts made up to there (0 when none is).
+int orv_timer1_counts_until(int count)
+{
+    const int below = tms7000_div_by_16_trigger - count;
+    return below > 0 ? (below + 15) / 16 : 0;
+}
+
+} // namespace
+
+void orv_slice_count_timer1()
+{
+    const int pending = orv_timer1_counts_until(tms7000_icount);
+    if ((tms7000.pf[3] & 0xC0) != 0x80) {
+        tms7000_div_by_16_trigger -= 16 * pending;  // stopped: nothing counts
+        return;
+    }
+    const int quiet = tms7000_timer1_counts_to_event() - 1;
+    if (quiet > 0) {
+        const int n = pending < quiet ? pending : quiet;
+        tms7000_div_by_16_trigger -= 16 * n;
+        tms7000_timer1_skip(n);
+    }
+    // The count that raises INT2, or each count while they may write lines:
+    // one at a time, as after any instruction.
+    tms7000_count_timer1(tf_tms7000_execute);
+}
+
 void orv_slice_sync()
 {
     // Timer 1's counts as the steps after the last instruction leave them
     // (they lag while the timer is stopped, or before a count anything can
     // see: none of those raises INT2).
-    if (sl.cur < tms7000_div_by_16_trigger) {
-        const int counts = (tms7000_div_by_16_trigger - sl.cur + 15) / 16;
+    if (const int counts = orv_timer1_counts_until(sl.cur)) {
         tms7000_div_by_16_trigger -= 16 * counts;
         if ((tms7000.pf[3] & 0xC0) == 0x80)
             tms7000_timer1_skip(counts);

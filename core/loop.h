@@ -126,6 +126,11 @@ inline void orv_slice_set_limit()
     orv_slice_timer1_limit();
 }
 
+// The slice runner's timer-1 step after an instruction whose count passed
+// the tick mark: the counts before the first one anything can see are taken
+// at once (`tms7000_timer1_skip`), that one as usual.
+void orv_slice_count_timer1();
+
 // True while a slice runs: the counters above, the event clock and the
 // trace time stamp then lag behind the processor. Whatever may look at them
 // from inside an instruction calls one of these first, which bring them to

@@ -163,7 +163,8 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
     do {                                                                                \
         if (tms7000_icount <= sl.limit || c.pc.w == stop_pc ||                          \
             (until_stop && orv_host.stop_key && *orv_host.stop_key)) {                  \
-            tms7000_count_timer1(tf);                                                   \
+            if (tms7000_icount < tms7000_div_by_16_trigger)                             \
+                orv_slice_count_timer1();                                               \
             if (c.pc.w != stop_pc && !(until_stop && orv_host.stop_key && *orv_host.stop_key) && \
                 tms7000_icount > sl.rest) {                                             \
                 orv_slice_timer1_limit(); /* only timer 1 counted */                    \

@@ -294,15 +294,17 @@ TEST_F(LoopTest, TimerOneStartedInsideASliceKeepsItsPhase)
         write_file("debug.lst", single_steps ? "program_read_byte_8()\n" : "");
         // F800 MOV #13,A; F802 DEC A; JNZ F802 (an odd delay)
         // F805 MOVP #2,P2; MOVP #80,P3 (start); MOVP #04,P0; EINT
-        // F80F MOVP P2,A; ADD R0,R30 (sums the decrementer); DJNZ R20,F80F
-        // F817 MOVP #00,P3 (stop); DJNZ R20,F81A; MOVP #80,P3; JMP F80F
-        // F822 INC R5; RETI
+        // F80F MOVP P2,A; ADD R0,R30 (sums the decrementer); MPY B,A (43
+        //      cycles: several counts at once); DJNZ R20,F80F
+        // F818 MOVP #00,P3 (stop); DJNZ R20,F81B; MOVP #80,P3; JMP F80F
+        // F823 INC R5; RETI
         boot_rom({0x22, 0x0D, 0xB2, 0xE6, 0xFD, 0xA2, 0x02, 0x02, 0xA2, 0x80, 0x03, 0xA2,
-                  0x04, 0x00, 0x05, 0x80, 0x02, 0x48, 0x00, 0x1E, 0xDA, 0x14, 0xF8, 0xA2,
-                  0x00, 0x03, 0xDA, 0x14, 0xFD, 0xA2, 0x80, 0x03, 0xE0, 0xED, 0xD3, 0x05,
-                  0x0B},
-                 0xF822);
-        orv_loop(0xFFFF);
+                  0x04, 0x00, 0x05, 0x80, 0x02, 0x48, 0x00, 0x1E, 0x6C, 0xDA, 0x14, 0xF7,
+                  0xA2, 0x00, 0x03, 0xDA, 0x14, 0xFD, 0xA2, 0x80, 0x03, 0xE0, 0xEC, 0xD3,
+                  0x05, 0x0B},
+                 0xF823);
+        for (int frame = 0; frame < 4; frame++)
+            orv_loop(0xFFFF);
         return std::vector<int>{get_pc(), tms7000.rf[5], tms7000.rf[20], tms7000.rf[30], tms7000.t1_decrementer,
                                 tms7000.t1_prescaler, tms7000_div_by_16_trigger - tms7000_icount};
     };
