@@ -220,18 +220,24 @@ struct text_cell {
 void serial_backgrounds(unsigned row, uint8_t *bg)
 {
     tms3556_render_state &r = tms3556_render;
+    // Walked in locals: the stores of `bg` would make the compiler read the
+    // renderer's state again for every cell.
+    int next_col = r.next_col;
+    int cur_col = r.cur_alpha_col;
     for (int n = 0; n < CELLS; n++) {
         unsigned a = vram_at(row + 2 * n);
         if ((vram_at(row + 2 * n + 1) & 0x7F) == 0x20) {
-            r.next_col = a & 7;
-            r.cur_alpha_col = a >> 5;
+            next_col = static_cast<int>(a & 7);
+            cur_col = static_cast<int>(a >> 5);
         } else {
-            if (r.next_col != -1)
-                r.cur_alpha_col = r.next_col;
-            r.next_col = -1;
+            if (next_col != -1)
+                cur_col = next_col;
+            next_col = -1;
         }
-        bg[n] = static_cast<uint8_t>(r.cur_alpha_col);
+        bg[n] = static_cast<uint8_t>(cur_col);
     }
+    r.next_col = next_col;
+    r.cur_alpha_col = cur_col;
 }
 
 void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
@@ -295,6 +301,18 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
         uint64_t fg = tables.splat[c.fg];
         uint64_t first_bg = tables.splat[bg[0][n]];
         uint64_t other_bg = tables.splat[bg[1][n]];
+        // Most cells show their own pattern, whole, from a generator that
+        // does not run past the end of video RAM: read straight down it.
+        if (c.height == 0 && c.width == 0 && c.glyph + (ROW_LINES - 1) * 128 < TMS3556_VRAM_SIZE) {
+            const uint8_t *g = &tms3556.vram[c.glyph + (ROW_LINES - 1) * 128];
+            uint64_t m = tables.mask[*g & c.shown];
+            put8(out[0] + 8 * n, (m & fg) | (~m & first_bg));
+            for (int k = 1; k < ROW_LINES; k++) {
+                m = tables.mask[g[-128 * k] & c.shown];
+                put8(out[k] + 8 * n, (m & fg) | (~m & other_bg));
+            }
+            continue;
+        }
         for (int k = 0; k < ROW_LINES; k++) {
             unsigned p = shape[vram_at(c.glyph + (9 - static_cast<unsigned>(lines[k])) * 128) & c.shown];
             uint64_t m = tables.mask[p];
