@@ -87,11 +87,7 @@ void run_busy_frames(benchmark::State &state, int cm3)
         bench_fill_bitmap_page();
     sound_blocks = 0;
     orv_host.sound_block = count_block;
-    long frames = 0;
-    for (auto _ : state) {
-        orv_loop(0xFFFF);
-        frames++;
-    }
+    const long frames = bench_run_frames(state);
     orv_host.sound_block = nullptr;
     if (cur_state != IO_STATE_READY && cur_state != IO_STATE_POLL)
         state.SkipWithError("the I/O processor left its idle cycle");

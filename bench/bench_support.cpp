@@ -52,6 +52,16 @@ void bench_count_frames(benchmark::State &state, long frames)
     state.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
 
+long bench_run_frames(benchmark::State &state)
+{
+    long frames = 0;
+    for (auto _ : state) {
+        orv_loop(0xFFFF);
+        frames++;
+    }
+    return frames;
+}
+
 void bench_fill_text_page()
 {
     tms3556.vdp_regs16[VDP_BAPA - 8] = 0x0000;

@@ -25,6 +25,9 @@ void bench_count_cycles(benchmark::State &state, double cycles);
 // The same for `frames` whole frames.
 void bench_count_frames(benchmark::State &state, long frames);
 
+// One whole frame of the frame loop per iteration; returns how many ran.
+long bench_run_frames(benchmark::State &state);
+
 // A busy text page (every cell a character with varied attributes: both
 // colour rules, spaces, double width and height, flashing; generators
 // filled), or a bitmap page of varied dots, and the mode to show it.

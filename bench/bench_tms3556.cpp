@@ -73,11 +73,7 @@ void run_frames(benchmark::State &state, bool bitmap)
     tms3556.vdp_regs16[VDP_BAMP - 8] = 0x6000;
     tms3556.vdp_regs16[VDP_BAMTF - 8] = 0x7000;
     tms3556.vdp_acmpxy = 0x6000;
-    long frames = 0;
-    for (auto _ : state) {
-        orv_loop(0xFFFF);
-        frames++;
-    }
+    const long frames = bench_run_frames(state);
     bench_count_frames(state, frames);
 }
 

@@ -70,11 +70,7 @@ void BM_cpu_slices(benchmark::State &state)
     tms7000_reset(nullptr);
     clear_log_str();
     orv_host.picture_wanted = no_picture;
-    long frames = 0;
-    for (auto _ : state) {
-        orv_loop(0xFFFF);
-        frames++;
-    }
+    const long frames = bench_run_frames(state);
     orv_host.picture_wanted = nullptr;
     if (g_timer_num != 0)
         state.SkipWithError("an event timer was armed");

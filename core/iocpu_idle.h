@@ -35,6 +35,33 @@ inline bool io_cpu_idle_entry_does_nothing(int state)
     return !(tms7041.flags & (KEY_PENDING | SPEECH_LOW | SERIAL_CHECK)) && !(tms7041.speech_status & SPEECH_END);
 }
 
+// Whether the state timer's firing toward `state` would be a quiet step.
+inline bool io_cpu_idle_quiet(int state)
+{
+    return (state == IO_STATE_READY || state == IO_STATE_POLL) && io_cpu_idle_entry_does_nothing(state);
+}
+
+// The quiet step itself, the state timer (in slot `slot`) firing toward
+// `state` at `now`: the state changes and the timer ends up where a firing
+// leaves it, at the end of the table (the last entry moving into its slot),
+// armed for the next state. Returns it. The delays must be converted.
+inline veld_timer &io_cpu_idle_take(int slot, int state, veld_time now)
+{
+    const int last = g_timer_num - 1;
+    if (slot != last) {
+        timer_tab[slot] = timer_tab[last];
+        timer_tab[last].tag = IO_STATE_TIMER;
+        timer_tab[last].callback = io_cpu_callback;
+    }
+    const int i = state == IO_STATE_READY ? 0 : 1;
+    cur_state = state;
+    veld_timer &armed = timer_tab[last];
+    armed.param = io_cpu_idle.next[i];
+    armed.start = now;
+    armed.due = veld_time_add(now, io_cpu_idle.delay[i]);
+    return armed;
+}
+
 // Event-clock times as one number that orders as `veld_later_than` does.
 [[gnu::always_inline]] inline uint64_t io_cpu_idle_key(uint32_t seconds, uint32_t cycles)
 {
@@ -68,24 +95,12 @@ inline bool io_cpu_idle_entry_does_nothing(int state)
     if (t.tag != IO_STATE_TIMER || t.callback != io_cpu_callback)
         return false;
     const int state = t.param;
-    if (state != IO_STATE_READY && state != IO_STATE_POLL)
-        return false;
-    if (!io_cpu_idle_entry_does_nothing(state))
+    if (!io_cpu_idle_quiet(state))
         return false;
 
     if (!io_cpu_idle.set) [[unlikely]]
         io_cpu_idle_convert();
-    const int i = state == IO_STATE_READY ? 0 : 1;
-    cur_state = state;
-    if (due != last) {
-        timer_tab[due] = timer_tab[last];
-        timer_tab[last].tag = IO_STATE_TIMER;
-        timer_tab[last].callback = io_cpu_callback;
-    }
-    veld_timer &armed = timer_tab[last];
-    armed.param = io_cpu_idle.next[i];
-    armed.start = {now_seconds, now_cycles};
-    armed.due = veld_time_add(armed.start, io_cpu_idle.delay[i]);
+    const veld_timer &armed = io_cpu_idle_take(due, state, {now_seconds, now_cycles});
     // The earliest due time of all, the one armed again included.
     int first = last;
     uint64_t next = io_cpu_idle_key(armed.due.seconds, armed.due.cycles);

@@ -287,16 +287,41 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 // would not be quiet.
 namespace {
 
-[[gnu::always_inline]] inline bool orv_slice_idle_step()
+// Whether the due timer may be taken without ending the slice, as far as the
+// slice goes: no bus access armed a timer or requested a break, and the
+// frame does not end with the instruction. `now`: the event clock after it.
+[[gnu::always_inline]] inline bool orv_slice_goes_on(veld_time &now)
 {
     if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
         return false;
     const int used = sl.base - tms7000_icount;
-    const int frame_left = sl.frame_left;
-    if (used >= frame_left)
+    if (used >= sl.frame_left)
         return false;
-    const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
-    if (!veld_later_than(now, sl.due) || !io_cpu_idle_fire(now.seconds, now.cycles))
+    now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
+    return veld_later_than(now, sl.due);
+}
+
+// The steps after the slice's last instruction as far as anything can see
+// them: its cycles, the event clock after it; with a timer due, the counters
+// as they stood when it started. The clock is passed as a value: reading it
+// back whole just after writing its halves would stall the processor.
+[[gnu::always_inline]] inline void orv_slice_show_step(int cycles, int before, veld_time now, bool due)
+{
+    instr_cycles = cycles;
+    delta = {0, static_cast<uint32_t>(cycles)};
+    g_timer_clock = now;
+    trace_enter(tf_check_timers);
+    if (!due)
+        return;
+    orv_show_counters(before);
+    if (before > 0)
+        set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
+}
+
+[[gnu::always_inline]] inline bool orv_slice_idle_step()
+{
+    veld_time now;
+    if (!orv_slice_goes_on(now) || !io_cpu_idle_fire(now.seconds, now.cycles))
         return false;
     sl.due = g_timer_next_due;
     orv_slice_set_end();
@@ -313,29 +338,16 @@ namespace {
 // order, or when the frame ends with the instruction.
 bool orv_slice_speech_tick()
 {
-    if (ask_bkpt || g_timer_next_due.cycles != sl.due.cycles || g_timer_next_due.seconds != sl.due.seconds)
-        return false;
-    const int used = sl.base - tms7000_icount;
-    if (used >= sl.frame_left)
-        return false;
-    const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
-    if (!veld_later_than(now, sl.due))
+    veld_time now;
+    if (!orv_slice_goes_on(now))
         return false;
     int first = 0;
     while (first < g_timer_num && !veld_later_than(now, timer_tab[first].due))
         first++;
     if (first == g_timer_num || timer_tab[first].tag != SPEECH_TIMER || timer_tab[first].callback != speech_buffer_do)
         return false;
-    const int cycles = sl.cur - tms7000_icount;
-    const int before = used - cycles;
     orv_slice_live = false;  // the counters are shown as they stand
-    instr_cycles = cycles;
-    delta = {0, static_cast<uint32_t>(cycles)};
-    g_timer_clock = now;
-    trace_enter(tf_check_timers);
-    orv_show_counters(before);
-    if (before > 0)
-        set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
+    orv_slice_show_step(sl.cur - tms7000_icount, sl.base - sl.cur, now, true);
     veld_check_timers_due();
     orv_slice_live = true;  // a line of the next instruction takes its stamp then
     sl.due = g_timer_next_due;
@@ -350,27 +362,14 @@ bool orv_slice_speech_tick()
 
 bool orv_slice_idle_fast()
 {
-    const int last = g_timer_num - 1;
     const int state = timer_tab[sl.idle_slot].param;
-    if ((state != IO_STATE_READY && state != IO_STATE_POLL) || !io_cpu_idle_entry_does_nothing(state))
+    if (!io_cpu_idle_quiet(state))
         return false;
-    // Firing moves the last entry into the timer's slot; the timer is
-    // created again at the end of the table.
-    if (sl.idle_slot != last) {
-        timer_tab[sl.idle_slot] = timer_tab[last];
-        timer_tab[last].tag = IO_STATE_TIMER;
-        timer_tab[last].callback = io_cpu_callback;
-        sl.idle_slot = last;
-    }
-    veld_timer &t = timer_tab[last];
-    const int i = state == IO_STATE_READY ? 0 : 1;
-    const veld_time delay = io_cpu_idle.delay[i];
     const int used = sl.base - tms7000_icount;
     const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
-    cur_state = state;
-    t.param = io_cpu_idle.next[i];
-    t.start = now;
-    t.due = veld_time_add(now, delay);
+    const veld_timer &t = io_cpu_idle_take(sl.idle_slot, state, now);
+    sl.idle_slot = g_timer_num - 1;
+    const veld_time delay = io_cpu_idle.delay[state == IO_STATE_READY ? 0 : 1];
     if (veld_later_than(sl.other_due, t.due)) {
         g_timer_next_due = sl.due = t.due;
         // Due `used + delay + 1` cycles after the slice's start, as
@@ -396,20 +395,11 @@ bool orv_slice_boundary()
     const int cycles = sl.cur - tms7000_icount;
     const int before = used - cycles;
     tms7000_budget_close();
-    instr_cycles = cycles;
-    delta = {0, static_cast<uint32_t>(cycles)};
-    // The clock is passed on as a value: reading it back whole just after
-    // writing its halves would stall the processor.
     const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
-    g_timer_clock = now;
-    trace_enter(tf_check_timers);
-    if (veld_later_than(now, g_timer_next_due)) {
-        orv_show_counters(before);
-        if (before > 0)
-            set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
-        if (!io_cpu_idle_fire(now.seconds, now.cycles))
-            veld_check_timers_due();
-    }
+    const bool due = veld_later_than(now, g_timer_next_due);
+    orv_slice_show_step(cycles, before, now, due);
+    if (due && !io_cpu_idle_fire(now.seconds, now.cycles))
+        veld_check_timers_due();
     // Lines logged during the next instruction carry the last one's start time.
     set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(before)));
     sl.time += static_cast<unsigned>(used);
