@@ -8,12 +8,7 @@ uint8_t porta_val, portb_val, portc_val, portd_val;
 uint8_t mailbox_val;
 
 trace_fn tf_io_read = {"io_read_byte_8()", 0};
-
-namespace {
-
 trace_fn tf_io_write = {"io_write_byte_8()", 0};
-
-} // namespace
 
 // What board_peripheral_read would return, with no side effect at all.
 int board_peripheral_peek(unsigned a)

@@ -23,6 +23,7 @@ extern uint8_t mailbox_val;
 // B0 before B1.
 // Port A is read on every pass of the firmware's polling loops, hence inline.
 extern trace_fn tf_io_read;
+extern trace_fn tf_io_write;
 inline int io_read_byte_8(long port)
 {
     trace_fn &tf = tf_io_read;

@@ -10,6 +10,7 @@
 #include "timers.h"
 #include "tms7000.h"
 
+#include <climits>
 #include <cstdint>
 
 constexpr int ORV_CYCLES_PER_LINE = 178;
@@ -82,6 +83,8 @@ struct orv_slice_state {
                       // the end, the idle step or timer 1's next count if it
                       // runs, whichever comes first
     int rest;         // ... the end or the idle step, whichever comes first
+    int timer1;       // timer 1's next count that anything can see is due
+                      // once the count is this or lower (INT_MIN: stopped)
     // The I/O processor's idle cycle inside the slice (`orv_slice_idle_fast`):
     // while `idle_fast`, the state timer (in the table's slot `idle_slot`)
     // waits for "ready" or "poll" and is due once the count is `idle_end` or
@@ -111,11 +114,13 @@ extern orv_slice_state orv_slice;
 inline void orv_slice_timer1_limit()
 {
     int limit = orv_slice.rest;
+    int timer1 = INT_MIN;
     if ((tms7000.pf[3] & 0xC0) == 0x80) {
-        const int timer1 = tms7000_div_by_16_trigger - 16 * (tms7000_timer1_counts_to_event() - 1) - 1;
+        timer1 = tms7000_div_by_16_trigger - 16 * (tms7000_timer1_counts_to_event() - 1) - 1;
         if (timer1 > limit)
             limit = timer1;
     }
+    orv_slice.timer1 = timer1;
     orv_slice.limit = limit;
 }
 

@@ -103,6 +103,10 @@ void program_write(long address, unsigned char value)
         program_vram_write_quietly(a, value);
         return;
     }
+    if (program_quiet_port_b_write(a, value)) {
+        program_port_b_write_quietly(a, value);
+        return;
+    }
     trace_enter(tf);
     TRACE(tf, "Called %04x=%02x", static_cast<unsigned>(address), value);
     PC_ON_WRITE[a] = p_pc;
@@ -131,8 +135,8 @@ void program_write(long address, unsigned char value)
 
 // Inside a slice of the frame loop, devices and log lines see the loop's
 // counters as they are, and the slice learns what the access changed. The
-// two quiet port accesses look at no counter and arm no timer: they skip
-// both steps, and only a break that a write watch requests ends the slice.
+// quiet port accesses look at no counter and arm no timer: they skip both
+// steps, and only a break that a write watch requests ends the slice.
 int program_read_byte_8(long address)
 {
     if (!orv_slice_live)
@@ -156,6 +160,10 @@ void program_write_byte_8(long address, unsigned char value)
         program_vram_write_quietly(a, value);
         if (ask_bkpt)
             orv_slice_check();
+        return;
+    }
+    if (program_quiet_port_b_write(a, value)) {
+        program_port_b_write_quietly(a, value);
         return;
     }
     orv_slice_sync();

@@ -67,6 +67,27 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
     tms3556_vram_write<false>(value);
 }
 
+// P6 (port B) written without moving either handshake line, once this
+// function, the peripheral file's write and the port write are all decided
+// off: no edge reaches the I/O processor, so only their trace names (in the
+// same order), the write's pc and the port's two copies change. Nothing here
+// reads the loop's counters, arms a timer or requests a break.
+[[gnu::always_inline]] inline bool program_quiet_port_b_write(unsigned a, unsigned char value)
+{
+    return a == 0x106 && ((value ^ portb_val) & 3) == 0 &&
+           (tf_program_write.flag & tf_tms70x0_pf_w.flag & tf_io_write.flag) == -1;
+}
+
+[[gnu::always_inline]] inline void program_port_b_write_quietly(unsigned a, unsigned char value)
+{
+    g_func_name = tf_program_write.name;
+    PC_ON_WRITE[a] = p_pc;
+    g_func_name = tf_tms70x0_pf_w.name;
+    tms7000.pf[6] = value;
+    g_func_name = tf_io_write.name;
+    portb_val = value;
+}
+
 // The quiet read, for views, tools and tests: the byte `program_read_byte_8`
 // would return, without any of a read's effects. No device acts (reading
 // 0x0127 does not reset the video processor, 0x0125 requests no break, the

@@ -21,7 +21,6 @@ namespace {
 trace_fn tf_set_irq = {"tms7000_set_irq_line()", 0};
 trace_fn tf_check_irq = {"tms7000_check_IRQ_lines()", 0};
 trace_fn tf_interrupt = {"tms7000_do_interrupt()", 0};
-trace_fn tf_pf_w = {"tms70x0_pf_w()", 0};
 
 char sr_str[9];
 
@@ -42,7 +41,7 @@ int t1_period(uint8_t p3, uint8_t p2) { return 16 * ((p3 & T1_RELOAD) + 1) * (p2
 
 void write_timer_control(uint8_t value)
 {
-    trace_fn &tf = tf_pf_w;
+    trace_fn &tf = tf_tms70x0_pf_w;
     tms7000_state &c = tms7000;
     uint8_t old = c.pf[3];
     c.pf[3] = value;
@@ -66,6 +65,7 @@ void write_timer_control(uint8_t value)
 } // namespace
 
 trace_fn tf_tms7000_execute = {"tms7000_orv_execute()", 0};
+trace_fn tf_tms70x0_pf_w = {"tms70x0_pf_w()", 0};
 
 // One count of timer 1: the prescaler counts its reload value down to 0 and
 // underflows on the next count; each underflow counts the decrementer down
@@ -224,7 +224,7 @@ void tms7000_A6EC1()
 
 void tms70x0_pf_w(long reg, unsigned char value)
 {
-    trace_fn &tf = tf_pf_w;
+    trace_fn &tf = tf_tms70x0_pf_w;
     trace_enter(tf);
     tms7000_state &c = tms7000;
     const unsigned r = static_cast<unsigned>(reg) & 0xFF;

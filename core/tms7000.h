@@ -78,6 +78,7 @@ void tms70x0_pf_w(long reg, unsigned char value);
 unsigned char tms70x0_pf_r(long reg);
 struct trace_fn;
 extern trace_fn tf_tms70x0_pf_r;
+extern trace_fn tf_tms70x0_pf_w;
 // The register file as the bus reaches it (addresses 0x00-0x7F). Inline:
 // every register access of every instruction comes this way.
 inline void tms7000_internal_w(long address, unsigned char value) { tms7000.rf[address & 0x7F] = value; }

@@ -158,26 +158,34 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
     // instruction. One comparison with the slice's limit tells whether any
     // of them is due; most often it is only timer 1's count. A break request
     // comes only with a full bus access, which also ends the slice: the whole
-    // stop test is needed only there.
+    // stop test is needed only there. Timer 1's count that raises INT2 comes
+    // first (its interrupt moves pc and the count); the counts before it,
+    // which nothing sees, stay pending through the idle step, which does not
+    // look at them, and are all taken before the stop test and the slice's
+    // end.
 #define TMS7000_NEXT                                                                    \
     do {                                                                                \
         if (tms7000_icount <= sl.limit || c.pc.w == stop_pc ||                          \
             (until_stop && orv_host.stop_key && *orv_host.stop_key)) {                  \
-            if (tms7000_icount < tms7000_div_by_16_trigger)                             \
+            if (tms7000_icount <= sl.timer1)                                            \
                 orv_slice_count_timer1();                                               \
-            if (c.pc.w != stop_pc && !(until_stop && orv_host.stop_key && *orv_host.stop_key) && \
-                tms7000_icount > sl.rest) {                                             \
+            const bool stops = c.pc.w == stop_pc || (until_stop && orv_host.stop_key && *orv_host.stop_key); \
+            if (!stops && tms7000_icount > sl.rest) {                                   \
                 orv_slice_timer1_limit(); /* only timer 1 counted */                    \
             } else {                                                                    \
-                if (c.pc.w == stop_pc || (until_stop && orv_host.stop_key && *orv_host.stop_key) || \
-                    tms7000_icount <= sl.end) {                                         \
+                if (stops || tms7000_icount <= sl.end) {                                \
+                    if (tms7000_icount < tms7000_div_by_16_trigger)                     \
+                        orv_slice_count_timer1();                                       \
                     orv_stop why = orv_stop_test<until_stop>(stop_pc);                  \
                     if (why != ORV_STOP_FRAME)                                          \
                         return why;                                                     \
                     if (tms7000_icount <= sl.end && !orv_slice_boundary())              \
                         return ORV_STOP_FRAME;                                          \
-                } else if (!orv_slice_idle_fast() && !orv_slice_boundary()) {           \
-                    return ORV_STOP_FRAME;                                              \
+                } else if (!orv_slice_idle_fast()) {                                    \
+                    if (tms7000_icount < tms7000_div_by_16_trigger)                     \
+                        orv_slice_count_timer1();                                       \
+                    if (!orv_slice_boundary())                                          \
+                        return ORV_STOP_FRAME;                                          \
                 }                                                                       \
                 orv_slice_set_limit();                                                  \
             }                                                                           \

@@ -68,13 +68,18 @@ template <bool in_slice = false>
             ram_2k[address - 0xC000] = value;
             return;
         }
-        // In a slice, the video data port needs neither the bus nor the
-        // loop's counters; only a watch's break ends the slice (as
-        // `program_write_byte_8` does it).
+        // In a slice, the video data port and a port B write that moves
+        // no handshake line need neither the bus nor the loop's counters;
+        // only a watch's break ends the slice (as `program_write_byte_8`
+        // does it).
         if (in_slice && program_quiet_vram_write(address)) {
             program_vram_write_quietly(address, value);
             if (ask_bkpt)
                 orv_slice_check();
+            return;
+        }
+        if (in_slice && program_quiet_port_b_write(address, value)) {
+            program_port_b_write_quietly(address, value);
             return;
         }
     }
