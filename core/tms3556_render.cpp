@@ -201,43 +201,48 @@ void end_of_row(frame_state &f)
 
 // The text mode draws a row's ten lines from one pass over its cells: what a
 // cell shows (colours, generator address, double width and height) is the
-// same on every line of the row. Only the serial background can differ, and only between the first
-// line and the others: each line starts afresh from CM4 with the colour the
-// line before left pending, and what a line leaves pending depends on its
-// last cell alone.
+// same on every line of the row. Only the serial background can differ, and
+// only between the first line and the others: each line starts afresh from
+// CM4 with the colour the line before left pending, and what a line leaves
+// pending depends on its last cell alone. The lines differ only up to the
+// row's first space (which sets both colours): the cells before it show the
+// colour the line started with.
 struct text_cell {
     unsigned glyph;   // generator address of pattern line 0 of the character
     uint8_t fg;
-    uint8_t bg;       // for a cell of the plain rule or a flashing one
+    uint8_t bg;       // the serial rule's background from the row's first space on
     bool serial;      // background from the serial rule
     uint8_t shown;    // 0 for a space (no pattern), else 0xFF
     uint8_t height;   // line map: 0 own line, 1 upper half, 2 lower half
     uint8_t width;    // 0 whole pattern, 1 left half doubled, 2 right half doubled
 };
 
-// One line's walk of the serial rule (text mode): the background each cell
-// shows. Leaves the colour pending at the end of the line in the renderer.
-void serial_backgrounds(unsigned row, uint8_t *bg)
-{
-    tms3556_render_state &r = tms3556_render;
-    // Walked in locals: the stores of `bg` would make the compiler read the
-    // renderer's state again for every cell.
-    int next_col = r.next_col;
-    int cur_col = r.cur_alpha_col;
-    for (int n = 0; n < CELLS; n++) {
-        unsigned a = vram_at(row + 2 * n);
-        if ((vram_at(row + 2 * n + 1) & 0x7F) == 0x20) {
-            next_col = static_cast<int>(a & 7);
-            cur_col = static_cast<int>(a >> 5);
-        } else {
-            if (next_col != -1)
-                cur_col = next_col;
-            next_col = -1;
-        }
-        bg[n] = static_cast<uint8_t>(cur_col);
+// Generator offsets of the pattern lines a row's ten lines show, by line map.
+constexpr struct line_offsets {
+    int of[3][ROW_LINES];
+    constexpr line_offsets() : of{}
+    {
+        for (int h = 0; h < 3; h++)
+            for (int k = 0; k < ROW_LINES; k++)
+                of[h][k] = (9 - row_line_of[h][k]) * 128;
     }
-    r.next_col = next_col;
-    r.cur_alpha_col = cur_col;
+} line_offset;
+
+// A cell's ten lines at dot `x`, line k from the generator byte at
+// g[offset[k]], its pattern as shown through `shape` unless `whole`.
+template <bool whole>
+[[gnu::always_inline]] inline void cell_lines(uint8_t (*out)[TMS3556_WIDTH], int x, const uint8_t *g, const int *offset,
+                                              const uint8_t *shape, unsigned shown, uint64_t fg, uint64_t first_bg,
+                                              uint64_t other_bg)
+{
+    uint64_t bg = first_bg;
+    for (int k = 0; k < ROW_LINES; k++, bg = other_bg) {
+        unsigned p = g[offset[k]] & shown;
+        if (!whole)
+            p = shape[p];
+        const uint64_t m = tables.mask[p];
+        put8(out[k] + x, (m & fg) | (~m & bg));
+    }
 }
 
 void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
@@ -246,6 +251,10 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
     text_cell cells[CELLS];
     int dw_count = 0;
     bool lower = f.dh_state == 2;
+    // The serial walk, from the row's first space on (before it: -1).
+    int next_col = -1;
+    int cur_col = f.cm4_col;
+    int first_space = CELLS;
     for (int n = 0; n < CELLS; n++) {
         text_cell &c = cells[n];
         unsigned a = vram_at(row + 2 * n);
@@ -254,6 +263,16 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
         unsigned set = (a >> 3) & 3;
         bool plain = set == 1 || (set == 3 && f.cm2_plain_set3);
         bool flashing = f.flash_on && (ch & 0x80);
+        if (code == 0x20) {
+            next_col = static_cast<int>(a & 7);
+            cur_col = static_cast<int>(a >> 5);
+            if (first_space == CELLS)
+                first_space = n;
+        } else {
+            if (next_col != -1)
+                cur_col = next_col;
+            next_col = -1;
+        }
         c.glyph = f.bagc[set] + code;
         c.shown = code == 0x20 ? 0 : 0xFF;
         c.fg = static_cast<uint8_t>(a >> 5);
@@ -265,7 +284,7 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
                 c.fg = c.bg;
             c.serial = false;
         } else {
-            c.bg = c.fg;
+            c.bg = flashing ? c.fg : static_cast<uint8_t>(cur_col);
             c.serial = !flashing;
             if (a & 1) {
                 if (f.dh_state == 0)
@@ -281,40 +300,34 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
             }
         }
     }
-
-    // Each cell's background on the first line and on the others.
-    uint8_t bg[2][CELLS];
-    serial_backgrounds(row, bg[0]);
+    // Before the first space: the first line starts with the colour the row
+    // above left pending, the others with what a line of this row leaves.
+    const int first_start = r.next_col != -1 ? r.next_col : f.cm4_col;
+    const int other_start = next_col != -1 ? next_col : f.cm4_col;
+    r.next_col = next_col;
     r.cur_alpha_col = f.cm4_col;
-    serial_backgrounds(row, bg[1]);
-    r.cur_alpha_col = f.cm4_col;
-    for (int n = 0; n < CELLS; n++) {
-        if (!cells[n].serial)
-            bg[0][n] = bg[1][n] = cells[n].bg;
-    }
 
     // A cell at a time, down its ten lines.
     for (int n = 0; n < CELLS; n++) {
         const text_cell &c = cells[n];
-        const int *lines = row_line_of[c.height];
-        const uint8_t *shape = tables.width[c.width];
+        const bool starting = c.serial && n < first_space;
         uint64_t fg = tables.splat[c.fg];
-        uint64_t first_bg = tables.splat[bg[0][n]];
-        uint64_t other_bg = tables.splat[bg[1][n]];
-        // Most cells show their own pattern, whole, from a generator that
-        // does not run past the end of video RAM: read straight down it.
-        if (c.height == 0 && c.width == 0 && c.glyph + (ROW_LINES - 1) * 128 < TMS3556_VRAM_SIZE) {
-            const uint8_t *g = &tms3556.vram[c.glyph + (ROW_LINES - 1) * 128];
-            uint64_t m = tables.mask[*g & c.shown];
-            put8(out[0] + 8 * n, (m & fg) | (~m & first_bg));
-            for (int k = 1; k < ROW_LINES; k++) {
-                m = tables.mask[g[-128 * k] & c.shown];
-                put8(out[k] + 8 * n, (m & fg) | (~m & other_bg));
-            }
+        uint64_t first_bg = tables.splat[starting ? first_start : c.bg];
+        uint64_t other_bg = tables.splat[starting ? other_start : c.bg];
+        const uint8_t *shape = tables.width[c.width];
+        const int *offset = line_offset.of[c.height];
+        // A generator that does not run past the end of video RAM is read
+        // straight.
+        if (c.glyph + (ROW_LINES - 1) * 128 < TMS3556_VRAM_SIZE) {
+            const uint8_t *g = &tms3556.vram[c.glyph];
+            if (c.width == 0)
+                cell_lines<true>(out, 8 * n, g, offset, shape, c.shown, fg, first_bg, other_bg);
+            else
+                cell_lines<false>(out, 8 * n, g, offset, shape, c.shown, fg, first_bg, other_bg);
             continue;
         }
         for (int k = 0; k < ROW_LINES; k++) {
-            unsigned p = shape[vram_at(c.glyph + (9 - static_cast<unsigned>(lines[k])) * 128) & c.shown];
+            unsigned p = shape[vram_at(c.glyph + static_cast<unsigned>(offset[k])) & c.shown];
             uint64_t m = tables.mask[p];
             put8(out[k] + 8 * n, (m & fg) | (~m & (k == 0 ? first_bg : other_bg)));
         }
