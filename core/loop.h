@@ -81,7 +81,8 @@ struct orv_slice_state {
     int end;          // the slice ends once the count is this or lower
     int limit;        // the runner looks up once the count is this or lower:
                       // the end, the idle step or timer 1's next count if it
-                      // runs, whichever comes first
+                      // runs, whichever comes first (always while the
+                      // processor is idle)
     int rest;         // ... the end or the idle step, whichever comes first
     int timer1;       // timer 1's next count that anything can see is due
                       // once the count is this or lower (INT_MIN: stopped)
@@ -105,8 +106,8 @@ struct orv_slice_state {
 };
 extern orv_slice_state orv_slice;
 
-// After the slice's end or timer 1's next count moved, or timer 1 started
-// or stopped. Timer 1's counts are not followed instruction by instruction
+// After the slice's end or timer 1's next count moved, timer 1 started or
+// stopped, or the processor went idle or woke. Timer 1's counts are not followed instruction by instruction
 // while the timer is stopped, nor those before the first count anything can
 // see (`tms7000_timer1_counts_to_event`) while it runs: they are brought up
 // before a full bus access (`orv_slice_sync`), the only way to look at the
@@ -121,7 +122,8 @@ inline void orv_slice_timer1_limit()
             limit = timer1;
     }
     orv_slice.timer1 = timer1;
-    orv_slice.limit = limit;
+    // While the processor is idle, every step takes the runner's full test.
+    orv_slice.limit = tms7000.idle_state ? INT_MAX : limit;
 }
 
 // ... after the end or the idle step moved as well.

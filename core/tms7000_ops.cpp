@@ -134,8 +134,11 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
     orv_slice_state &sl = orv_slice;
 
     // Before an instruction: the history ring, p_pc and the slice's marks;
-    // then its handler (or an idle slice).
-#define TMS7000_START                                                                   \
+    // then its handler (or an idle slice). Only IDLE puts the processor in
+    // its idle state, and the slice's limit sends every step through the
+    // full test while it is there (`orv_slice_timer1_limit`): the quick step
+    // after any other instruction need not ask.
+#define TMS7000_START_WITH(idle_test)                                                   \
     do {                                                                                \
         if (until_stop)                                                                 \
             orv_note_pc();                                                              \
@@ -145,13 +148,14 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
             __builtin_unreachable();                                                    \
         sl.prev = sl.cur;                                                               \
         sl.cur = tms7000_icount;                                                        \
-        if (c.idle_state) {                                                             \
+        if (idle_test && c.idle_state) {                                                \
             g_func_name = tf.name; /* its flag is decided; fetch names the read */      \
             tms7000_icount -= 16;                                                       \
             goto instruction_done;                                                      \
         }                                                                               \
         goto *dispatch[tms7000_fetch<true>()];                                          \
     } while (0)
+#define TMS7000_START TMS7000_START_WITH(true)
 
     // After it: timer 1, the stop test, the I/O processor's idle step and
     // the end of the slice, where the next one opens; then the next
@@ -189,8 +193,9 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
                 }                                                                       \
                 orv_slice_set_limit();                                                  \
             }                                                                           \
+            TMS7000_START;                                                              \
         }                                                                               \
-        TMS7000_START;                                                                  \
+        TMS7000_START_WITH(false);                                                      \
     } while (0)
 
     // Sanitized builds share one copy of the step to the next instruction:
@@ -202,16 +207,22 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
 #endif
     TMS7000_START;
 instruction_done:
+    // After an idle slice, or IDLE: the full test follows.
+    if (c.idle_state)
+        orv_slice_timer1_limit();
     TMS7000_NEXT;
 #define X(n)                                                                            \
     op_##n:                                                                             \
     tms7000_slice_ops::table[0x##n]();                                                  \
+    if (0x##n == 0x01) /* IDLE */                                                       \
+        goto instruction_done;                                                          \
     TMS7000_AFTER;
     TMS7000_ALL
 #undef X
 #undef TMS7000_AFTER
 #undef TMS7000_NEXT
 #undef TMS7000_START
+#undef TMS7000_START_WITH
 }
 
 template orv_stop tms7000_run_slice<false>(unsigned short stop_pc);
