@@ -229,19 +229,21 @@ constexpr struct line_offsets {
 } line_offset;
 
 // A cell's ten lines at dot `x`, line k from the generator byte at
-// g[offset[k]], its pattern as shown through `shape` unless `whole`.
-template <bool whole>
+// g[offset[k]] (at g[(9 - k) * 128] for a cell of `plain_lines`), its
+// pattern as shown through `shape` unless `whole`. A dot shows the
+// foreground where the pattern has a one: bg ^ (mask & (fg ^ bg)).
+template <bool plain_lines, bool whole>
 [[gnu::always_inline]] inline void cell_lines(uint8_t (*out)[TMS3556_WIDTH], int x, const uint8_t *g, const int *offset,
-                                              const uint8_t *shape, unsigned shown, uint64_t fg, uint64_t first_bg,
+                                              const uint8_t *shape, uint64_t fg, uint64_t first_bg,
                                               uint64_t other_bg)
 {
-    uint64_t bg = first_bg;
-    for (int k = 0; k < ROW_LINES; k++, bg = other_bg) {
-        unsigned p = g[offset[k]] & shown;
+    const uint64_t other_fg = fg ^ other_bg;
+    for (int k = 0; k < ROW_LINES; k++) {
+        unsigned p = g[plain_lines ? (9 - k) * 128 : offset[k]];
         if (!whole)
             p = shape[p];
         const uint64_t m = tables.mask[p];
-        put8(out[k] + x, (m & fg) | (~m & bg));
+        put8(out[k] + x, k == 0 ? first_bg ^ (m & (fg ^ first_bg)) : other_bg ^ (m & other_fg));
     }
 }
 
@@ -316,14 +318,22 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
         uint64_t other_bg = tables.splat[starting ? other_start : c.bg];
         const uint8_t *shape = tables.width[c.width];
         const int *offset = line_offset.of[c.height];
-        // A generator that does not run past the end of video RAM is read
-        // straight.
+        // A space shows its background; a generator that does not run past
+        // the end of video RAM is read straight.
+        if (!c.shown) {
+            put8(out[0] + 8 * n, first_bg);
+            for (int k = 1; k < ROW_LINES; k++)
+                put8(out[k] + 8 * n, other_bg);
+            continue;
+        }
         if (c.glyph + (ROW_LINES - 1) * 128 < TMS3556_VRAM_SIZE) {
             const uint8_t *g = &tms3556.vram[c.glyph];
-            if (c.width == 0)
-                cell_lines<true>(out, 8 * n, g, offset, shape, c.shown, fg, first_bg, other_bg);
+            if (c.height == 0 && c.width == 0)
+                cell_lines<true, true>(out, 8 * n, g, offset, shape, fg, first_bg, other_bg);
+            else if (c.width == 0)
+                cell_lines<false, true>(out, 8 * n, g, offset, shape, fg, first_bg, other_bg);
             else
-                cell_lines<false>(out, 8 * n, g, offset, shape, c.shown, fg, first_bg, other_bg);
+                cell_lines<false, false>(out, 8 * n, g, offset, shape, fg, first_bg, other_bg);
             continue;
         }
         for (int k = 0; k < ROW_LINES; k++) {
