@@ -107,11 +107,12 @@ struct orv_slice_state {
 extern orv_slice_state orv_slice;
 
 // After the slice's end or timer 1's next count moved, timer 1 started or
-// stopped, or the processor went idle or woke. Timer 1's counts are not followed instruction by instruction
-// while the timer is stopped, nor those before the first count anything can
-// see (`tms7000_timer1_counts_to_event`) while it runs: they are brought up
-// before a full bus access (`orv_slice_sync`), the only way to look at the
-// timer or to start it, and at the slice's end, with the same result.
+// stopped, or the processor went idle or woke. Timer 1's counts are not
+// followed instruction by instruction while the timer is stopped, nor those
+// before the first count anything can see (`tms7000_timer1_counts_to_event`)
+// while it runs: they are brought up before a full bus access
+// (`orv_slice_sync`), the only way to look at the timer or to start it, and
+// at the slice's end, with the same result.
 inline void orv_slice_timer1_limit()
 {
     int limit = orv_slice.rest;
