@@ -37,7 +37,9 @@ protected:
     static void portb(unsigned char v);
     static bool a0();
 
-    // The main processor's side of the handshake.
+public:
+    // The main processor's side of the handshake (the greeting also serves
+    // tests of the frame loop).
     static void greet();                    // from "reset" to "ready"
     static void send_byte(unsigned char b); // one byte to the I/O side, back in "ready" or beyond
     // One byte from the I/O side, -1 if none comes within `limit` cycles.

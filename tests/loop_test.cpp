@@ -1,3 +1,4 @@
+#include "iocpu_support.h"
 #include "test_support.h"
 
 #include "core/board.h"
@@ -354,15 +355,7 @@ TEST_F(LoopTest, TimerOneCountsBeforeTheIdleCycleSteps)
         boot_rom({0xA2, 0x06, 0x02, 0xA2, 0x80, 0x03, 0xA2, 0x04, 0x00, 0x05, 0xD3, 0x05, 0x3C,
                   0x05, 0x48, 0x05, 0x06, 0xE0, 0xF7, 0xD3, 0x07, 0x80, 0x02, 0x48, 0x00, 0x08, 0x0B},
                  0xF813);
-        // The firmware's side of the greeting, the event clock driven by hand.
-        io_write_byte_8(1, 0x01);
-        for (int i = 0; i < 1000 && cur_state != IO_STATE_INIT2; i++) {
-            veld_timer_update_clock({0, 1});
-            veld_check_timers();
-        }
-        io_write_byte_8(1, 0x03);
-        io_write_byte_8(1, 0x01);
-        io_write_byte_8(1, 0x00);
+        IoCpuTest::greet();  // the firmware's side, the event clock driven by hand
         for (int frame = 0; frame < 3; frame++)
             orv_loop(0xFFFF);
         return std::vector<int>{get_pc(), tms7000.rf[5], tms7000.rf[7], tms7000.rf[8], cur_state,
