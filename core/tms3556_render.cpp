@@ -208,9 +208,11 @@ void end_of_row(frame_state &f)
 // row's first space (which sets both colours): the cells before it show the
 // colour the line started with.
 struct text_cell {
-    unsigned glyph;   // generator address of pattern line 0 of the character
+    unsigned glyph;   // generator address of the character: pattern line l
+                      // is at glyph + (9 - l) * 128
     uint8_t fg;
-    uint8_t bg;       // the serial rule's background from the row's first space on
+    uint8_t bg;       // the cell's own background (plain rule, flashing), or
+                      // the serial rule's from the row's first space on
     bool serial;      // background from the serial rule
     uint8_t shown;    // 0 for a space (no pattern), else 0xFF
     uint8_t height;   // line map: 0 own line, 1 upper half, 2 lower half
