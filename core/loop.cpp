@@ -276,15 +276,6 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 
 } // namespace
 
-// The close of the slice, the steps after its last instruction and the
-// opening of the next, in one: the counters move over the whole slice at
-// once; if a timer is due they are first shown as they stand when the last
-// instruction started, as the steps after it show them.
-// A quiet step of the I/O processor's idle cycle, taken inside the slice:
-// it reads none of the loop's counters, so they stay lazy, and the slice
-// goes on up to the next due timer. Not when the step also ends the frame,
-// when a bus access armed a timer or requested a break, or when the step
-// would not be quiet.
 namespace {
 
 // Whether the due timer may be taken without ending the slice, as far as the
@@ -318,10 +309,14 @@ namespace {
         set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
 }
 
-[[gnu::always_inline]] inline bool orv_slice_idle_step()
+// The two steps the slice goes on after, once `orv_slice_goes_on` allowed
+// it (`now`: the event clock after the instruction). First a quiet step of
+// the I/O processor's idle cycle: it reads none of the loop's counters, so
+// they stay lazy, and the slice goes on up to the next due timer. Not when
+// the step would not be quiet.
+[[gnu::always_inline]] inline bool orv_slice_idle_step(veld_time now)
 {
-    veld_time now;
-    if (!orv_slice_goes_on(now) || !io_cpu_idle_fire(now.seconds, now.cycles))
+    if (!io_cpu_idle_fire(now.seconds, now.cycles))
         return false;
     sl.due = g_timer_next_due;
     orv_slice_set_end();
@@ -335,12 +330,9 @@ namespace {
 // of closing and opening again. The tick acts on the synthesizer, the sound
 // output and the I/O processor's speech flags only: neither the processor's
 // count nor a break request. Not when it is not the first due timer in table
-// order, or when the frame ends with the instruction.
-bool orv_slice_speech_tick()
+// order.
+bool orv_slice_speech_tick(veld_time now)
 {
-    veld_time now;
-    if (!orv_slice_goes_on(now))
-        return false;
     int first = 0;
     while (first < g_timer_num && !veld_later_than(now, timer_tab[first].due))
         first++;
@@ -386,9 +378,14 @@ bool orv_slice_idle_fast()
     return true;
 }
 
+// The close of the slice, the steps after its last instruction and the
+// opening of the next, in one (unless the slice goes on after a quiet idle
+// step or a speech tick): the counters move over the whole slice at once; if
+// a timer is due they are first shown as they stand when the last
+// instruction started, as the steps after it show them.
 bool orv_slice_boundary()
 {
-    if (orv_slice_idle_step() || orv_slice_speech_tick())
+    if (veld_time now; orv_slice_goes_on(now) && (orv_slice_idle_step(now) || orv_slice_speech_tick(now)))
         return true;
     orv_slice_live = false;
     const int used = sl.base - tms7000_icount;

@@ -62,8 +62,6 @@ int program_read(long address)
 {
     trace_fn &tf = tf_program_read;
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (program_quiet_port_a_read(a))
-        return program_port_a_read_quietly();
     trace_enter(tf);
     if (a < 0x100)
         TRACE(tf, "Reading internal");
@@ -99,14 +97,6 @@ void program_write(long address, unsigned char value)
 {
     trace_fn &tf = tf_program_write;
     unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (program_quiet_vram_write(a)) {
-        program_vram_write_quietly(a, value);
-        return;
-    }
-    if (program_quiet_port_b_write(a, value)) {
-        program_port_b_write_quietly(a, value);
-        return;
-    }
     trace_enter(tf);
     TRACE(tf, "Called %04x=%02x", static_cast<unsigned>(address), value);
     PC_ON_WRITE[a] = p_pc;
@@ -133,16 +123,17 @@ void program_write(long address, unsigned char value)
 
 } // namespace
 
-// Inside a slice of the frame loop, devices and log lines see the loop's
-// counters as they are, and the slice learns what the access changed. The
-// quiet port accesses look at no counter and arm no timer: they skip both
-// steps, and only a break that a write watch requests ends the slice.
+// The quiet port accesses (memory.h) are taken first, in or out of a slice:
+// they look at no counter and arm no timer, and only a break that a write
+// watch requests ends a slice. Otherwise, inside a slice of the frame loop,
+// devices and log lines see the loop's counters as they are, and the slice
+// learns what the access changed.
 int program_read_byte_8(long address)
 {
-    if (!orv_slice_live)
-        return program_read(address);
     if (program_quiet_port_a_read(static_cast<unsigned>(address) & 0xFFFF))
         return program_port_a_read_quietly();
+    if (!orv_slice_live)
+        return program_read(address);
     orv_slice_sync();
     int v = program_read(address);
     orv_slice_check();
@@ -151,19 +142,19 @@ int program_read_byte_8(long address)
 
 void program_write_byte_8(long address, unsigned char value)
 {
-    if (!orv_slice_live) {
-        program_write(address, value);
-        return;
-    }
     const unsigned a = static_cast<unsigned>(address) & 0xFFFF;
     if (program_quiet_vram_write(a)) {
         program_vram_write_quietly(a, value);
-        if (ask_bkpt)
+        if (orv_slice_live && ask_bkpt)
             orv_slice_check();
         return;
     }
     if (program_quiet_port_b_write(a, value)) {
         program_port_b_write_quietly(a, value);
+        return;
+    }
+    if (!orv_slice_live) {
+        program_write(address, value);
         return;
     }
     orv_slice_sync();

@@ -214,7 +214,7 @@ struct text_cell {
     uint8_t bg;       // the cell's own background (plain rule, flashing), or
                       // the serial rule's from the row's first space on
     bool serial;      // background from the serial rule
-    uint8_t shown;    // 0 for a space (no pattern), else 0xFF
+    bool space;       // a space shows no pattern
     uint8_t height;   // line map: 0 own line, 1 upper half, 2 lower half
     uint8_t width;    // 0 whole pattern, 1 left half doubled, 2 right half doubled
 };
@@ -267,7 +267,8 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
         unsigned set = (a >> 3) & 3;
         bool plain = set == 1 || (set == 3 && f.cm2_plain_set3);
         bool flashing = f.flash_on && (ch & 0x80);
-        if (code == 0x20) {
+        c.space = code == 0x20;
+        if (c.space) {
             next_col = static_cast<int>(a & 7);
             cur_col = static_cast<int>(a >> 5);
             if (first_space == CELLS)
@@ -278,7 +279,6 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
             next_col = -1;
         }
         c.glyph = f.bagc[set] + code;
-        c.shown = code == 0x20 ? 0 : 0xFF;
         c.fg = static_cast<uint8_t>(a >> 5);
         c.height = 0;
         c.width = 0;
@@ -322,7 +322,7 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
         const int *offset = line_offset.of[c.height];
         // A space shows its background; a generator that does not run past
         // the end of video RAM is read straight.
-        if (!c.shown) {
+        if (c.space) {
             put8(out[0] + 8 * n, first_bg);
             for (int k = 1; k < ROW_LINES; k++)
                 put8(out[k] + 8 * n, other_bg);
@@ -339,7 +339,7 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
             continue;
         }
         for (int k = 0; k < ROW_LINES; k++) {
-            unsigned p = shape[vram_at(c.glyph + static_cast<unsigned>(offset[k])) & c.shown];
+            unsigned p = shape[vram_at(c.glyph + static_cast<unsigned>(offset[k]))];
             uint64_t m = tables.mask[p];
             put8(out[k] + 8 * n, (m & fg) | (~m & (k == 0 ? first_bg : other_bg)));
         }

@@ -323,22 +323,9 @@ uint16_t RM16(unsigned long address)
     return static_cast<uint16_t>(hi << 8 | lo);
 }
 
-uint16_t RRF16(unsigned long reg)
-{
-    if (reg == 0)
-        return tms7000_rd(0);
-    uint8_t hi = tms7000_rd((reg - 1) & 0x7F);
-    uint8_t lo = tms7000_rd(static_cast<uint16_t>(reg));
-    return static_cast<uint16_t>(hi << 8 | lo);
-}
+uint16_t RRF16(unsigned long reg) { return tms7000_rrf16(static_cast<unsigned>(reg)); }
 
-void WRF16(unsigned long reg, PAIR value)
-{
-    // The pair of R0 has no high register: only R0 is written.
-    if (reg != 0)
-        tms7000_wr((reg - 1) & 0x7F, value.b.h);
-    tms7000_wr(static_cast<uint16_t>(reg), value.b.l);
-}
+void WRF16(unsigned long reg, PAIR value) { tms7000_wrf16(static_cast<unsigned>(reg), value.w); }
 
 uint16_t get_pc() { return tms7000.pc.w; }
 uint8_t get_sp() { return tms7000.sp; }

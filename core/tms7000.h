@@ -76,7 +76,6 @@ void tms7000_A6EC1();
 
 void tms70x0_pf_w(long reg, unsigned char value);
 unsigned char tms70x0_pf_r(long reg);
-struct trace_fn;
 extern trace_fn tf_tms70x0_pf_r;
 extern trace_fn tf_tms70x0_pf_w;
 // The register file as the bus reaches it (addresses 0x00-0x7F). Inline:

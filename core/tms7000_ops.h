@@ -121,6 +121,33 @@ inline uint8_t tms7000_pop()
     return v;
 }
 
+// Register pairs: Rn-1 holds the high byte, Rn the low one; the pair of R0
+// is R0 alone. A pair inside the register file (R1-R127) is read at once:
+// kept across the second read's call to the bus, the first byte would go to
+// the stack as a byte and come back as part of a wider value, which stalls
+// the host's store forwarding.
+template <bool in_slice = false>
+[[gnu::always_inline]] inline uint16_t tms7000_rrf16(unsigned reg)
+{
+    if ((in_slice || tf_program_read.flag == -1) && reg - 1 < 0x7F) [[likely]] {
+        g_func_name = program_read_name;
+        return static_cast<uint16_t>(tms7000.rf[reg - 1] << 8 | tms7000.rf[reg]);
+    }
+    if (reg == 0)
+        return tms7000_rd<in_slice>(0);
+    unsigned hi = tms7000_rd<in_slice>((reg - 1) & 0x7F);
+    unsigned lo = tms7000_rd<in_slice>(static_cast<uint16_t>(reg));
+    return static_cast<uint16_t>(hi << 8 | lo);
+}
+
+template <bool in_slice = false>
+[[gnu::always_inline]] inline void tms7000_wrf16(unsigned reg, uint16_t value)
+{
+    if (reg != 0)
+        tms7000_wr<in_slice>((reg - 1) & 0x7F, static_cast<uint8_t>(value >> 8));
+    tms7000_wr<in_slice>(static_cast<uint16_t>(reg), static_cast<uint8_t>(value));
+}
+
 // One count of timer 1 (every 16 cycles while it runs on the internal clock).
 void tms7000_service_timer1();
 // That many counts at once, fewer than `tms7000_timer1_counts_to_event()`:
