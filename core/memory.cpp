@@ -47,8 +47,9 @@ bool read_file(const std::string &path, uint8_t *buffer, size_t max, size_t *got
 }
 
 // Writes the rearranged I/O processor image to orvane_7041.bin in the
-// current directory, replacing the file whole (a symbolic link of that name
-// is replaced, never followed). Any failure only means no copy.
+// current directory, by the rule of every output (file_replace.h): a
+// regular file is replaced whole, a device written into, a symbolic link
+// or anything else left alone. Any failure only means no copy.
 void write_7041_copy()
 {
     orv_replace_file("orvane_7041.bin", rom_7041, sizeof rom_7041);

@@ -438,7 +438,7 @@ TEST_F(HeadlessTest, OutputsNeverReplaceInputsOrEachOther)
     EXPECT_EQ(hl_last.frames_run, 0);
     EXPECT_EQ(run({"--frames", "5", "--screenshot", "old.png", "--rom", "missing.rom"}), 1);
     EXPECT_EQ(read_file("old.png"), "old");
-    EXPECT_EQ(std::system("ls -a | grep -q orvane-out"), 256);  // no temporary file left
+    EXPECT_EQ(std::system("ls -a | grep -q '^\\.orvane-'"), 256);  // no temporary file left
 }
 
 TEST_F(HeadlessTest, WrongSizedFirmwareAndUnreadableTapesAreNamed)
