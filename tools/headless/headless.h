@@ -53,6 +53,12 @@ struct hl_options {
 // report (the run then ends with status 2).
 std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt);
 
+// An address typed on the command line or in a script: the whole text is
+// hexadecimal, "0x" or "$" allowed before it, at most FFFF. Returns an
+// empty string and sets `out`, or the message (above FFFF, the core's,
+// core/address_text.h).
+std::string hl_parse_address(const std::string &text, long &out);
+
 // The --help text.
 extern const char *const hl_usage;
 
