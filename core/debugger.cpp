@@ -122,7 +122,7 @@ void step()
     refresh_debugger();
 }
 
-void stepover()
+bool stepover_run()
 {
     // The window just after the instruction: p + 1 to p + 4, computed without
     // wrapping, so a step over at 0xFFFC and above never ends by itself.
@@ -133,19 +133,24 @@ void stepover()
         cycles += orv_step();
         unsigned q = get_pc();
         if (p < q && q <= p + 4)
-            break;
+            return true;
         if (orv_host.interrupt_held) {
             if (q > p && orv_host.interrupt_held())
-                break;
+                return false;
         } else if (cycles >= limit) {
             char text[128];
             std::snprintf(text, sizeof text,
                           "Step over from %04x gave up after %d seconds of machine time: now at PC=%04x",
                           p, DEBUGGER_STEPOVER_SECONDS, q);
             tell(text);
-            break;
+            return false;
         }
     }
+}
+
+void stepover()
+{
+    stepover_run();
     refresh_debugger();
 }
 

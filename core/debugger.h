@@ -39,6 +39,10 @@ void step();
 // start; without that hook it gives up after DEBUGGER_STEPOVER_SECONDS.
 // Waiting for a key's release afterwards is the program's business.
 void stepover();
+// The same without the views' refresh, for a command that repeats it and
+// refreshes once at the end: true when control came back into the window,
+// false when the program's key ended it or it gave up (then said so).
+bool stepover_run();
 // The address in `breakpoint_str`, read by `orv_parse_hex_address`
 // (address_text.h: hexadecimal as far as it goes; "0x" or "$" before it
 // allowed). `tobreak` asks "Go to %06x ?" first and on No only refills the

@@ -92,10 +92,18 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err);
 int hl_main(int argc, const char *const *argv, FILE *out, FILE *err);
 
 // --debug. Reads the script named by opt.debug into opt.debug_script;
-// returns an empty string, or the error ("NAME:LINE: ..."; status 2).
+// returns an empty string, or the error ("NAME:LINE: ..."; status 2). A
+// script holds text: at most HL_MAX_SCRIPT_BYTES, lines of at most
+// HL_MAX_SCRIPT_LINE characters, no NUL byte; a UTF-8 byte-order mark
+// at its start is skipped. A directory is refused.
 std::string hl_load_debug_script(hl_options &opt);
 std::string hl_parse_debug_script(const std::string &text, const std::string &name,
                                   std::vector<hl_debug_command> &out);
+constexpr size_t HL_MAX_SCRIPT_BYTES = 1 << 22;  // 4 MB, as a state file
+constexpr size_t HL_MAX_SCRIPT_LINE = 1000;
+// `text` with its control bytes written as \xHH, for echoing script text
+// to a terminal that would obey them.
+std::string hl_printable(const std::string &text);
 // Runs the script on the started machine, printing to `out`. Returns 0, or 1
 // when a screenshot could not be written.
 int hl_run_debug_script(const hl_options &opt, FILE *out, FILE *err);
