@@ -11,6 +11,7 @@
 #include "state_hash.h"
 #include "state_image.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -223,13 +224,14 @@ std::string orv_state_load_file(const std::string &path, std::string &note)
     note.clear();
     FILE *f = std::fopen(path.c_str(), "rb");
     if (!f)
-        return "Cannot open " + path;
+        return "Cannot open " + path + ": " + std::strerror(errno);
     std::vector<uint8_t> bytes(ORV_STATE_MAX_BYTES + 1);
+    errno = 0;
     size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
-    bool failed = std::ferror(f);
+    int read_error = std::ferror(f) ? (errno ? errno : EIO) : 0;
     std::fclose(f);
-    if (failed)
-        return "Cannot read " + path;
+    if (read_error)
+        return "Cannot read " + path + ": " + std::strerror(read_error);
     std::string error = orv_state_load(bytes.data(), n, note);
     return error.empty() ? "" : path + ": " + error;
 }

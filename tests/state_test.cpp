@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -290,10 +291,14 @@ TEST_F(StateTest, BadFilesAreRefusedWithTheirReasonAndChangeNothing)
     EXPECT_EQ(orv_state_save(), good);
     EXPECT_EQ(note, "");
 
+    // Files that cannot be read: the system's reason.
     std::string error = orv_state_load_file("missing.state", note);
-    EXPECT_EQ(error, "Cannot open missing.state");
+    EXPECT_EQ(error, "Cannot open missing.state: No such file or directory");
     EXPECT_EQ(command("--bios bios --load-state missing.state"), 1);
-    EXPECT_EQ(err, "orvane-headless: Cannot open missing.state\n");
+    EXPECT_EQ(err, "orvane-headless: Cannot open missing.state: No such file or directory\n");
+    ASSERT_EQ(mkdir("dir.state", 0755), 0);
+    EXPECT_EQ(orv_state_load_file("dir.state", note), "Cannot read dir.state: Is a directory");
+    EXPECT_EQ(orv_state_save(), good);
 }
 
 TEST_F(StateTest, AStateFromOtherFirmwareIsRefusedNamingWhatDiffers)
