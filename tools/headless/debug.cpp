@@ -228,13 +228,15 @@ std::string hl_parse_debug_script(const std::string &whole, const std::string &n
         size_t newline = text.find('\n');
         line = text.substr(0, newline);
         text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-        std::string where = hl_printable(name) + ":" + std::to_string(number) + ": ";
+        auto where = [&] { return hl_printable(name) + ":" + std::to_string(number) + ": "; };
         if (line.size() > HL_MAX_SCRIPT_LINE)
-            return where + "the line is longer than " + std::to_string(HL_MAX_SCRIPT_LINE) + " characters";
+            return where() + "the line is longer than " + std::to_string(HL_MAX_SCRIPT_LINE) + " characters";
         if (line.find('\0') != std::string::npos)
-            return where + "the line holds a NUL byte: a script is text";
+            return where() + "the line holds a NUL byte: a script is text";
         if (size_t hash = line.find('#'); hash != std::string::npos)
             line.erase(hash);
+        if (line.find_first_not_of(" \t\r\v\f") == std::string::npos)
+            continue;  // blank
         std::istringstream words(line);
         hl_debug_command c;
         c.line = number;
@@ -248,15 +250,15 @@ std::string hl_parse_debug_script(const std::string &whole, const std::string &n
             if (c.name == k.name)
                 kind = &k;
         if (!kind)
-            return where + "unknown command '" + hl_printable(c.name) + "'";
+            return where() + "unknown command '" + hl_printable(c.name) + "'";
         int n = static_cast<int>(c.args.size());
         if (n < kind->min_args)
-            return where + c.name + " needs " + (kind->min_args == 1 ? "a value" : "more values");
+            return where() + c.name + " needs " + (kind->min_args == 1 ? "a value" : "more values");
         if (n > kind->max_args)
-            return where + "too many values for " + c.name;
+            return where() + "too many values for " + c.name;
         std::string e = hl_check_command(c);
         if (!e.empty())
-            return where + hl_printable(e);
+            return where() + hl_printable(e);
         size_t start = c.text.find_first_not_of(" \t");
         size_t end = c.text.find_last_not_of(" \t\r");
         c.text = c.text.substr(start, end - start + 1);
