@@ -1,12 +1,16 @@
 // The memory explorer's dialog: the Start and End fields, the listing, the
 // menu of dumps (the texts and files are explorer_text's).
+#include "alert_text.h"
 #include "app.h"
 #include "explorer_text.h"
+
+#include "core/file_replace.h"
 
 #include <allegro.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -44,19 +48,30 @@ int dump(explorer_dump_kind kind)
         return D_REDRAW;
     }
     int n = explorer_next_dump_number(dump_counter);
+    if (n < 0) {
+        app_alert("Dump: cannot create", "a file: FILE000 to FILE99999 all exist", "", "OK");
+        return D_REDRAW;
+    }
     char name[32];
     std::snprintf(name, sizeof name, kind == EXPLORER_DUMP_BIN ? "FILE%03d.bin" : "FILE%03d.asm", n);
-    // "x": a file made meanwhile by someone else is not overwritten either.
-    FILE *f = n >= 0 ? std::fopen(name, kind == EXPLORER_DUMP_BIN ? "wbx" : "wx") : nullptr;
+    // The dump is made in memory, then written as a whole.
+    char *bytes = nullptr;
+    size_t size = 0;
+    FILE *f = open_memstream(&bytes, &size);
     if (!f) {
-        app_alert("Dump: cannot create", n >= 0 ? name : "a file: FILE000 to FILE99999 all exist",
-                  n >= 0 ? std::strerror(errno) : "", "OK");
+        app_alert("Dump: cannot create", name, std::strerror(errno), "OK");
+        return D_REDRAW;
+    }
+    explorer_dump(f, kind, start, end);
+    std::string error = std::fclose(f) == 0 ? orv_replace_file(name, bytes, size) : std::strerror(errno);
+    std::free(bytes);
+    if (!error.empty()) {
+        std::vector<std::string> lines = alert_lines(error, 2);
+        app_alert(std::string("Dump: cannot write ") + name, lines[0], lines[1], "OK");
         return D_REDRAW;
     }
     dump_counter = n + 1;
-    explorer_dump(f, kind, start, end);
-    bool ok = std::fclose(f) == 0;
-    app_alert(ok ? "Dump written to" : "Dump: write error in", name, "", "OK");
+    app_alert("Dump written to", name, "", "OK");
     return D_REDRAW;
 }
 

@@ -51,6 +51,7 @@ void menu_box(const menu_button *buttons, int count)
 void menu_call_debugger()
 {
     ask_bkpt = 1;  // the run stops at the end of this frame
+    app_menu_break = true;
 }
 
 void menu_fastest() { app_real_time = false; }
@@ -141,8 +142,7 @@ void menu_run()
 bool app_load_rom(const std::string &path)
 {
     if (const char *message = RomLoad(path.c_str())) {
-        // The cartridge area has been cleared: the machine runs without one.
-        app_cartridge.clear();
+        // The machine runs on exactly as it was, its cartridge included.
         app_alert("Not a valid ROM", message, short_name(path), "OK");
         return false;
     }
@@ -198,8 +198,9 @@ bool app_load_cassette(const std::string &path)
 
 void menu_load_cassette()
 {
+    // The tape playing now goes on if the selection is cancelled; a new
+    // one replaces it only once loaded.
     static char path[1024];
-    K7_release();
     if (select_file("Load an ORVANE WAV K7", path))
         app_load_cassette(path);
 }
