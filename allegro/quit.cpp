@@ -23,8 +23,15 @@ void close_button()
 }
 END_OF_FUNCTION(close_button)
 
+// A second signal, when the first has not ended the program (its main
+// thread stuck in the library, say after the display has gone), ends it at once.
 void on_signal(int number)
 {
+    if (quit_signal) {
+        std::signal(number, SIG_DFL);
+        std::raise(number);
+        return;
+    }
     quit_signal = number;
 }
 
