@@ -125,8 +125,8 @@ int MyApp::OnRun()
 int MyApp::OnExit()
 {
     if (acd)
-        event_log("sound played=%ld underruns=%ld dropped=%ld frames=%d", acd->played.load(),
-                  acd->underruns.load(), acd->dropped.load(), vblnum);
+        event_log("sound played=%ld underruns=%ld dropped=%ld frames=%lld", acd->played.load(),
+                  acd->underruns.load(), acd->dropped.load(), static_cast<long long>(vblnum));
     sound_close();
     orv_host = {};
     return wxApp::OnExit();

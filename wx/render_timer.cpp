@@ -47,7 +47,7 @@ void RenderTimer::start()
 
 void RenderTimer::run_frame()
 {
-    int before = vblnum;
+    int64_t before = vblnum;
     if (orv_loop(0xFFFF) == ORV_STOP_FRAME)
         orv_rewind_frame();
     frames_run_++;
