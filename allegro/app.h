@@ -100,11 +100,6 @@ bool app_load_cassette(const std::string &path);     // alert on failure
 void app_power_cycle();             // every global back, firmware and cartridge reloaded
 [[noreturn]] void app_quit(int status);
 
-// Hexadecimal text as far as it goes (blanks, then "0x" or "$", allowed
-// first), as the shared debugger reads its address field.
-// False when it holds no hexadecimal digit.
-bool app_parse_hex(const char *text, unsigned long &value);
-
 // The integrated debugger and its memory explorer. The debugger returns true
 // for "Continue" (the machine runs on), false to end the program.
 bool debugger_dialog_run();

@@ -1,9 +1,11 @@
 // The integrated debugger: one dialog over the whole window with the four
 // views, the address field, the menus and the keyboard shortcuts. Every
 // command is the shared debugger's; this file only shows and asks.
+#include "alert_text.h"
 #include "app.h"
 #include "stop_reason.h"
 
+#include "core/address_text.h"
 #include "core/debugger.h"
 #include "core/loop.h"
 #include "core/tms3556.h"
@@ -11,7 +13,6 @@
 
 #include <allegro.h>
 
-#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -78,13 +79,12 @@ int dbg_load_rom()
 
 int dbg_vdp_break()
 {
+    // The video RAM's addresses: a break beyond them would never fire.
     unsigned long address;
-    if (!app_parse_hex(breakpoint_str, address)) {
-        app_alert("Set VDP break: no address", "Type a hexadecimal address", "in the breakpoint field", "OK");
-        return D_REDRAW;
-    }
-    if (!vdp_break_armed(address) || address > 0x7FFF) {
-        app_alert("Set VDP break: the video RAM's addresses", "go from 0000 to 7FFF.", "No break was set.", "OK");
+    std::string refusal = orv_parse_hex_address(breakpoint_str, TMS3556_VRAM_SIZE - 1, address);
+    if (!refusal.empty()) {
+        std::vector<std::string> lines = alert_lines(refusal, 2);
+        app_alert("Set VDP break: no break was set.", lines[0], lines[1], "OK");
         return D_REDRAW;
     }
     char question[64];
@@ -190,25 +190,6 @@ DIALOG shortcut(int ascii, int scancode, int (*command)())
 int app_close_watch_proc(int msg, DIALOG *, int)
 {
     return msg == MSG_IDLE && app_close_asked() ? D_CLOSE : D_O_K;
-}
-
-bool app_parse_hex(const char *text, unsigned long &value)
-{
-    const char *p = text;
-    while (*p == ' ' || *p == '\t')
-        p++;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && std::isxdigit(static_cast<unsigned char>(p[2])))
-        p += 2;
-    else if (p[0] == '$')
-        p++;
-    if (!std::isxdigit(static_cast<unsigned char>(*p)))
-        return false;
-    value = 0;
-    for (; std::isxdigit(static_cast<unsigned char>(*p)); p++) {
-        int c = std::tolower(static_cast<unsigned char>(*p));
-        value = (value << 4 | static_cast<unsigned long>(c <= '9' ? c - '0' : c - 'a' + 10)) & 0xFFFFFFFFul;
-    }
-    return true;
 }
 
 bool debugger_dialog_run()

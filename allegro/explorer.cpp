@@ -4,6 +4,7 @@
 #include "app.h"
 #include "explorer_text.h"
 
+#include "core/address_text.h"
 #include "core/file_replace.h"
 
 #include <allegro.h>
@@ -25,24 +26,33 @@ void build_listing(unsigned long start)
     explorer_listing(start, listing, sizeof listing);
 }
 
+// An address of the Start or End field, within the explorer's range
+// (machine memory, then the video RAM from 10000 to 17FFF); on refusal an
+// alert says why.
+bool field_address(const char *field, const char *text, const char *outcome, unsigned long &value)
+{
+    std::string refusal = orv_parse_hex_address(text, EXPLORER_LAST_VRAM, value);
+    if (refusal.empty())
+        return true;
+    std::vector<std::string> lines = alert_lines(refusal, 2);
+    app_alert(std::string(field) + ": " + outcome, lines[0], lines[1], "OK");
+    return false;
+}
+
 int explorer_redraw()
 {
     unsigned long start;
-    if (!app_parse_hex(start_text, start)) {
-        app_alert("Start Address: no hexadecimal address", "The listing is unchanged.", "", "OK");
-        return D_REDRAW;
-    }
-    build_listing(start);
+    if (field_address("Start Address", start_text, "the listing is unchanged.", start))
+        build_listing(start);
     return D_REDRAW;
 }
 
 int dump(explorer_dump_kind kind)
 {
     unsigned long start, end;
-    if (!app_parse_hex(start_text, start) || !app_parse_hex(end_text, end)) {
-        app_alert("Dump: Start and End Address need", "hexadecimal addresses.", "Nothing was written.", "OK");
+    if (!field_address("Start Address", start_text, "nothing was written.", start) ||
+        !field_address("End Address", end_text, "nothing was written.", end))
         return D_REDRAW;
-    }
     if (start > EXPLORER_LAST_MACHINE) {
         app_alert("Dump: the start lies beyond FFFF,", "outside machine memory.", "Nothing was written.", "OK");
         return D_REDRAW;
