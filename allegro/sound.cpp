@@ -60,9 +60,12 @@ struct sound_stats {
     long started, gaps, underruns, off_schedule;
     double sum_gap, min_gap = 1e9, max_gap, first, last;
 } stats;
+// The machine's rate is counted from the first block that had to wait (the
+// queue full, the sound pacing from then on), or from the first block.
 struct machine_stats {
     long made, dropped, waits, gave_up;
-    double first, last;  // when the first and the last block were handed in
+    long counted;        // blocks handed in since the count started
+    double first, last;  // when the count started, when the last block came
 } made_stats;
 
 double to_ms(const timespec &t)
@@ -147,7 +150,10 @@ void wait_for_room(unsigned p)
 {
     if (queued_now(p) < QUEUE_FULL)
         return;
-    made_stats.waits++;
+    if (!made_stats.waits++) {
+        made_stats.first = now_ms();
+        made_stats.counted = 0;
+    }
     double give_up = now_ms() + PACING_PATIENCE_MS;
     while (queued_now(p) >= QUEUE_FULL) {
         // A request to quit is answered at the frame's end, without delay.
@@ -195,6 +201,8 @@ void sound_block(const unsigned char *block, int length)
     double t = now_ms();
     if (!made_stats.made++)
         made_stats.first = t;
+    else
+        made_stats.counted++;
     made_stats.last = t;
 }
 
@@ -225,11 +233,11 @@ void sound_shutdown()
     std::fprintf(stderr,
                  "orvane: sound: %ld blocks started over %.1f s; %ld back to back, %.3f ms apart on "
                  "average (min %.3f, max %.3f); %ld more than 1 ms late; %ld underruns; %ld dropped\n"
-                 "orvane: sound: the machine made %ld blocks over %.1f s, %.0f samples a second; "
+                 "orvane: sound: the machine made %ld blocks, %.0f samples a second over the last %.1f s; "
                  "%ld waits for the sound, %ld given up\n",
                  stats.started, (stats.last - stats.first) / 1000, stats.gaps,
                  stats.gaps ? stats.sum_gap / stats.gaps : 0.0, stats.gaps ? stats.min_gap : 0.0,
                  stats.max_gap, stats.off_schedule, stats.underruns, made_stats.dropped, made_stats.made,
-                 seconds, seconds > 0 ? (made_stats.made - 1) * BLOCK / seconds : 0.0, made_stats.waits,
+                 seconds > 0 ? made_stats.counted * BLOCK / seconds : 0.0, seconds, made_stats.waits,
                  made_stats.gave_up);
 }
