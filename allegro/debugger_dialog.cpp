@@ -31,6 +31,7 @@ int run_machine()
     if (frame_loop)
         app_run_start();
     command();
+    sound_set_pacing(false);  // also when the run was not confirmed
     app_mouse_restore();
     app_wait_release(KEY_ESC);
     clear_keybuf();

@@ -6,6 +6,7 @@
 #include "core/loop.h"
 #include "core/machine.h"
 #include "core/memory.h"
+#include "core/rom_files.h"
 #include "firmware/builtin.h"
 
 #include <allegro.h>
@@ -143,7 +144,9 @@ bool app_load_rom(const std::string &path)
 {
     if (const char *message = RomLoad(path.c_str())) {
         // The machine runs on exactly as it was, its cartridge included.
-        app_alert("Not a valid ROM", message, short_name(path), "OK");
+        std::string reason = orv_open_reason(path.c_str());
+        app_alert("Not a valid ROM", reason.empty() ? message : std::string(message) + ": " + reason,
+                  short_name(path), "OK");
         return false;
     }
     app_cartridge = path;

@@ -140,7 +140,7 @@ wait_for 10 shows 100 0 || fail "RESET did not reset"
 wait_for 10 shows 20 15 || fail "the failed load lost the cartridge (shows $(byte_at 20))"
 
 echo "screenshots never replace what is not a regular file"
-ln -s /dev/null orvane-000.png
+ln -s nowhere/orvane.png orvane-000.png  # a link to nothing is a name in use too
 mkfifo orvane-001.png
 hold F12
 wait_for 10 test -s orvane-002.png || fail "no screenshot beside the link and the FIFO"
