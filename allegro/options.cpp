@@ -34,7 +34,7 @@ const char *const app_usage =
     "Keys in the debugger:\n"
     "  F7 step   F8 step over   B run to the address typed   R reset\n"
     "  C clear the log   P who last wrote the address typed   F4 load a cartridge\n"
-    "  Esc quits the program\n";
+    "  F9 continue (the machine runs on)   Esc quits the program (asks first)\n";
 
 std::string app_parse_args(int argc, const char *const *argv, app_options &opt)
 {
