@@ -2,7 +2,10 @@
 // timer and a status bar (messages, frame rate, sound, tape).
 #pragma once
 
+#include "menu_keys.h"
+
 #include <wx/frame.h>
+#include <wx/longlong.h>
 #include <wx/timer.h>
 
 #include <string>
@@ -28,8 +31,15 @@ public:
     // `bios` is the firmware directory (`bios_named`: the user named it, so
     // it must be there; otherwise the built-in firmware stands in when it is
     // missing); `sound_note` says why there is no sound (empty when there is).
+    // When the firmware cannot be loaded the window says so and is left
+    // without a machine: `init_failed` is then true and nothing runs.
     MyFrame(const std::string &bios, bool bios_named, const std::string &sound_note);
     ~MyFrame() override;
+
+    bool init_failed() const { return init_failed_; }
+    // What is wrong with the firmware files that did load (wrong sizes),
+    // one line each; empty when nothing is.
+    const std::string &firmware_warnings() const { return firmware_warnings_; }
 
     BasicDrawPane *getPanel() { return panel_; }
 
@@ -39,6 +49,11 @@ public:
 
     // A message in the status bar's first field.
     void show_status(const std::string &text);
+    // The machine's state changed outside the frame loop (reset, ROM, state
+    // load): the open debugger windows show it.
+    void machine_changed();
+    // Shows at once whether the debugger holds the machine.
+    void show_run_status();
 
     void OnLoadROM(wxCommandEvent &event);
     void OnLoadK7(wxCommandEvent &event);
@@ -54,8 +69,18 @@ public:
 
 private:
     void update_status(wxTimerEvent &event);
+    void on_menu_open(wxMenuEvent &event);
     void place_gauge(wxSizeEvent &event);
+    // Sets the status bar's field widths for the message shown and the tape.
+    void lay_out_status();
+    void set_field(const wxString &text, int field);
 
+    bool init_failed_ = false;
+    std::string firmware_warnings_;
+    menu_key_set menu_keys_;
+    wxString message_;                // the message field's text
+    wxLongLong message_wide_until_;   // until when it may take the whole bar (ms)
+    bool tape_shown_ = false;
     RenderTimer *timer_ = nullptr;
     BasicDrawPane *panel_ = nullptr;
     DebugFrame *debug_ = nullptr;   // the debugger window last opened
