@@ -174,6 +174,7 @@ bool DebugFrame::read_address(unsigned long &address)
     }
     if (digits)
         return true;
+    event_log("address refused: %s", breakpoint_str);
     wxMessageBox("Type a hexadecimal address in the Address field first.", "", wxOK, this);
     address_->SetFocus();
     return false;

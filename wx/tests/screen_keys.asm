@@ -51,7 +51,7 @@ GREETW  BTJOP #01,P6,GREETW     ; the INT1 routine drops B0 when it is over
 START   CALL PAINT
 
 MAIN    BTJZ #01,R(NEWKEY),NOKEY
-        CLR R(NEWKEY)
+GOTKEY  CLR R(NEWKEY)           ; reached only when a key has come
         MOV R(KEY),A
         AND #07,A
         MOV A,R(COLOR)
