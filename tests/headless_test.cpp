@@ -169,6 +169,14 @@ TEST_F(HeadlessTest, BadCommandLinesAreRefusedWithStatus2)
     }
     EXPECT_EQ(run({"--bogus"}), 2);
     EXPECT_EQ(err, "orvane-headless: unknown option '--bogus'\nTry 'orvane-headless --help'.\n");
+    // Addresses too large are refused, never wrapped.
+    EXPECT_EQ(run({"--break", "0x123456"}), 2);
+    EXPECT_EQ(err.rfind("orvane-headless: --break: 123456 is above FFFF: type an address from 0 to FFFF\n", 0), 0u)
+        << err;
+    hl_options o;
+    const char *top[] = {"x", "--break=$00FFFF"};
+    ASSERT_EQ(hl_parse_args(2, top, o), "");
+    EXPECT_EQ(o.break_addr, 0xFFFF);
 }
 
 TEST_F(HeadlessTest, FilesThatDoNotLoadEndTheRunWithTheirMessage)
@@ -438,7 +446,7 @@ TEST_F(HeadlessTest, OutputsNeverReplaceInputsOrEachOther)
     EXPECT_EQ(hl_last.frames_run, 0);
     EXPECT_EQ(run({"--frames", "5", "--screenshot", "old.png", "--rom", "missing.rom"}), 1);
     EXPECT_EQ(read_file("old.png"), "old");
-    EXPECT_EQ(std::system("ls -a | grep -q orvane-out"), 256);  // no temporary file left
+    EXPECT_EQ(std::system("ls -a | grep -q '^\\.orvane-'"), 256);  // no temporary file left
 }
 
 TEST_F(HeadlessTest, WrongSizedFirmwareAndUnreadableTapesAreNamed)
@@ -521,8 +529,14 @@ TEST_F(HeadlessTest, DebugScriptDrivesTheSharedDebugger)
     // Mistakes are found before anything runs, with their line.
     write_file("bad.txt", "step\nregs\ngo 12345\n");
     EXPECT_EQ(command("--bios bios --debug bad.txt"), 2);
-    EXPECT_EQ(err, "orvane-headless: bad.txt:3: '12345' is not an address (hexadecimal, 0 to FFFF)\n");
+    EXPECT_EQ(err, "orvane-headless: bad.txt:3: 12345 is above FFFF: type an address from 0 to FFFF\n");
     EXPECT_EQ(out, "");
+    write_file("bad.txt", "who $00010000\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "bad.txt"}), 2);
+    EXPECT_EQ(err, "orvane-headless: bad.txt:1: 00010000 is above FFFF: type an address from 0 to FFFF\n");
+    write_file("bad.txt", "who F80G\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "bad.txt"}), 2);
+    EXPECT_EQ(err, "orvane-headless: bad.txt:1: 'F80G' is not an address (hexadecimal, 0 to FFFF)\n");
     write_file("bad.txt", "# nothing\nstepp 2\n");
     EXPECT_EQ(run({"--bios", "bios", "--debug", "bad.txt"}), 2);
     EXPECT_EQ(err, "orvane-headless: bad.txt:2: unknown command 'stepp'\n");

@@ -385,15 +385,17 @@ TEST_F(StateTest, SlotFilesLieBesideTheCartridge)
     EXPECT_EQ(orv_state_slot_path("", 2), "orvane.st2");
 }
 
-TEST_F(StateTest, SavingReplacesTheFileWholeAndNeverFollowsALink)
+TEST_F(StateTest, SavingReplacesTheFileWholeAndNeverALink)
 {
     boot();
     write_file("kept.bin", "user data");
     ASSERT_EQ(symlink("kept.bin", "slot.st1"), 0);
-    ASSERT_EQ(orv_state_save_file("slot.st1"), "");
+    EXPECT_EQ(orv_state_save_file("slot.st1"), "Cannot write slot.st1: Is a symbolic link");
     EXPECT_EQ(read_file("kept.bin"), "user data");
+    write_file("slot.st2", "an older state");
+    ASSERT_EQ(orv_state_save_file("slot.st2"), "");
     std::string note;
-    EXPECT_EQ(orv_state_load_file("slot.st1", note), "");
+    EXPECT_EQ(orv_state_load_file("slot.st2", note), "");
 
     // A directory that does not exist: the reason, and nothing left behind.
     EXPECT_EQ(orv_state_save_file("missing/slot.st1"), "Cannot write missing/slot.st1: No such file or directory");

@@ -47,16 +47,6 @@ bool hl_number(const std::string &s, int base, long min, long max, long &out)
     return true;
 }
 
-// Hexadecimal, "0x" or "$" allowed before it.
-bool hl_address(std::string s, long &out)
-{
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
-        s = s.substr(2);
-    else if (!s.empty() && s[0] == '$')
-        s = s.substr(1);
-    return hl_number(s, 16, 0, 0xFFFF, out);
-}
-
 // Decimal, or hexadecimal after "0x".
 bool hl_count(const std::string &s, long min, long max, long &out)
 {
@@ -74,8 +64,8 @@ std::string hl_check_command(hl_debug_command &c)
         if (a && !hl_count(*a, 1, HL_MAX_STEPS, c.number))
             return c.name + " takes a count from 1 to " + std::to_string(HL_MAX_STEPS) + ", not '" + *a + "'";
     } else if (c.name == "go" || c.name == "who") {
-        if (!hl_address(*a, c.number))
-            return "'" + *a + "' is not an address (hexadecimal, 0 to FFFF)";
+        if (std::string why = hl_parse_address(*a, c.number); !why.empty())
+            return why;
         c.frames = HL_GO_FRAMES;
         if (c.args.size() > 1 && !hl_count(c.args[1], 1, HL_MAX_FRAMES, c.frames))
             return "go stops after a number of frames from 1 to " + std::to_string(HL_MAX_FRAMES) + ", not '" +

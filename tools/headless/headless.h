@@ -4,6 +4,7 @@
 // the same inputs give the same files, byte for byte.
 #pragma once
 
+#include "core/file_replace.h"
 #include "core/tms3556.h"
 
 #include <csignal>
@@ -51,6 +52,12 @@ struct hl_options {
 // Reads the command line into `opt`. Returns an empty string, or the error to
 // report (the run then ends with status 2).
 std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt);
+
+// An address typed on the command line or in a script: the whole text is
+// hexadecimal, "0x" or "$" allowed before it, at most FFFF. Returns an
+// empty string and sets `out`, or the message (above FFFF, the core's,
+// core/address_text.h).
+std::string hl_parse_address(const std::string &text, long &out);
 
 // The --help text.
 extern const char *const hl_usage;
@@ -101,17 +108,12 @@ void hl_draw_last_frame();
 // The longest run: about 56 hours of machine time.
 constexpr long HL_MAX_FRAMES = 10000000;
 
-// An output file under construction: a temporary file beside `path`,
-// renamed to it when complete.
-struct hl_out_file {
-    std::string path, temp;
-    FILE *f = nullptr;
-    int error = 0;  // errno of the first failed write
-};
+// An output file under construction (core/file_replace.h).
+using hl_out_file = orv_output;
 // Each returns an empty string, or "path: reason".
 std::string hl_out_open(hl_out_file &o, const std::string &path);
-std::string hl_out_commit(hl_out_file &o);  // closes it and renames it into place
-void hl_out_discard(hl_out_file &o);        // closes and removes the temporary file
+std::string hl_out_commit(hl_out_file &o);  // closes it and puts it in place
+void hl_out_discard(hl_out_file &o);        // closes it; the target is untouched
 bool hl_out_write(hl_out_file &o, const void *data, size_t size);
 
 

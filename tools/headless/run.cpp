@@ -18,9 +18,21 @@
 
 #include <csignal>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 hl_result hl_last;
+
+namespace {
+
+// /dev/null and its like take any number of outputs.
+bool is_char_device(const std::string &path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+} // namespace
 
 std::string hl_check_files(const hl_options &opt)
 {
@@ -57,7 +69,7 @@ std::string hl_check_files(const hl_options &opt)
                 return o.name + " '" + o.path + "' would replace " + input + "; name another file";
         for (size_t j = 0; j < i; j++)
             if (!outputs[j].path.empty() && !(o.picture && outputs[j].picture) &&
-                orv_same_file(o.path, outputs[j].path))
+                !is_char_device(o.path) && orv_same_file(o.path, outputs[j].path))
                 return outputs[j].name + " and " + o.name + " name the same file '" + o.path + "'";
     }
     return "";
