@@ -4,6 +4,7 @@
 #include "main_frame.h"
 #include "run_control.h"
 
+#include "core/address_text.h"
 #include "core/debugger.h"
 #include "core/host.h"
 #include "core/loop.h"
@@ -17,7 +18,6 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -137,6 +137,12 @@ DebugFrame::DebugFrame(wxWindow *parent, wxWindowID id, const wxPoint &pos, cons
     open_.push_back(this);
 }
 
+DebugFrame::~DebugFrame()
+{
+    // Also when the main window takes its children with it.
+    open_.erase(std::remove(open_.begin(), open_.end(), this), open_.end());
+}
+
 void DebugFrame::redraw_all()
 {
     if (open_.empty())
@@ -164,18 +170,11 @@ void DebugFrame::DoRedraw()
 
 bool DebugFrame::read_address(unsigned long &address)
 {
-    address = 0;
-    bool digits = false;
-    for (const char *p = breakpoint_str; *p && std::isxdigit(static_cast<unsigned char>(*p)); p++) {
-        address = address * 16 + static_cast<unsigned long>(std::isdigit(static_cast<unsigned char>(*p))
-                                                               ? *p - '0'
-                                                               : std::tolower(static_cast<unsigned char>(*p)) - 'a' + 10);
-        digits = true;
-    }
-    if (digits)
+    std::string why = orv_parse_hex_address(breakpoint_str, 0xFFFF, address);
+    if (why.empty())
         return true;
-    event_log("address refused: %s", breakpoint_str);
-    wxMessageBox("Type a hexadecimal address in the Address field first.", "", wxOK, this);
+    event_log("address refused: %s", why.c_str());
+    wxMessageBox(wxString::FromUTF8(why), "", wxOK, this);
     address_->SetFocus();
     return false;
 }

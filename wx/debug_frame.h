@@ -18,6 +18,7 @@ class wxTextCtrl;
 class DebugFrame : public wxFrame {
 public:
     DebugFrame(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSize &size);
+    ~DebugFrame() override;
 
     static const long ID_PANEL1;
     static const long ID_LISTBOX1;

@@ -40,7 +40,8 @@ void menu_key_set::add_accelerator(int modifiers, int key_code)
 bool menu_key_set::contains(int modifiers, int key_code) const
 {
     int key = fold(key_code);
-    // GTK opens a menu on Alt and its letter, whatever else is held.
+    // Alt and a title's letter opens that menu; with Shift or Control held
+    // as well the key is still the window's, never the machine's.
     if (modifiers & MENU_KEY_ALT)
         for (int mnemonic : mnemonics_)
             if (mnemonic == key)
