@@ -109,7 +109,7 @@ bool MyApp::OnInit()
     const wxo_options &opt = options;
 
     // Without SDL or an audio device the machine still runs, silently; the
-    // window comes first and the message after it.
+    // window comes first and the message after it, while the machine runs.
     bool init_failed = false;
     std::string sound_error = sound_open(init_failed);
 
@@ -132,18 +132,12 @@ bool MyApp::OnInit()
     }
     frame->Show(true);
     if (!sound_error.empty())
-        CallAfter([frame, sound_error] {
-            event_log("sound message");
-            wxMessageBox(wxString::FromUTF8(sound_error), "wxOrvane", wxOK | wxICON_INFORMATION, frame);
-        });
+        frame->show_later("sound message", sound_error, wxICON_INFORMATION);
     // Firmware files of the wrong size load by the machine's rules (padded
     // with 0xFF, or cut): the machine runs, and the user is told.
     std::string warnings = frame->firmware_warnings();
     if (!warnings.empty())
-        CallAfter([frame, warnings] {
-            event_log("firmware warnings: %s", warnings.c_str());
-            wxMessageBox(wxString::FromUTF8(warnings), "wxOrvane", wxOK | wxICON_WARNING, frame);
-        });
+        frame->show_later("firmware warnings: " + warnings, warnings, wxICON_WARNING);
     if (!opt.cartridge.empty())
         frame->load_rom(wxString::FromUTF8(opt.cartridge));
     if (!opt.cassette.empty())

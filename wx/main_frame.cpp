@@ -35,6 +35,7 @@ namespace {
 
 constexpr const char *VERSION = "0.1";
 constexpr int ID_STATUS_TIMER = 6100;
+constexpr int ID_NOTICE_TIMER = 6101;
 
 void show_message(const wxString &text, wxWindow *parent)
 {
@@ -86,11 +87,12 @@ wxBEGIN_EVENT_TABLE(MyFrame, wxFrame)
     EVT_CLOSE(MyFrame::onClose)
     EVT_MENU_OPEN(MyFrame::on_menu_open)
     EVT_TIMER(ID_STATUS_TIMER, MyFrame::update_status)
+    EVT_TIMER(ID_NOTICE_TIMER, MyFrame::show_notices)
 wxEND_EVENT_TABLE()
 
 MyFrame::MyFrame(const std::string &bios, bool bios_named, const std::string &sound_note)
     : wxFrame(nullptr, wxID_ANY, "wxOrvane", wxPoint(50, 50), wxSize(640, 550)),
-      status_timer_(this, ID_STATUS_TIMER)
+      status_timer_(this, ID_STATUS_TIMER), notice_timer_(this, ID_NOTICE_TIMER)
 {
     auto *file = new wxMenu;
     file->Append(ID_LOAD_ROM, "&Load ROM", "Load a ROM");
@@ -319,7 +321,25 @@ void MyFrame::onClose(wxCloseEvent &event)
     if (timer_)
         timer_->Stop();
     status_timer_.Stop();
+    notice_timer_.Stop();
     event.Skip();
+}
+
+void MyFrame::show_later(const std::string &log_line, const std::string &text, long icon)
+{
+    notices_.push_back({log_line, text, icon});
+    notice_timer_.StartOnce(1);
+}
+
+void MyFrame::show_notices(wxTimerEvent &)
+{
+    // One at a time: a box's own event loop may bring this handler back.
+    while (!notices_.empty()) {
+        notice n = notices_.front();
+        notices_.erase(notices_.begin());
+        event_log("%s", n.log_line.c_str());
+        wxMessageBox(wxString::FromUTF8(n.text), "wxOrvane", wxOK | n.icon, this);
+    }
 }
 
 void MyFrame::on_menu_open(wxMenuEvent &event)

@@ -9,6 +9,7 @@
 #include <wx/timer.h>
 
 #include <string>
+#include <vector>
 
 class BasicDrawPane;
 class DebugFrame;
@@ -54,6 +55,9 @@ public:
     void machine_changed();
     // Shows at once whether the debugger holds the machine.
     void show_run_status();
+    // A message box (caption "wxOrvane") shown as soon as the window is up,
+    // the machine running behind it; `log_line` goes to the event log then.
+    void show_later(const std::string &log_line, const std::string &text, long icon);
 
     void OnLoadROM(wxCommandEvent &event);
     void OnLoadK7(wxCommandEvent &event);
@@ -70,6 +74,7 @@ public:
 private:
     void update_status(wxTimerEvent &event);
     void on_menu_open(wxMenuEvent &event);
+    void show_notices(wxTimerEvent &event);
     void place_gauge(wxSizeEvent &event);
     // Sets the status bar's field widths for the message shown and the tape.
     void lay_out_status();
@@ -85,6 +90,14 @@ private:
     BasicDrawPane *panel_ = nullptr;
     DebugFrame *debug_ = nullptr;   // the debugger window last opened
     wxTimer status_timer_;
+    // Messages for show_later. A timer shows them rather than an idle-time
+    // call, which a busy render timer could put off for long.
+    struct notice {
+        std::string log_line, text;
+        long icon;
+    };
+    std::vector<notice> notices_;
+    wxTimer notice_timer_;
     wxGauge *tape_gauge_ = nullptr;
 
     wxDECLARE_EVENT_TABLE();
