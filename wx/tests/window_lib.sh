@@ -110,10 +110,23 @@ menu() {  # File menu entry number $1 (0 the first)
     xdotool key Return
 }
 dialog_gone() { [ "$(windows | grep -cvx "$win")" -eq 0 ]; }
-open_file() {  # types a path into the file dialog that a menu entry opened
+# Types a path into the file dialog that a menu entry opened, once it is
+# there (it takes keys without the focus), and presses Return.
+find_file_dialog() {  # wider than the menus and message boxes
+    local w
+    for w in $(windows | grep -vx "$win"); do
+        xdotool getwindowgeometry "$w" 2>/dev/null | grep -Eq 'Geometry: [0-9]{4}x' && return 0
+    done
+    return 1
+}
+type_into_dialog() {
+    within 20 find_file_dialog || fail "no file dialog"
     sleep 1
     xdotool type "$1"
     xdotool key Return
+}
+open_file() {
+    type_into_dialog "$1"
     # The dialog covers the window: its pixels would be read as the screen's.
     within 10 dialog_gone || fail "the file dialog stays open"
 }

@@ -37,7 +37,7 @@ expect_colour 'srgb(255,0,255)' "cartridge loaded and machine reset"
 press_until "$win" b colour_is 'srgb(0,255,0)' || fail "key B after the cartridge: screen shows $(colour)"
 # A file that is no cartridge: the message, and the machine runs on as it
 # was, with no reset (green stays) and the cartridge still there (below).
-menu 0 && sleep 1 && xdotool type "$work/bad.bin" && xdotool key Return
+menu 0 && type_into_dialog "$work/bad.bin"
 within 10 logged "rom $work/bad.bin rejected" || fail "Load ROM of a bad file"
 box=
 find_box() { box=$(windows | grep -vx "$win" | head -1); [ -n "$box" ]; }
