@@ -3,7 +3,7 @@
 namespace {
 
 // The fixed fields' widths.
-constexpr std::array<int, FIELD_COUNT> natural = {-1, 100, 80, 120, 90};
+constexpr std::array<int, FIELD_COUNT> natural = {-1, 120, 80, 120, 90};
 
 } // namespace
 
