@@ -1,8 +1,10 @@
 #include "application.h"
 
+#include "debug_frame.h"
 #include "events.h"
-#include "main_frame.h"
 #include "keys.h"
+#include "main_frame.h"
+#include "run_control.h"
 #include "screen.h"
 #include "sound_ring.h"
 
@@ -21,6 +23,8 @@ namespace {
 // The command line, read before the toolkit starts: --help and mistakes
 // need no display.
 wxo_options options;
+// The status the process ends with when the machine could not start.
+int init_exit_code;
 
 } // namespace
 
@@ -35,7 +39,8 @@ int main(int argc, char **argv)
         std::fputs(wxo_usage, stdout);
         return 0;
     }
-    return wxEntry(argc, argv);
+    int status = wxEntry(argc, argv);
+    return init_exit_code ? init_exit_code : status;
 }
 
 const char *const wxo_usage =
@@ -84,7 +89,17 @@ int wx_ask(const char *question)
 
 void wx_message(const char *text)
 {
+    event_log("debugger message: %s", text);
     wxMessageBox(wxString::FromUTF8(text), "", wxYES_NO);
+}
+
+// A run to an address got there: the debugger shows where, the status bar
+// that the machine is stopped.
+void machine_stopped_by_itself()
+{
+    DebugFrame::redraw_all();
+    if (auto *frame = dynamic_cast<MyFrame *>(wxTheApp->GetTopWindow()))
+        frame->show_run_status();
 }
 
 } // namespace
@@ -93,11 +108,10 @@ bool MyApp::OnInit()
 {
     const wxo_options &opt = options;
 
-    // Without SDL or an audio device the machine still runs, silently.
+    // Without SDL or an audio device the machine still runs, silently; the
+    // window comes first and the message after it, while the machine runs.
     bool init_failed = false;
     std::string sound_error = sound_open(init_failed);
-    if (!sound_error.empty())
-        wxMessageBox(wxString::FromUTF8(sound_error), "wxOrvane", wxOK | wxICON_INFORMATION);
 
     orv_host = {};
     orv_host.style = ORV_LOOP_FRAME;
@@ -106,9 +120,24 @@ bool MyApp::OnInit()
     orv_host.sound_block = acd_sound_block;
     orv_host.ask = wx_ask;
     orv_host.message = wx_message;
+    run_stopped_hook = machine_stopped_by_itself;
 
     auto *frame = new MyFrame(opt.bios, opt.bios_named, sound_error);
+    if (frame->init_failed()) {
+        frame->Destroy();
+        sound_close();
+        orv_host = {};
+        init_exit_code = 1;
+        return false;
+    }
     frame->Show(true);
+    if (!sound_error.empty())
+        frame->show_later("sound message", sound_error, wxICON_INFORMATION);
+    // Firmware files of the wrong size load by the machine's rules (padded
+    // with 0xFF, or cut): the machine runs, and the user is told.
+    std::string warnings = frame->firmware_warnings();
+    if (!warnings.empty())
+        frame->show_later("firmware warnings: " + warnings, warnings, wxICON_WARNING);
     if (!opt.cartridge.empty())
         frame->load_rom(wxString::FromUTF8(opt.cartridge));
     if (!opt.cassette.empty())
