@@ -13,10 +13,13 @@ struct app_options {
     bool bios_named = false;      // --bios given: the directory must hold the firmware
     bool fast = false;            // start at fastest speed
     bool help = false;
+    bool version = false;
 };
 // Reads the command line. Returns an empty string, or the error to report.
 std::string app_parse_args(int argc, const char *const *argv, app_options &opt);
 extern const char *const app_usage;
+// A file name ending in .wav (any case): a tape given where a cartridge goes.
+bool app_is_wav_name(const std::string &name);
 
 // What the program was started with and loaded since: a power cycle reloads
 // the same files.

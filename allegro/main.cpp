@@ -14,6 +14,7 @@
 #include "core/rom_files.h"
 #include "core/trace.h"
 #include "firmware/builtin.h"
+#include "orvane_version.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -169,6 +170,10 @@ int main(int argc, char **argv)
     }
     if (app_opt.help) {
         std::fputs(app_usage, stdout);
+        return 0;
+    }
+    if (app_opt.version) {
+        std::puts("orvane " ORVANE_VERSION);
         return 0;
     }
     app_real_time = !app_opt.fast;

@@ -11,10 +11,13 @@
 #include "core/host.h"
 #include "core/loop.h"
 
+#include "orvane_version.h"
+
 #include <wx/msgdlg.h>
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 wxIMPLEMENT_APP_NO_MAIN(MyApp);
 
@@ -39,6 +42,10 @@ int main(int argc, char **argv)
         std::fputs(wxo_usage, stdout);
         return 0;
     }
+    if (options.version) {
+        std::puts("wxOrvane " ORVANE_VERSION);
+        return 0;
+    }
     int status = wxEntry(argc, argv);
     return init_exit_code ? init_exit_code : status;
 }
@@ -46,7 +53,14 @@ int main(int argc, char **argv)
 const char *const wxo_usage =
     "Usage: wxOrvane [CARTRIDGE] [--cassette FILE.wav] [--bios DIR]\n"
     "Runs the machine in a window: the firmware from DIR (default: bios),\n"
-    "a cartridge image (.bin, .rom) and a tape (WAV file) if given.\n";
+    "a cartridge image (.bin, .rom) and a tape (WAV file) if given.\n"
+    "\n"
+    "  CARTRIDGE          cartridge image; a file whose name ends in .wav is\n"
+    "                     taken as the tape instead\n"
+    "  --cassette FILE    plays a WAV recording into the cassette input\n"
+    "  --bios DIR         firmware directory holding bios7020.bin and 7041b.bin\n"
+    "  -h, --help         shows this text\n"
+    "  --version          shows the program's version\n";
 
 std::string wxo_parse_args(int argc, const char *const *argv, wxo_options &opt)
 {
@@ -69,8 +83,15 @@ std::string wxo_parse_args(int argc, const char *const *argv, wxo_options &opt)
                 return name + " needs a value";
         } else if (arg == "--help" || arg == "-h") {
             opt.help = true;
+        } else if (arg == "--version") {
+            opt.version = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option " + arg;
+        } else if (arg.size() > 4 && strcasecmp(arg.c_str() + arg.size() - 4, ".wav") == 0) {
+            // A tape opened from the desktop comes where a cartridge goes.
+            if (!opt.cassette.empty())
+                return "one tape only: " + arg;
+            opt.cassette = arg;
         } else if (opt.cartridge.empty()) {
             opt.cartridge = arg;
         } else {

@@ -1,6 +1,7 @@
 // orvane-asm: assembles a TMS7000 source file into a raw binary image.
 #include "asm7000.h"
 #include "core/file_replace.h"
+#include "orvane_version.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,8 @@ const char usage[] =
     "  --fill BYTE          value of the bytes no line writes (default $FF)\n"
     "  --cartridge 8|16|32  a cartridge image of that many kilobytes, placed\n"
     "                       as the emulator loads it (at $6000, $4000 or $0000)\n"
+    "  -h, --help           shows this text\n"
+    "  --version            shows the program's version\n"
     "Numbers are decimal, or hexadecimal after $ or 0x.\n";
 
 // Reads a command-line number: decimal, $hex or 0xhex, optional K suffix.
@@ -62,6 +65,9 @@ int main(int argc, char **argv)
         long v = 0;
         if (a == "-h" || a == "--help") {
             std::fputs(usage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::puts("orvane-asm " ORVANE_VERSION);
             return 0;
         } else if ((a == "-o" || a == "-l" || a == "-M") && has_value) {
             std::string &target = a == "-o" ? output : a == "-l" ? listing : depfile;

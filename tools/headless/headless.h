@@ -45,6 +45,7 @@ struct hl_options {
     bool trace = false;
     long break_addr = -1;    // -1: none
     bool help = false;
+    bool version = false;
     std::string debug;       // --debug script file, "-" for standard input
     std::vector<hl_debug_command> debug_script;  // read by hl_load_debug_script
 };

@@ -78,6 +78,7 @@ const char *const hl_usage =
     "                        --seconds, no frame runs before the script. See\n"
     "                        docs/debugging.md.\n"
     "  -h, --help            show this text\n"
+    "  --version             show the program's version\n"
     "\n"
     "Options take their value as the next argument or after '=' (--frames=100).\n"
     "Output files are written under a temporary name beside them and renamed when\n"
@@ -179,6 +180,10 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
         std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
             opt.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            opt.version = true;
             continue;
         }
         if (arg == "--trace") {

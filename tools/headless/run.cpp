@@ -15,6 +15,7 @@
 #include "core/tms7000.h"
 #include "core/trace.h"
 #include "firmware/builtin.h"
+#include "orvane_version.h"
 
 #include <csignal>
 #include <cstring>
@@ -376,6 +377,10 @@ int hl_main(int argc, const char *const *argv, FILE *out, FILE *err)
     }
     if (opt.help) {
         std::fputs(hl_usage, out);
+        return 0;
+    }
+    if (opt.version) {
+        std::fputs("orvane-headless " ORVANE_VERSION "\n", out);
         return 0;
     }
     if (!opt.debug.empty()) {
