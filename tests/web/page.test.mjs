@@ -1,0 +1,208 @@
+// The page in a real browser: Debian's Chromium, headless, driven by
+// puppeteer-core, on the build in build-web/ (scripts/web --test builds it
+// and runs this).
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { openBrowser } from './browser.mjs';
+
+const top = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
+const site = process.env.ORVANE_WEB_SITE || join(top, 'build-web');
+const TIMEOUT = 90000;
+
+let session;
+let page;
+const problems = [];  // console errors and uncaught exceptions, from every page
+
+before(async () => {
+  session = await openBrowser(site);
+});
+
+after(async () => {
+  if (session)
+    await session.close();
+});
+
+async function openPage(query = '') {
+  if (page)
+    await page.close();
+  page = await session.browser.newPage();
+  page.on('console', (m) => {
+    if (m.type() === 'error')
+      problems.push(`console: ${m.text()}`);
+  });
+  page.on('pageerror', (e) => problems.push(`exception: ${e.message}`));
+  await page.goto(session.base + query);
+  await page.waitForFunction(() => window.orvane && window.orvane.machine.frames > 0, { timeout: 30000 });
+}
+
+const frames = () => page.evaluate(() => window.orvane.machine.frames);
+
+async function waitFrames(n) {
+  await page.waitForFunction((n) => window.orvane.machine.frames >= n, { timeout: 60000, polling: 50 }, n);
+}
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// The canvas as colour numbers (bit 0 red, bit 1 green, bit 2 blue), one
+// character a dot, a line of 320 after another.
+function picture() {
+  return page.evaluate(() => {
+    const c = document.getElementById('screen');
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let s = '';
+    for (let i = 0; i < d.length; i += 4)
+      s += (d[i] >> 7) | ((d[i + 1] >> 7) << 1) | ((d[i + 2] >> 7) << 2);
+    return s;
+  });
+}
+
+const dot = (pic, x, y) => Number(pic[y * 320 + x]);
+
+function count(pic, colour, x0 = 0, y0 = 0, x1 = 320, y1 = 250) {
+  let n = 0;
+  for (let y = y0; y < y1; y++)
+    for (let x = x0; x < x1; x++)
+      if (dot(pic, x, y) === colour)
+        n++;
+  return n;
+}
+
+const click = (id) => page.click(`#${id}`);
+
+// Drops files on the page as a user's drag and drop does.
+async function drop(files) {
+  await page.evaluate((files) => {
+    const dt = new DataTransfer();
+    for (const f of files)
+      dt.items.add(new File([Uint8Array.from(atob(f.data), (c) => c.charCodeAt(0))], f.name));
+    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: dt, bubbles: true, cancelable: true }));
+  }, files.map((f) => ({ name: f.name, data: Buffer.from(f.bytes).toString('base64') })));
+}
+
+async function pressKey(key) {
+  await page.focus('#screen');
+  await page.keyboard.press(key);
+}
+
+test('the built-in firmware shows its title screen', { timeout: TIMEOUT }, async () => {
+  await openPage();
+  await waitFrames(100);
+  await click('pause');
+  const p = await picture();
+  // The colour bars under the title and at the foot: eight blocks of 40 dots.
+  for (const y of [52, 246]) {
+    const blocks = [];
+    for (let x = 20; x < 320; x += 40)
+      blocks.push(dot(p, x, y));
+    assert.deepEqual(blocks, [1, 3, 2, 6, 4, 5, 7, 3], `the colour bar in row ${y}`);
+  }
+  assert.ok(count(p, 4, 0, 0, 320, 20) > 320 * 15, 'the blue band of the title');
+  assert.ok(count(p, 6, 0, 65, 320, 110) > 200, 'cyan text under the title');
+  assert.match(await page.$eval('#status', (e) => e.textContent), /built-in open firmware/);
+});
+
+test('pause stops the frame counter and Run starts it again', { timeout: TIMEOUT }, async () => {
+  // Paused by the test before.
+  assert.match(await page.$eval('#status', (e) => e.textContent), /^Paused/);
+  const f1 = await frames();
+  await sleep(400);
+  assert.equal(await frames(), f1);
+  await click('pause');
+  await waitFrames(f1 + 10);
+});
+
+test('typed keys reach the firmware, which echoes them', { timeout: TIMEOUT }, async () => {
+  await click('eject');  // power cycle without the demo cartridge
+  await waitFrames(120);
+  const before = await picture();
+  // Where the echo goes: the line in the blue window, after the cursor.
+  assert.equal(count(before, 7, 16, 168, 60, 182), 0, 'nothing typed yet');
+  await page.focus('#screen');
+  await page.keyboard.type('hello', { delay: 100 });
+  await waitFrames((await frames()) + 10);
+  const typed = await picture();
+  assert.ok(count(typed, 7, 16, 168, 60, 182) > 30, 'the letters appear after the first');
+});
+
+test('a saved state gives back the same picture', { timeout: TIMEOUT }, async () => {
+  await click('pause');
+  const saved = await picture();
+  await click('save');
+  await page.waitForFunction(() => /Saved to slot 1/.test(document.getElementById('status').textContent));
+  // On until the picture has changed (the flashing cursor and READY).
+  await click('pause');
+  await page.waitForFunction((saved) => {
+    const c = document.getElementById('screen');
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let s = '';
+    for (let i = 0; i < d.length; i += 4)
+      s += (d[i] >> 7) | ((d[i + 1] >> 7) << 1) | ((d[i + 2] >> 7) << 2);
+    return s !== saved;
+  }, { timeout: 30000, polling: 50 }, saved);
+  await click('pause');
+  await click('load');
+  await page.waitForFunction(() => /Loaded slot 1/.test(document.getElementById('status').textContent));
+  assert.ok((await picture()) === saved, 'the picture saved is back');
+  await click('pause');
+});
+
+test('a dropped cartridge of ours starts', { timeout: TIMEOUT }, async () => {
+  const rom = readFileSync(join(site, 'cmake', 'test', 'cartridge.rom'));
+  await drop([{ name: 'webtest.rom', bytes: rom }]);
+  await page.waitForFunction(() => /Cartridge webtest.rom loaded/.test(document.getElementById('status').textContent));
+  await waitFrames(110);
+  await pressKey('Space');  // starts it without the three seconds' wait
+  await page.waitForFunction(() => {
+    const c = document.getElementById('screen');
+    const d = c.getContext('2d').getImageData(0, 125, 1, 1).data;
+    return d[0] === 0 && d[1] === 255 && d[2] === 0;
+  }, { timeout: 30000, polling: 100 });
+  const p = await picture();
+  assert.ok(count(p, 2) > 320 * 250 * 0.8, 'the page is green');
+});
+
+test('bad files get the desktop programs\' messages', { timeout: TIMEOUT }, async () => {
+  await drop([{ name: 'junk.rom', bytes: new Uint8Array(100) }, { name: 'tape.wav', bytes: new Uint8Array(50) }]);
+  await page.waitForFunction(() => !document.getElementById('message').hidden);
+  const text = await page.$eval('#message pre', (e) => e.textContent);
+  assert.match(text, /^junk\.rom is not a valid ROM\nSorry, unknown rom size/);
+  assert.match(text, /tape\.wav is not a valid WAV/);
+  await click('message-close');
+});
+
+test('the demo\'s speech page is heard through the worklet', { timeout: TIMEOUT }, async () => {
+  await openPage();
+  // The tour's pages, told by their top left: the picture's sky, the
+  // speech page's yellow heading on black.
+  const onPicture = (p) => dot(p, 10, 40) === 4 && dot(p, 10, 120) !== 0;
+  const onSpeech = (p) => dot(p, 10, 40) === 0 && count(p, 3, 0, 0, 160, 20) > 100;
+  async function pressUntil(seen) {
+    for (let tries = 0; tries < 4; tries++) {
+      await pressKey('Space');
+      const until = Date.now() + 4000;
+      while (Date.now() < until) {
+        if (seen(await picture()))
+          return;
+        await sleep(100);
+      }
+    }
+    assert.fail('the page did not come');
+  }
+  await waitFrames(100);
+  await pressUntil(onPicture);  // the title: start the tour
+  await pressUntil(onSpeech);   // the picture: on to the speech page
+  await page.evaluate(() => { window.orvane.speech.history.length = 0; });
+  await sleep(5000);
+  const reports = await page.evaluate(() => window.orvane.speech.history);
+  assert.ok(reports.length >= 16, `the worklet reports (${reports.length})`);
+  const loud = reports.filter((r) => r.rms > 0.05).length;
+  assert.ok(loud >= 4, `quarter seconds with sound: ${loud} (${reports.map((r) => r.rms.toFixed(3)).join(' ')})`);
+  assert.equal(reports.at(-1).underruns, reports[0].underruns, 'no gap while it speaks');
+});
+
+test('no console error and no uncaught exception', () => {
+  assert.deepEqual(problems, []);
+});
