@@ -27,8 +27,11 @@ enum class cartridge { none, demo, file };
 cartridge cart = cartridge::demo;
 std::string cart_path, cart_name;
 
-// The picture as the canvas takes it: red, green, blue, alpha bytes.
+// The picture as the canvas takes it: red, green, blue, alpha bytes, and
+// the colour numbers it was made from.
 uint8_t rgba[TMS3556_HEIGHT * TMS3556_WIDTH * 4];
+tms3556_picture shown;
+bool shown_valid;
 
 // Sound blocks waiting for the script, at most a second of them: a page
 // that stops collecting (muted, hidden) must not make the list grow.
@@ -172,8 +175,14 @@ int web_run_frames(int count, int draw_last)
 
 int web_frame_count() { return vblnum; }
 
-const uint8_t *web_picture()
+// The picture in canvas form, or null when it is the one the last call
+// returned (`force` 0): a screen that stands still costs the page nothing.
+const uint8_t *web_picture(int force)
 {
+    if (!force && shown_valid && std::memcmp(shown, tms3556_screen, sizeof shown) == 0)
+        return nullptr;
+    std::memcpy(shown, tms3556_screen, sizeof shown);
+    shown_valid = true;
     uint8_t *out = rgba;
     for (int y = 0; y < TMS3556_HEIGHT; y++)
         for (int x = 0; x < TMS3556_WIDTH; x++) {

@@ -38,7 +38,7 @@ WEB_EXPORT const char *web_firmware_name();
 // Running.
 WEB_EXPORT int web_run_frames(int count, int draw_last);
 WEB_EXPORT int web_frame_count();
-WEB_EXPORT const uint8_t *web_picture();
+WEB_EXPORT const uint8_t *web_picture(int force);
 WEB_EXPORT void web_sound_enable(int on);
 WEB_EXPORT int web_sound_count();
 WEB_EXPORT const uint8_t *web_sound_data();

@@ -173,6 +173,48 @@ test('bad files get the desktop programs\' messages', { timeout: TIMEOUT }, asyn
   await click('message-close');
 });
 
+test('a WAV tape plays on the cassette input', { timeout: TIMEOUT }, async () => {
+  // Two seconds of a 1200 Hz square wave, 8-bit, 8000 Hz.
+  const n = 16000;
+  const wav = Buffer.alloc(44 + n);
+  wav.write('RIFF', 0);
+  wav.writeUInt32LE(36 + n, 4);
+  wav.write('WAVEfmt ', 8);
+  wav.writeUInt32LE(16, 16);
+  wav.writeUInt16LE(1, 20);
+  wav.writeUInt16LE(1, 22);
+  wav.writeUInt32LE(8000, 24);
+  wav.writeUInt32LE(8000, 28);
+  wav.writeUInt16LE(1, 32);
+  wav.writeUInt16LE(8, 34);
+  wav.write('data', 36);
+  wav.writeUInt32LE(n, 40);
+  for (let i = 0; i < n; i++)
+    wav[44 + i] = Math.floor(i / 3.333) % 2 ? 200 : 56;
+  await drop([{ name: 'square.wav', bytes: wav }]);
+  await page.waitForFunction(() => /tape 0:01 \/ 0:02/.test(document.getElementById('status').textContent),
+    { timeout: 30000 });
+});
+
+test('the debugger panel shows the views and steps', { timeout: TIMEOUT }, async () => {
+  await click('debug');
+  await page.waitForFunction(() => /^PC=/.test(document.getElementById('dbg-regs').textContent));
+  await click('dbg-step');
+  const f = await frames();
+  const view = (id) => page.$eval(`#${id}`, (e) => e.textContent);
+  const pc = (await view('dbg-regs')).match(/^PC=([0-9a-f]{4})/)[1];
+  assert.equal((await view('dbg-disass')).slice(0, 4), pc.toUpperCase(), 'the disassembly starts at the PC');
+  assert.match(await view('dbg-video'), /^VDP/);
+  await click('dbg-step');
+  assert.notEqual((await view('dbg-regs')).slice(0, 7), `PC=${pc}`, 'a step moves the PC');
+  assert.equal(await frames(), f, 'stepping leaves the frame count');
+  await page.$eval('#dbg-address', (e) => { e.value = 'C000'; });
+  await click('dbg-who');
+  assert.match(await view('dbg-said'), /^Address 0xc000 was written at PC=0x[0-9a-f]{4}$/);
+  await click('debug');
+  await click('pause');
+});
+
 test('the demo\'s speech page is heard through the worklet', { timeout: TIMEOUT }, async () => {
   await openPage();
   // The tour's pages, told by their top left: the picture's sky, the

@@ -102,10 +102,11 @@ export class Machine {
   }
 
   // The picture as RGBA bytes (a view into the module: copy it before the
-  // next call).
-  picture() {
-    const p = this.m._web_picture();
-    return this.m.HEAPU8.subarray(p, p + WIDTH * HEIGHT * 4);
+  // next call); null when it has not changed since the last call, unless
+  // `force`.
+  picture(force = false) {
+    const p = this.m._web_picture(force ? 1 : 0);
+    return p ? this.m.HEAPU8.subarray(p, p + WIDTH * HEIGHT * 4) : null;
   }
 
   setSound(on) {

@@ -80,13 +80,19 @@ class App {
     parts.push(this.speech.state);
     if (this.note && now < this.noteUntil)
       parts.push(this.note);
-    $('status').textContent = parts.join(' · ');
+    const text = parts.join(' · ');
+    if ($('status').textContent !== text)
+      $('status').textContent = text;
   }
 
   // --- the picture ---------------------------------------------------
 
-  showPicture() {
-    this.image.data.set(this.machine.picture());
+  // Draws the machine's picture when it changed (or always, `force`).
+  showPicture(force = true) {
+    const picture = this.machine.picture(force);
+    if (!picture)
+      return;
+    this.image.data.set(picture);
     this.ctx.putImageData(this.image, 0, 0);
   }
 
@@ -143,7 +149,7 @@ class App {
         }
       }
       if (frames)
-        this.showPicture();
+        this.showPicture(false);
       this.meter.add(now, frames);
     }
     this.debugger.tick(now);
