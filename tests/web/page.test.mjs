@@ -215,6 +215,32 @@ test('the debugger panel shows the views and steps', { timeout: TIMEOUT }, async
   await click('pause');
 });
 
+test('a cartridge named in the page\'s address starts', { timeout: TIMEOUT }, async () => {
+  await openPage('?rom=cmake/test/cartridge.rom');
+  await waitFrames(110);
+  await pressKey('Space');
+  await page.waitForFunction(() => {
+    const d = document.getElementById('screen').getContext('2d').getImageData(0, 125, 1, 1).data;
+    return d[0] === 0 && d[1] === 255 && d[2] === 0;
+  }, { timeout: 30000, polling: 100 });
+});
+
+test('firmware given by the user is kept for the next visit until forgotten', { timeout: TIMEOUT }, async () => {
+  // Our own firmware's images, as a user gives the real machine's.
+  const image = (name) => ({ name, bytes: readFileSync(join(site, 'cmake', 'firmware', name)) });
+  const status = () => page.$eval('#status', (e) => e.textContent);
+  await drop([image('bios7020.bin')]);
+  await page.waitForFunction(() => /add 7041b\.bin/.test(document.getElementById('status').textContent));
+  await drop([image('7041b.bin')]);
+  await page.waitForFunction(() => /Running your firmware/.test(document.getElementById('status').textContent));
+  await openPage();
+  assert.match(await status(), /your firmware/);
+  await click('forget');
+  await page.waitForFunction(() => /built-in open firmware/.test(document.getElementById('status').textContent));
+  await openPage();
+  assert.match(await status(), /built-in open firmware/);
+});
+
 test('the demo\'s speech page is heard through the worklet', { timeout: TIMEOUT }, async () => {
   await openPage();
   // The tour's pages, told by their top left: the picture's sky, the
