@@ -3,7 +3,9 @@
 // and runs this).
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { openBrowser } from './browser.mjs';
@@ -269,6 +271,37 @@ test('the demo\'s speech page is heard through the worklet', { timeout: TIMEOUT 
   const loud = reports.filter((r) => r.rms > 0.05).length;
   assert.ok(loud >= 4, `quarter seconds with sound: ${loud} (${reports.map((r) => r.rms.toFixed(3)).join(' ')})`);
   assert.equal(reports.at(-1).underruns, reports[0].underruns, 'no gap while it speaks');
+});
+
+test('the machine in the page runs exactly as the native headless runner', { timeout: TIMEOUT }, async (t) => {
+  const runner = process.env.ORVANE_HEADLESS || join(top, 'build', 'tools', 'headless', 'orvane-headless');
+  if (!existsSync(runner)) {
+    t.skip(`no native headless runner at ${runner} (scripts/test builds it)`);
+    return;
+  }
+  // 1500 frames of the demo tour from power on: title, picture, speech and
+  // mixed pages. The whole machine's state must come out byte for byte.
+  const dir = mkdtempSync(join(tmpdir(), 'orvane-web-'));
+  try {
+    execFileSync(runner, ['--frames', '1500', '--save-state', 'native.st'], { cwd: dir, stdio: 'ignore' });
+    const native = readFileSync(join(dir, 'native.st'));
+    await openPage();
+    const web = Buffer.from(await page.evaluate(() => {
+      const app = window.orvane;
+      app.setPaused(true);
+      app.machine.powerCycle();
+      app.machine.runFrames(1500, true);
+      const state = app.machine.saveState();
+      let text = '';
+      for (let i = 0; i < state.length; i += 8192)
+        text += String.fromCharCode(...state.subarray(i, i + 8192));
+      return btoa(text);
+    }), 'base64');
+    assert.equal(web.length, native.length);
+    assert.ok(web.equals(native), 'the states are the same');
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
 });
 
 test('no console error and no uncaught exception', () => {
