@@ -198,6 +198,68 @@ test('a WAV tape plays on the cassette input', { timeout: TIMEOUT }, async () =>
     { timeout: 30000 });
 });
 
+// A WAV file: `format` the format chunk's fields, `data` the sample bytes,
+// `claimed` the data chunk's length as written (a recorder that was not
+// stopped leaves a larger one).
+function wavFile({ tag = 1, channels = 1, rate = 8000, bits = 8, sub = 0 }, data, claimed = data ? data.length : 0) {
+  const fmt = Buffer.alloc(sub ? 40 : 16);
+  fmt.writeUInt16LE(tag, 0);
+  fmt.writeUInt16LE(channels, 2);
+  fmt.writeUInt32LE(rate, 4);
+  fmt.writeUInt32LE(rate * channels * Math.ceil(bits / 8), 8);
+  fmt.writeUInt16LE(channels * Math.ceil(bits / 8), 12);
+  fmt.writeUInt16LE(bits, 14);
+  if (sub) {
+    fmt.writeUInt16LE(22, 16);
+    fmt.writeUInt16LE(sub, 24);  // the sub-format's tag opens its GUID
+  }
+  const head = Buffer.alloc(12);
+  head.write('RIFF', 0);
+  head.writeUInt32LE(4 + 8 + fmt.length + 8 + claimed, 4);
+  head.write('WAVE', 8);
+  const chunk = (id, body, length = body.length) => {
+    const h = Buffer.alloc(8);
+    h.write(id, 0);
+    h.writeUInt32LE(length, 4);
+    return Buffer.concat([h, body]);
+  };
+  const list = chunk('LIST', Buffer.from('INFOjunk'));  // a chunk to step over
+  return Buffer.concat([head, chunk('fmt ', fmt), list, data ? chunk('data', data, claimed) : Buffer.alloc(0)]);
+}
+
+test('WAV files load as the desktop programs load them', { timeout: TIMEOUT }, async () => {
+  const load = (name, bytes) => page.evaluate((name, b64) => {
+    const m = window.orvane.machine;
+    const [ok, message] = m.loadTape(name, Uint8Array.from(atob(b64), (c) => c.charCodeAt(0)));
+    const tape = m.tape();
+    return { ok, message, length: tape ? tape[1] : -1 };
+  }, name, bytes.toString('base64'));
+  const cases = [
+    // 16-bit stereo, one second at 22050 Hz.
+    [wavFile({ channels: 2, rate: 22050, bits: 16 }, Buffer.alloc(22050 * 4)), true, '', 1],
+    // The extensible form with a PCM sub-format.
+    [wavFile({ tag: 0xFFFE, bits: 16, sub: 1 }, Buffer.alloc(16000)), true, '', 1],
+    // A data chunk claiming more than the file holds: what it holds plays.
+    [wavFile({}, Buffer.alloc(4000), 1000000), true, '', 0.5],
+    [wavFile({ bits: 24 }, Buffer.alloc(24000)), true,
+      't.wav: 24-bit samples play without reaching the cassette input; use 8 or 16 bits', 1],
+    [wavFile({ tag: 3, bits: 32 }, Buffer.alloc(32000)), true,
+      't.wav: floating-point samples play without reaching the cassette input; use 8 or 16 bits', 1],
+    [wavFile({}, null), false, 't.wav is not a valid WAV', -1],          // no data chunk
+    [wavFile({ tag: 2, bits: 4 }, Buffer.alloc(100)), false, 't.wav is not a valid WAV', -1],  // compressed
+    [Buffer.from('RIFF\x04\0\0\0WAVE'), false, 't.wav is not a valid WAV', -1],
+  ];
+  for (const [bytes, ok, message, length] of cases) {
+    const got = await load('t.wav', bytes);
+    assert.equal(got.ok, ok, message);
+    assert.equal(got.message, message);
+    if (length >= 0)
+      assert.ok(Math.abs(got.length - length) < 1e-9, `length ${got.length}, not ${length}`);
+    else
+      assert.equal(got.length, -1, 'a file that does not load takes the tape out');
+  }
+});
+
 test('the debugger panel shows the views and steps', { timeout: TIMEOUT }, async () => {
   await click('debug');
   await page.waitForFunction(() => /^PC=/.test(document.getElementById('dbg-regs').textContent));
