@@ -46,6 +46,18 @@ async function waitFrames(n) {
   await page.waitForFunction((n) => window.orvane.machine.frames >= n, { timeout: 60000, polling: 50 }, n);
 }
 
+// Pauses the machine in the page as soon as it has run `n` frames (a loaded
+// computer may take seconds to answer a click).
+async function pauseAt(n) {
+  await page.waitForFunction((n) => {
+    const app = window.orvane;
+    if (app.machine.frames < n)
+      return false;
+    app.setPaused(true);
+    return true;
+  }, { timeout: 60000, polling: 'raf' }, n);
+}
+
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 // The canvas as colour numbers (bit 0 red, bit 1 green, bit 2 blue), one
@@ -91,8 +103,7 @@ async function pressKey(key) {
 
 test('the built-in firmware shows its title screen', { timeout: TIMEOUT }, async () => {
   await openPage();
-  await waitFrames(100);
-  await click('pause');
+  await pauseAt(100);  // the tour starts at 150
   const p = await picture();
   // The colour bars under the title and at the foot: eight blocks of 40 dots.
   for (const y of [52, 246]) {

@@ -4,8 +4,9 @@ import { Machine, WIDTH, HEIGHT, FRAME_SECONDS } from './machine.js';
 import { FramePacer, RateMeter } from './loop.js';
 import { wxKeyCode, takesKey } from './keys.js';
 import { Speech } from './audio.js';
-import * as storage from './storage.js';
-import { fileKind, urlFileName, clock } from './files.js';
+import { clock } from './files.js';
+import { Intake } from './intake.js';
+import { Slots } from './slots.js';
 import { DebuggerPanel } from './debugger.js';
 
 const $ = (id) => document.getElementById(id);
@@ -42,7 +43,8 @@ class App {
     this.note = '';
     this.noteUntil = 0;
     this.statusAt = 0;
-    this.firmware = { bios7020: null, '7041b': null };
+    this.intake = new Intake(this);
+    this.slots = new Slots(this);
     this.debugger = new DebuggerPanel(this);
   }
 
@@ -117,6 +119,7 @@ class App {
   setPaused(paused) {
     this.paused = paused;
     $('pause').textContent = paused ? 'Run' : 'Pause';
+    this.speech.flush();
     this.pacer.restart();
     this.meter.reset();
     this.updateStatus(performance.now(), true);
@@ -155,135 +158,6 @@ class App {
     this.debugger.tick(now);
     this.updateStatus(now);
     requestAnimationFrame((t) => this.tick(t));
-  }
-
-  // --- files ---------------------------------------------------------
-
-  async handleFiles(list) {
-    const said = [];
-    let firmwareGiven = false;
-    for (const file of list) {
-      const bytes = new Uint8Array(await file.arrayBuffer());
-      const kind = fileKind(file.name, bytes);
-      if (kind === 'bios7020' || kind === '7041b') {
-        this.firmware[kind] = bytes;
-        firmwareGiven = true;
-        try {
-          await storage.store(kind === 'bios7020' ? 'bios7020.bin' : '7041b.bin', bytes);
-        } catch (e) {
-          said.push(`${file.name} could not be kept in this browser's storage: ${e.message || e}`);
-        }
-      } else if (kind === 'tape') {
-        const [, text] = this.machine.loadTape(file.name, bytes);
-        if (text)
-          said.push(text);
-        else
-          this.say(`Tape ${file.name} playing`);
-      } else if (kind === 'state') {
-        const [ok, text] = this.machine.loadState(bytes);
-        if (ok) {
-          this.showPicture();
-          this.say(text || `State ${file.name} loaded`);
-        } else {
-          said.push(`${file.name}: ${text}`);
-        }
-      } else {
-        const text = this.machine.loadCartridge(file.name, bytes);
-        if (text)
-          said.push(text);
-        else
-          this.say(`Cartridge ${file.name} loaded`);
-      }
-    }
-    if (firmwareGiven) {
-      const { bios7020, '7041b': rom7041 } = this.firmware;
-      if (bios7020 && rom7041) {
-        this.machine.setFirmware(bios7020, rom7041);
-        const text = this.machine.powerCycle();
-        if (text)
-          said.push(text);
-        this.say('Running your firmware (kept in this browser)');
-      } else {
-        this.say(`${bios7020 ? 'bios7020.bin' : '7041b.bin'} kept; add ${bios7020 ? '7041b.bin' : 'bios7020.bin'} to run your firmware`);
-      }
-    }
-    this.show(said.join('\n\n'));
-  }
-
-  async restoreFirmware() {
-    try {
-      this.firmware.bios7020 = await storage.load('bios7020.bin');
-      this.firmware['7041b'] = await storage.load('7041b.bin');
-    } catch {
-      return;  // no storage (a private window may refuse it): the built-in firmware runs
-    }
-    if (this.firmware.bios7020 && this.firmware['7041b'])
-      this.machine.setFirmware(this.firmware.bios7020, this.firmware['7041b']);
-  }
-
-  async forgetFirmware() {
-    try {
-      await storage.forget('bios7020.bin');
-      await storage.forget('7041b.bin');
-    } catch (e) {
-      this.show(`The firmware could not be removed from this browser's storage: ${e.message || e}`);
-    }
-    this.firmware = { bios7020: null, '7041b': null };
-    this.machine.setFirmware(null, null);
-    this.show(this.machine.powerCycle());
-    this.say('Firmware forgotten; running the built-in open firmware');
-  }
-
-  async cartridgeFromAddress(address) {
-    let url;
-    try {
-      url = new URL(address, location.href);
-      const response = await fetch(url);
-      if (!response.ok)
-        throw new Error(`HTTP ${response.status} ${response.statusText}`.trim());
-      const bytes = new Uint8Array(await response.arrayBuffer());
-      const text = this.machine.loadCartridge(urlFileName(url.href), bytes);
-      this.show(text);
-    } catch (e) {
-      this.show(`${address} could not be fetched: ${e.message || e}`);
-    }
-  }
-
-  // --- states --------------------------------------------------------
-
-  slotKey() {
-    return `state${$('slot').value}`;
-  }
-
-  async saveSlot() {
-    const bytes = this.machine.saveState();
-    try {
-      await storage.store(this.slotKey(), bytes);
-      this.say(`Saved to slot ${$('slot').value} in this browser`);
-    } catch (e) {
-      this.show(`The state could not be kept in this browser's storage: ${e.message || e}`);
-    }
-  }
-
-  async loadSlot() {
-    let bytes;
-    try {
-      bytes = await storage.load(this.slotKey());
-    } catch (e) {
-      this.show(`This browser's storage could not be read: ${e.message || e}`);
-      return;
-    }
-    if (!bytes) {
-      this.say(`Slot ${$('slot').value} is empty`);
-      return;
-    }
-    const [ok, text] = this.machine.loadState(bytes);
-    if (ok) {
-      this.showPicture();
-      this.say(text || `Loaded slot ${$('slot').value}`);
-    } else {
-      this.show(`Slot ${$('slot').value}: ${text}`);
-    }
   }
 
   // --- speed ---------------------------------------------------------
@@ -334,16 +208,16 @@ class App {
       g.drawImage(canvas, 0, 0, big.width, big.height);
       big.toBlob((blob) => { download(`orvane-${stamp()}.png`, blob); resolve(); }, 'image/png');
     }));
-    button('save', () => this.saveSlot());
-    button('load', () => this.loadSlot());
+    button('save', () => this.slots.save());
+    button('load', () => this.slots.load());
     button('save-file', () => download(`orvane.st${$('slot').value}`,
       new Blob([this.machine.saveState()], { type: 'application/octet-stream' })));
     button('open', () => $('chooser').click());
     button('eject', () => { this.show(this.machine.ejectCartridge()); this.say('Cartridge out'); });
-    button('forget', () => this.forgetFirmware());
+    button('forget', () => this.intake.forgetFirmware());
     button('debug', () => $('debug').setAttribute('aria-pressed', String(this.debugger.toggle())));
     $('chooser').addEventListener('change', async (e) => {
-      await this.handleFiles([...e.target.files]);
+      await this.intake.handleFiles([...e.target.files]);
       e.target.value = '';
       canvas.focus();
     });
@@ -386,7 +260,7 @@ class App {
       depth = 0;
       hint.hidden = true;
       if (e.dataTransfer && e.dataTransfer.files.length)
-        this.handleFiles([...e.dataTransfer.files]);
+        this.intake.handleFiles([...e.dataTransfer.files]);
     });
   }
 }
@@ -395,7 +269,7 @@ async function main() {
   const machine = await Machine.create();
   const app = new App(machine);
   window.orvane = app;  // for the console and for scripts that drive the page
-  await app.restoreFirmware();
+  await app.intake.restoreFirmware();
   app.show(machine.start());
   app.wire();
   app.applyScale();
@@ -406,7 +280,7 @@ async function main() {
     return;
   }
   if (params.get('rom'))
-    await app.cartridgeFromAddress(params.get('rom'));
+    await app.intake.cartridgeFromAddress(params.get('rom'));
   await app.speech.open();
   app.canvas.focus();
   requestAnimationFrame((t) => app.tick(t));

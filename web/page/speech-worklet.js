@@ -7,7 +7,9 @@
 // time. So the player keeps a small reserve and steers its reading speed,
 // within a few per cent, to hold the reserve near its target: no gap in
 // steady speech and no growing delay. It starts (and after running dry,
-// starts again) only once the reserve is there. A DC blocker removes the
+// starts again) only once the reserve is there. A page that runs dry (a
+// busy computer that holds the page back) gets a larger reserve, up to
+// half a second, which shrinks again after a quiet while. A DC blocker removes the
 // resting level of the one-bit sound, so that starting and stopping do not
 // thump.
 
@@ -19,7 +21,10 @@ class SpeechProcessor extends AudioWorkletProcessor {
     super();
     const inputRate = (options.processorOptions && options.processorOptions.inputRate) || 8000;
     this.step = inputRate / sampleRate;            // input samples per output sample
-    this.target = Math.round(inputRate * 0.08);    // the reserve: 80 ms
+    this.base = Math.round(inputRate * 0.1);       // the reserve: 100 ms at first,
+    this.most = Math.round(inputRate * 0.5);       // at most 500 ms
+    this.target = this.base;
+    this.steady = 0;                               // output samples since the last gap
     this.ring = new Float32Array(RING);
     this.written = 0;   // samples written, ever
     this.read = 0;      // reading position, fractional
@@ -69,6 +74,8 @@ class SpeechProcessor extends AudioWorkletProcessor {
         if (this.playing) {
           this.playing = false;
           s.underruns++;
+          this.target = Math.min(this.most, Math.round(this.target * 1.5));
+          this.steady = 0;
         }
         v = this.last;  // hold the level; the DC blocker lets it settle to silence
       }
@@ -85,11 +92,16 @@ class SpeechProcessor extends AudioWorkletProcessor {
     }
     for (let c = 1; c < outputs[0].length; c++)
       outputs[0][c].set(out);
+    this.steady += out.length;
+    if (this.steady >= 20 * sampleRate && this.target > this.base) {
+      this.target = Math.max(this.base, Math.round(this.target * 0.9));
+      this.steady = 0;
+    }
     this.since += out.length;
     if (this.since >= sampleRate / 4) {
       this.port.postMessage({
         peak: s.peak, rms: Math.sqrt(s.sum2 / Math.max(1, s.n)), underruns: s.underruns,
-        played: s.played, reserve: this.written - this.read,
+        played: s.played, reserve: this.written - this.read, target: this.target,
       });
       s.peak = 0;
       s.sum2 = 0;
