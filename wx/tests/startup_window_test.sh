@@ -65,8 +65,9 @@ wait "$app" || fail "the program ended with status $?"
 
 # A message longer than the message field leaves it, for a while, the
 # whole bar: F7 on a slot that is not there, beside a cartridge in a
-# directory with a long name.
-dir=a-directory-whose-name-makes-the-state-message-long
+# directory with a long name (the message still fits the window: what does
+# not is shown whole in the tooltip).
+dir=a-long-directory-for-the-slot
 mkdir -p "$dir"
 { printf '\xa5\x05'; head -c 16382 /dev/zero; } > "$dir/cart.bin"
 start_main "$dir/cart.bin"
