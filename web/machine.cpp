@@ -226,12 +226,7 @@ void web_key_up(int code) { orv_key_up(code); }
 
 // The page lost the keyboard: the key last sent will never come up there,
 // so the machine is told it did.
-void web_keys_lost()
-{
-    if (last_pressed >= 0)
-        orv_key_up(last_pressed);
-    last_keycode = -1;
-}
+void web_keys_lost() { orv_keys_lost(); }
 
 int web_state_save()
 {
