@@ -150,12 +150,18 @@ struct ms_channel {
 
 int ms_nibble(ms_channel &c, int nibble)
 {
-    int predicted = (c.sample1 * c.coef1 + c.sample2 * c.coef2) / 256;
+    // A file's own coefficients may take the sum past 32 bits.
+    int64_t sum = static_cast<int64_t>(c.sample1) * c.coef1 + static_cast<int64_t>(c.sample2) * c.coef2;
+    int predicted = static_cast<int>(sum / 256);
     int error = nibble >= 8 ? nibble - 16 : nibble;
     int sample = clamp16(predicted + c.delta * error);
+    // The step never falls below 16 nor grows past 16 bits (a damaged file
+    // would otherwise grow it without end).
     c.delta = c.delta * ms_adaptation[nibble] / 256;
     if (c.delta < 16)
         c.delta = 16;
+    else if (c.delta > 65535)
+        c.delta = 65535;
     c.sample2 = c.sample1;
     c.sample1 = sample;
     return sample;
@@ -173,8 +179,9 @@ std::string ms_decode(const wav_format &f, const uint8_t *data, size_t size, std
         return std::to_string(f.bits) + "-bit Microsoft ADPCM is not read";
     if (f.extra_size < 4)
         return "the Microsoft ADPCM format chunk is too short";
+    // The seven standard predictors at least, as the format requires.
     size_t coefs = le16(f.extra + 2);
-    if (coefs == 0 || f.extra_size < 4 + 4 * coefs)
+    if (coefs < 7 || f.extra_size < 4 + 4 * coefs)
         return "the Microsoft ADPCM coefficients are missing";
     if (static_cast<size_t>(f.block_align) < header)
         return "the Microsoft ADPCM block size does not fit the channels";

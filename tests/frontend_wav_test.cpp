@@ -110,6 +110,24 @@ TEST(WavReader, PlainFormatsGiveWhatSdlGives)
     expect_as_sdl(wav(7, 2, 8000, 8, samples(778, 1)), "mu-law");
 }
 
+TEST(WavReader, ADamagedMicrosoftAdpcmBlockKeepsItsStepWithin16Bits)
+{
+    // One channel, blocks of 7 + 32 bytes; nibble 8 triples the step each
+    // time, which would outgrow any integer without a bound; nibble 1 then
+    // shows the step in the samples.
+    std::string coefs;
+    for (int c : {256, 0, 512, -256, 0, 0, 192, 64, 240, 0, 460, -208, 392, -232})
+        coefs += le(static_cast<uint32_t>(c), 2);
+    std::string fmt = le(2, 2) + le(1, 2) + le(8000, 4) + le(8000, 4) + le(39, 2) + le(4, 2) + le(4 + coefs.size(), 2) +
+                      le(66, 2) + le(7, 2) + coefs;
+    std::string block = std::string(1, '\1') + le(60000, 2) + le(0x7000, 2) + le(0x9000, 2) + std::string(16, '\x88') +
+                        std::string(16, '\x11');
+    std::string body = "WAVEfmt " + le(fmt.size(), 4) + fmt + "data" + le(3 * block.size(), 4) + block + block + block;
+    if (body.size() & 1)
+        body += '\0';
+    expect_as_sdl("RIFF" + le(body.size(), 4) + body, "Microsoft ADPCM with a growing step");
+}
+
 // sox writes the compressed formats.
 void expect_sox_as_sdl(const std::string &encoding, int channels)
 {
