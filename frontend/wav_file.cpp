@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,9 @@
 namespace {
 
 constexpr int WAV_EXTENSIBLE = 0xFFFE;
+// The most sample bytes the cassette input plays (a little under 2 GB).
+constexpr size_t MAX_SAMPLE_BYTES = 0x7FFF0000;
+const char *const TOO_LONG = "the recording is too long to play (more than 2 GB of samples)";
 
 uint16_t le16(const uint8_t *p)
 {
@@ -111,6 +115,8 @@ std::string ima_decode(const wav_format &f, const uint8_t *data, size_t size, st
     size_t per_block = frames_per_block;
     if (f.extra_size >= 2 && le16(f.extra) >= 1 && le16(f.extra) < frames_per_block)
         per_block = le16(f.extra);
+    if (size / static_cast<size_t>(f.block_align) * per_block * 2 * static_cast<size_t>(ch) > MAX_SAMPLE_BYTES)
+        return TOO_LONG;
     std::vector<ima_channel> state(static_cast<size_t>(ch));
     std::vector<int> frame(static_cast<size_t>(ch) * 8);
     for (size_t at = 0; at + static_cast<size_t>(f.block_align) <= size; at += static_cast<size_t>(f.block_align)) {
@@ -189,6 +195,8 @@ std::string ms_decode(const wav_format &f, const uint8_t *data, size_t size, std
     size_t per_block = frames_per_block;
     if (le16(f.extra) >= 2 && le16(f.extra) < frames_per_block)
         per_block = le16(f.extra);
+    if (size / static_cast<size_t>(f.block_align) * per_block * 2 * static_cast<size_t>(ch) > MAX_SAMPLE_BYTES)
+        return TOO_LONG;
     std::vector<ms_channel> state(static_cast<size_t>(ch));
     for (size_t at = 0; at + static_cast<size_t>(f.block_align) <= size; at += static_cast<size_t>(f.block_align)) {
         const size_t block = static_cast<size_t>(f.block_align);
@@ -298,6 +306,8 @@ std::string decode(const uint8_t *file, size_t size, wav_recording &out, std::ve
         size_t in_bytes = static_cast<size_t>(f.bits) / 8;
         size_t frame = in_bytes * ch;
         size_t frames = data_size / frame;
+        if (frames * ch * (f.bits == 24 ? 4 : in_bytes) > MAX_SAMPLE_BYTES)
+            return TOO_LONG;
         if (f.bits == 24) {
             // Each sample in the top three bytes of four.
             out.data.resize(frames * ch * 4);
@@ -326,6 +336,8 @@ std::string decode(const uint8_t *file, size_t size, wav_recording &out, std::ve
         if (f.bits != 8)
             return std::to_string(f.bits) + "-bit " + (f.tag == WAV_ALAW ? "A-law" : "mu-law") + " is not read";
         size_t frames = data_size / ch;
+        if (frames * ch * 2 > MAX_SAMPLE_BYTES)
+            return TOO_LONG;
         out.data.reserve(frames * ch * 2);
         for (size_t i = 0; i < frames * ch; i++)
             put16(out.data, f.tag == WAV_ALAW ? alaw_sample(data[i]) : mulaw_sample(data[i]));
@@ -350,9 +362,6 @@ std::string decode(const uint8_t *file, size_t size, wav_recording &out, std::ve
         return std::string("samples of format ") + tag + " are not read";
     }
     }
-    // The cassette input takes at most 4 GB of samples.
-    if (out.data.size() > 0xFFFF0000u)
-        out.data.resize(0xFFFF0000u - 0xFFFF0000u % (ch * static_cast<size_t>(out.spec.sample_bytes)));
     return "";
 }
 
@@ -387,7 +396,12 @@ std::string wav_read_file(const std::string &path, uint64_t max_bytes, wav_recor
     }
     std::vector<uint8_t> bytes;
     if (why.empty()) {
-        bytes.resize(static_cast<size_t>(st.st_size));
+        try {
+            bytes.resize(static_cast<size_t>(st.st_size));
+        } catch (const std::bad_alloc &) {
+            close(fd);
+            return std::strerror(ENOMEM);
+        }
         size_t got = 0;
         while (got < bytes.size()) {
             ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
@@ -407,7 +421,13 @@ std::string wav_read_file(const std::string &path, uint64_t max_bytes, wav_recor
     if (!why.empty())
         return why;
     failure = WAV_READ;
-    return decode(bytes.data(), bytes.size(), out, &bytes);
+    try {
+        return decode(bytes.data(), bytes.size(), out, &bytes);
+    } catch (const std::bad_alloc &) {
+        out = wav_recording{};
+        failure = WAV_OPEN;
+        return std::strerror(ENOMEM);
+    }
 }
 
 std::string wav_unplayable_samples(const wav_recording &r)
