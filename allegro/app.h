@@ -100,6 +100,8 @@ void menu_load_rom();               // file selector, RomLoad, warm reset
 void menu_load_cassette();          // file selector, Allegro's sample loader
 bool app_load_rom(const std::string &path);          // alert on failure; the machine unchanged
 bool app_load_cassette(const std::string &path);     // alert on failure
+class tape_deck;
+tape_deck &app_tape();              // the cassette recorder (frontend/tape_deck.h)
 void app_power_cycle();             // every global back, firmware and cartridge reloaded
 [[noreturn]] void app_quit(int status);
 

@@ -4,9 +4,9 @@
 #include "core/memory.h"
 #include "core/tms3556.h"
 #include "core/trace.h"
+#include "frontend/file_names.h"
 
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -102,13 +102,5 @@ void explorer_dump(FILE *f, explorer_dump_kind kind, unsigned long start, unsign
 
 int explorer_next_dump_number(int from)
 {
-    char bin[32], asm_[32];
-    for (int n = from < 0 ? 0 : from; n < 100000; n++) {
-        std::snprintf(bin, sizeof bin, "FILE%03d.bin", n);
-        std::snprintf(asm_, sizeof asm_, "FILE%03d.asm", n);
-        struct stat st;
-        if (lstat(bin, &st) != 0 && lstat(asm_, &st) != 0)
-            return n;
-    }
-    return -1;
+    return dump_free_number("", from);
 }

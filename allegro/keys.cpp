@@ -1,11 +1,13 @@
 // The host keyboard as the machine's: every second frame the poll of
-// key_poll.h picks the host key whose code goes to the I/O processor. Every
-// press is recorded as it happens (Allegro's low-level keyboard callback),
-// so that a press shorter than two frames still reaches the machine.
+// frontend/key_poll.h picks the host key whose code goes to the I/O
+// processor, through the key queue (frontend/key_queue.h) that hands the
+// machine one code at a time. Every press is recorded as it happens
+// (Allegro's low-level keyboard callback), so that a press shorter than two
+// frames still reaches the machine.
 #include "app.h"
-#include "key_poll.h"
 
-#include "core/iocpu.h"
+#include "frontend/key_poll.h"
+#include "frontend/key_queue.h"
 
 #include <allegro.h>
 
@@ -42,6 +44,9 @@ const key_poll_entry key_table[] = {
 static_assert(KEY_MAX <= KEY_POLL_SCANCODES, "scancodes beyond the poll's arrays");
 
 key_poller poller(key_table, sizeof key_table / sizeof key_table[0]);
+// The poll decides at most a release and a key code at a time; the queue
+// has room for a burst made while the machine does not read its keys.
+key_queue queue(KEY_POLL_PATIENCE, 64);
 std::atomic<unsigned char> pressed[KEY_POLL_SCANCODES];
 // The keys as the callback last saw them: a press is recorded only when the
 // key was up, so that the host's key repeat is not taken for new presses.
@@ -62,12 +67,12 @@ END_OF_FUNCTION(key_event)
 
 key_poll_input input()
 {
-    return {key, pressed, (tms7041.flags & KEY_PENDING) != 0};
+    return {key, pressed, queue.busy()};
 }
 
 void send(unsigned char code)
 {
-    send_key(code);
+    queue.push_code(code);
 }
 
 } // namespace
@@ -83,6 +88,7 @@ void keys_init()
 void keys_poll()
 {
     poller.poll(input(), send);
+    queue.poll();
 }
 
 void keys_run_start()

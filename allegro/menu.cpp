@@ -8,12 +8,10 @@
 #include "core/memory.h"
 #include "core/rom_files.h"
 #include "firmware/builtin.h"
+#include "frontend/tape_deck.h"
 
 #include <allegro.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -119,18 +117,16 @@ std::string short_name(const std::string &path)
     return name.size() > 40 ? name.substr(0, 37) + "..." : name;
 }
 
-// Why Allegro's WAV loader refused a file.
-std::string wav_refusal(const std::string &path)
+// Why a tape was refused, as the alert's second line.
+std::string tape_refusal(const tape_load_result &r)
 {
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return std::strerror(errno);
-    char head[12] = {};
-    size_t n = std::fread(head, 1, sizeof head, f);
-    std::fclose(f);
-    if (n < 12 || std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0)
-        return "not a WAV file";
-    return "only 8-bit and 16-bit PCM recordings load";
+    if (r.loaded)
+        return "only 8-bit and 16-bit PCM recordings load";  // samples the cassette bit cannot follow
+    if (r.failure != WAV_READ || r.reason == "not a WAV file")
+        return r.reason;
+    if (r.reason.find(" is not read") != std::string::npos || r.reason.find(" are not read") != std::string::npos)
+        return "only 8-bit and 16-bit PCM recordings load";
+    return r.reason;
 }
 
 } // namespace
@@ -161,35 +157,20 @@ void menu_load_rom()
         app_load_rom(path);
 }
 
+tape_deck &app_tape()
+{
+    static tape_deck deck;
+    return deck;
+}
+
 bool app_load_cassette(const std::string &path)
 {
+    tape_load_result r = app_tape().load(path);
     std::string refusal;
-    if (SAMPLE *s = load_wav(path.c_str())) {
-        int channels = s->stereo ? 2 : 1;
-        uint32_t values = static_cast<uint32_t>(s->len) * static_cast<uint32_t>(channels);
-        // Allegro keeps both sizes unsigned: 8-bit as they are, 16-bit as
-        // native unsigned shorts (the file's value plus 0x8000).
-        std::vector<uint8_t> data;
-        k7_audio_spec spec = {s->freq, K7_U8, 1, channels};
-        if (s->bits == 16) {
-            spec.format = K7_U16LSB;
-            spec.sample_bytes = 2;
-            data.resize(2UL * values);
-            const unsigned short *v = static_cast<const unsigned short *>(s->data);
-            for (uint32_t i = 0; i < values; i++) {
-                data[2 * i] = static_cast<uint8_t>(v[i]);
-                data[2 * i + 1] = static_cast<uint8_t>(v[i] >> 8);
-            }
-        } else {
-            const uint8_t *v = static_cast<const uint8_t *>(s->data);
-            data.assign(v, v + values);
-        }
-        if (orv_load_K7(spec, data.data(), static_cast<uint32_t>(data.size())))
-            refusal = "the recording has no sample rate or no channel";
-        destroy_sample(s);
-    } else {
-        orv_K7_load_failed();
-        refusal = wav_refusal(path);
+    if (!r.loaded || !r.unplayable.empty()) {
+        // Samples the cassette bit cannot follow are refused here.
+        refusal = tape_refusal(r);
+        app_tape().eject();
     }
     K7_log_load();
     if (!refusal.empty()) {

@@ -4,12 +4,11 @@
 #include "core/file_replace.h"
 #include "core/host.h"
 #include "core/tms3556.h"
+#include "frontend/file_names.h"
 #include "tools/png/picture_png.h"
 
 #include <allegro.h>
 
-#include <cstdio>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -35,25 +34,11 @@ void picture_update()
             putpixel(picture, x, y, colours[tms3556_screen[y][x] & 7]);
 }
 
-// The next orvane-NNN.png that is not there, not even as a link to nothing,
-// or an empty string.
-std::string screenshot_name()
-{
-    char name[32];
-    struct stat st;
-    for (int n = 0; n < 1000; n++) {
-        std::snprintf(name, sizeof name, "orvane-%03d.png", n);
-        if (lstat(name, &st) != 0)
-            return name;
-    }
-    return "";
-}
-
 void screenshot()
 {
-    std::string name = screenshot_name();
+    std::string name = screenshot_free_name("");
     if (name.empty()) {
-        screen_set_title_message("no free name: orvane-000.png to orvane-999.png all exist");
+        screen_set_title_message(std::string("no free name: ") + SCREENSHOTS_ALL_TAKEN);
         return;
     }
     // What the window shows: every dot 2 x 2 pixels.

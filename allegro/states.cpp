@@ -10,46 +10,27 @@
 #undef TRACE
 
 #include "core/rewind.h"
-#include "core/state.h"
-
-#include <cstdio>
+#include "frontend/states.h"
 
 namespace {
 
-constexpr int SLOTS = 9;
-int slot = 1;
+state_slots slots;
 bool f5_was_down, f6_was_down, f7_was_down;
-
-std::string slot_text()
-{
-    return "slot " + std::to_string(slot);
-}
-
-std::string megabytes(size_t bytes)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", bytes / 1e6);
-    return text;
-}
 
 void save_state()
 {
-    std::string path = orv_state_slot_path(app_cartridge, slot);
-    std::string error = orv_state_save_file(path);
-    screen_set_title_message(error.empty() ? "state saved to " + slot_text() + " (" + path + ")" : error);
+    slots.set_cartridge(app_cartridge);
+    screen_set_title_message(slots.save());
 }
 
 void load_state()
 {
-    std::string path = orv_state_slot_path(app_cartridge, slot);
-    std::string note;
-    std::string error = orv_state_load_file(path, note);
-    if (!error.empty()) {
-        screen_set_title_message(error);
-        return;
-    }
-    screen_show_frame();
-    screen_set_title_message("state loaded from " + slot_text() + (note.empty() ? "" : ". " + note));
+    slots.set_cartridge(app_cartridge);
+    bool loaded = false;
+    std::string message = slots.load(loaded);
+    if (loaded)
+        screen_show_frame();
+    screen_set_title_message(message);
 }
 
 // Backspace held: one step back at once, then one every quarter of a second
@@ -57,20 +38,17 @@ void load_state()
 // last state when the key comes up.
 void rewind_while_held()
 {
-    int seconds = 0;
+    int steps = 0;
+    std::string message;
     while (key[KEY_BACKSPACE]) {
         app_quit_if_asked();
-        if (!orv_rewind_back()) {
-            screen_set_title_message(seconds ? "rewind: " + std::to_string(seconds) + " s back, no older state"
-                                             : "rewind: no older state");
+        if (!rewind_step(steps, message)) {
+            screen_set_title_message(message);
             app_wait_release(KEY_BACKSPACE);
             break;
         }
-        seconds++;
         screen_show_frame();
-        screen_set_title_message("rewind: " + std::to_string(seconds) + " s back (" +
-                                 std::to_string(orv_rewind_count()) + " states kept, " +
-                                 megabytes(orv_rewind_bytes()) + ")");
+        screen_set_title_message(message);
         for (int waited = 0; waited < 25 && key[KEY_BACKSPACE]; waited++)
             rest(10);
     }
@@ -93,8 +71,8 @@ void states_frame_end()
     if (pressed(KEY_F5, f5_was_down))
         save_state();
     if (pressed(KEY_F6, f6_was_down)) {
-        slot = slot % SLOTS + 1;
-        screen_set_title_message(slot_text() + " (" + orv_state_slot_path(app_cartridge, slot) + ")");
+        slots.set_cartridge(app_cartridge);
+        screen_set_title_message(slots.next_slot());
     }
     if (pressed(KEY_F7, f7_was_down))
         load_state();

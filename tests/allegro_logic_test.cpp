@@ -3,11 +3,11 @@
 #include "test_support.h"
 
 #include "allegro/alert_text.h"
-#include "allegro/key_poll.h"
 #include "allegro/stop_reason.h"
 #include "core/loop.h"
 #include "core/memory.h"
 #include "core/tms3556.h"
+#include "frontend/key_poll.h"
 
 #include <atomic>
 #include <string>

@@ -10,6 +10,7 @@
 
 #include "core/host.h"
 #include "core/loop.h"
+#include "frontend/log.h"
 
 #include "orvane_version.h"
 
@@ -33,6 +34,7 @@ int init_exit_code;
 
 int main(int argc, char **argv)
 {
+    fe_log_sink = event_log_line;
     std::string error = wxo_parse_args(argc - 1, argv + 1, options);
     if (!error.empty()) {
         std::fprintf(stderr, "wxOrvane: %s\n%s", error.c_str(), wxo_usage);

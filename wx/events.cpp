@@ -18,3 +18,8 @@ void event_log(const char *format, ...)
     std::fputc('\n', f);
     std::fclose(f);
 }
+
+void event_log_line(const char *line)
+{
+    event_log("%s", line);
+}

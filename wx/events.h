@@ -6,3 +6,6 @@
 #include <cstdarg>
 
 void event_log(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// The same for a line already made: the shared layer's record (frontend/log.h)
+// goes here.
+void event_log_line(const char *line);

@@ -13,10 +13,17 @@
 // The host's auto-repeat adds a press only while the previous press of that
 // key is not still waiting in the queue, so a held key repeats as fast as
 // the machine takes it and no backlog is left when it comes up.
+//
+// The queue and the table are the shared layer's (frontend/key_queue.h,
+// frontend/wx_key_table.h); this file gives them the program's names.
 #pragma once
 
-extern int last_pressed;  // host code last translated and sent; -1 none
-extern int shift;         // one-shot shift state, 0 off
+#include "frontend/key_queue.h"
+
+// The one-shot shift state, 0 off.
+extern int &shift;
+// The host code last translated and sent; -1 none.
+int last_pressed();
 
 // A code not taken by the machine after this many polls (two seconds) is
 // given up: a machine that does not read its keyboard does not hold the

@@ -16,7 +16,6 @@ int vbl;
 namespace {
 
 constexpr int TICK_MS = 40;
-constexpr int FRAMES_PER_SECOND = 50;
 // Catch-up frames a tick may add to its two.
 constexpr long MAX_EXTRA_FRAMES = 2;
 // Further behind than this, the backlog is forgotten.
@@ -40,9 +39,10 @@ RenderTimer::RenderTimer(BasicDrawPane *pane) : pane_(pane)
 
 void RenderTimer::start()
 {
-    base_ = rate_start_ = played_at_ = clock::now();
-    base_frames_ = frames_run_ = 0;
-    rate_frames_ = 0;
+    played_at_ = clock::now();
+    frames_run_ = 0;
+    due_.restart(ms(played_at_), 0);
+    meter_.restart(ms(played_at_));
     Start(TICK_MS, wxTIMER_CONTINUOUS);
 }
 
@@ -53,7 +53,7 @@ void RenderTimer::run_frame()
         orv_rewind_frame();
     frames_run_++;
     if (vblnum != before)
-        rate_frames_++;
+        meter_.frame();
 }
 
 bool RenderTimer::rewinding(clock::time_point now)
@@ -68,8 +68,7 @@ bool RenderTimer::rewinding(clock::time_point now)
         return false;
     case REWIND_ENDED:
         // The time spent rewinding is not owed as frames.
-        base_ = now;
-        base_frames_ = frames_run_;
+        due_.restart(ms(now), frames_run_);
         return false;
     case REWIND_STEP:
         screen_frame_ready();
@@ -97,14 +96,11 @@ bool RenderTimer::ring_holds(int blocks, clock::time_point now)
 void RenderTimer::run_due_frames()
 {
     auto now = clock::now();
-    long due = base_frames_ +
-               static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(now - base_).count() *
-                                 FRAMES_PER_SECOND / 1000);
+    long due = due_.due(ms(now));
     long behind = due - frames_run_;
     if (behind > MAX_BEHIND_FRAMES) {
         // Stalled: start counting again from here.
-        base_ = now;
-        base_frames_ = frames_run_;
+        due_.restart(ms(now), frames_run_);
         return;
     }
     for (long extra = 0; extra < MAX_EXTRA_FRAMES && frames_run_ < due; extra++) {
@@ -127,8 +123,7 @@ void RenderTimer::Notify()
     }
     if (stopped_) {
         stopped_ = false;
-        base_ = now;
-        base_frames_ = frames_run_;
+        due_.restart(ms(now), frames_run_);
     }
     if (rewinding(now)) {
         update_rate(now);
@@ -145,10 +140,10 @@ void RenderTimer::Notify()
 
 void RenderTimer::update_rate(clock::time_point now)
 {
-    double seconds = std::chrono::duration<double>(now - rate_start_).count();
-    if (seconds >= 1.0) {
-        rate_ = rate_frames_ / seconds;
-        rate_frames_ = 0;
-        rate_start_ = now;
-    }
+    meter_.update(ms(now));
+}
+
+int64_t RenderTimer::ms(clock::time_point t)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
 }

@@ -18,9 +18,12 @@
 // While the debugger holds the machine (run_control.h) a tick runs nothing.
 #pragma once
 
+#include "frontend/pacing.h"
+
 #include <wx/timer.h>
 
 #include <chrono>
+#include <cstdint>
 
 class BasicDrawPane;
 
@@ -33,13 +36,14 @@ public:
     void start();
 
     // Frames completed per second over the last whole second (0 until then).
-    double frame_rate() const { return rate_; }
+    double frame_rate() const { return meter_.frames_per_second(); }
 
 private:
     using clock = std::chrono::steady_clock;
     void run_frame();
     void run_due_frames();
     void update_rate(clock::time_point now);
+    static int64_t ms(clock::time_point t);
     // Serves the rewind key; true while the machine must wait this tick.
     bool rewinding(clock::time_point now);
     // Whether the sound ring holds `blocks` waiting blocks and the device is
@@ -47,12 +51,9 @@ private:
     bool ring_holds(int blocks, clock::time_point now);
 
     BasicDrawPane *pane_;
-    clock::time_point base_;     // when frame `base_frames_` was due
-    long base_frames_ = 0;
-    long frames_run_ = 0;        // frames run, counted on from `base_frames_`
-    clock::time_point rate_start_;
-    int rate_frames_ = 0;
-    double rate_ = 0;
+    frame_clock due_;            // frames due at 50 a second
+    long frames_run_ = 0;        // frames run, as the clock counts them
+    speed_meter meter_;
     bool stopped_ = false;       // the last tick found the machine stopped
     long played_seen_ = -1;      // the ring's played count when last looked at
     clock::time_point played_at_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/tms3556.h"
+#include "frontend/file_names.h"
 
 #include <string>
 
@@ -12,6 +13,4 @@
 // to `name`. Returns an empty string, or what went wrong.
 std::string screenshot_save(const tms3556_picture &picture, std::string &name);
 
-// The next free name in `directory` ("" for the current one), or "" when
-// orvane-000.png to orvane-999.png are all taken.
-std::string screenshot_free_name(const std::string &directory);
+// The next free name: screenshot_free_name (frontend/file_names.h).

@@ -5,8 +5,11 @@
 // emulated second at a time through the states the core keeps of the last
 // minute, and the machine runs on from there when the key comes up.
 //
-// Each command returns the text the window shows in its status bar.
+// The slots and the rewind key are the shared layer's (frontend/states.h);
+// each command returns the text the window shows in its status bar.
 #pragma once
+
+#include "frontend/states.h"
 
 #include <string>
 
@@ -24,18 +27,6 @@ std::string states_next_slot();
 // gives one step back, however short.
 void rewind_key_down();
 void rewind_key_up();
-
-// What the render timer does in a tick.
-enum rewind_action {
-    REWIND_OFF,    // run frames as usual
-    REWIND_WAIT,   // rewinding: run no frame
-    REWIND_STEP,   // rewinding: stepped back, run no frame and show the picture
-    REWIND_ENDED,  // the key came up: run frames again, from a fresh pace
-};
 // Called once a tick before any frame runs; `message` gets the status text
 // when there is a new one.
 rewind_action rewind_tick(std::string &message);
-
-// The rewind step pace: one step every this many 40 ms ticks (about four a
-// second) while the key is held.
-constexpr int REWIND_STEP_TICKS = 6;

@@ -1,7 +1,13 @@
-// Tapes: WAV files decoded with SDL's loader and played into the cassette input.
+// Tapes: WAV files read by the shared layer's reader and played into the
+// cassette input, in the shared tape deck (frontend/tape_deck.h).
 #pragma once
 
+#include "frontend/tape_deck.h"
+
 #include <string>
+
+// The program's deck.
+tape_deck &tape();
 
 // Loads `path` onto the cassette input. Returns an empty string, or the
 // message to show; `warning` gets a note when the recording plays but its

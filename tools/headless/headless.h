@@ -144,7 +144,8 @@ std::string hl_write_png(const std::string &path, const tms3556_picture &picture
 std::string hl_write_wav(const std::string &path, const std::vector<uint8_t> &samples);
 
 // The largest tape recording read: a little over one hour of 48 kHz stereo
-// 16-bit sound. Larger files are refused before they are read.
+// 16-bit sound (the shared layer's limit). Larger files are refused before
+// they are read.
 constexpr long long HL_MAX_WAV_BYTES = 700000000;
 
 // Decodes a WAV file and starts it on the cassette input. Returns an empty

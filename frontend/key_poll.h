@@ -1,6 +1,9 @@
-// The keyboard poll of the running machine, apart from the host library: it
-// decides which machine key code to send, every second frame, from the host
-// keys held now and the presses seen since the last poll.
+// orvane's keyboard poll, apart from the host library: it decides which
+// machine key code to send, every second frame, from the host keys held
+// now and the presses seen since the last poll. The table (host scancodes
+// and their codes, in the order they are tested) is the program's; the
+// codes it decides go to the key queue (key_queue.h), which hands them to
+// the machine one at a time.
 //
 // One key at a time, as the machine's single key slot wants: the first key
 // of the table that is down is sent and stays "held" until released (its
@@ -8,9 +11,9 @@
 // - A press is kept until a poll has sent it, however short it was: the
 //   program records every press as it happens, and a key pressed and
 //   released between two polls counts as down once.
-// - Nothing is sent while the machine has not yet taken the code sent
-//   before (its I/O processor still holds it), for up to `KEY_POLL_PATIENCE`
-//   polls, so that a quick press and its release both reach it.
+// - Nothing is decided while the machine has not yet taken the codes sent
+//   before (the key queue is busy), for up to `KEY_POLL_PATIENCE` polls, so
+//   that a quick press and its release both reach it.
 // - A held Shift, Ctrl or Alt gives way to a key pressed while it is held,
 //   so that Shift then A reaches the machine as both codes; the modifier is
 //   not sent again while it stays down.
@@ -43,7 +46,7 @@ struct key_poll_entry {
 struct key_poll_input {
     const volatile char *down;               // nonzero while the key is held, by scancode
     std::atomic<unsigned char> *pressed;     // set on every press, by scancode; the poll clears it
-    bool machine_busy;                       // the machine has not yet taken the last code sent
+    bool machine_busy;                       // the machine has not yet taken the codes sent
 };
 
 class key_poller {
