@@ -338,12 +338,17 @@ test('the demo\'s speech page is heard through the worklet', { timeout: TIMEOUT 
   await pressUntil(onPicture);  // the title: start the tour
   await pressUntil(onSpeech);   // the picture: on to the speech page
   await page.evaluate(() => { window.orvane.speech.history.length = 0; });
+  const stallsBefore = await page.evaluate(() => window.orvane.stalls);
   await sleep(5000);
   const reports = await page.evaluate(() => window.orvane.speech.history);
+  const stalls = (await page.evaluate(() => window.orvane.stalls)) - stallsBefore;
   assert.ok(reports.length >= 16, `the worklet reports (${reports.length})`);
   const loud = reports.filter((r) => r.rms > 0.05).length;
   assert.ok(loud >= 4, `quarter seconds with sound: ${loud} (${reports.map((r) => r.rms.toFixed(3)).join(' ')})`);
-  assert.equal(reports.at(-1).underruns, reports[0].underruns, 'no gap while it speaks');
+  // A gap is allowed only where the computer held the page back longer
+  // than the player's reserve (a loaded test machine); none otherwise.
+  const gaps = reports.at(-1).underruns - reports[0].underruns;
+  assert.ok(gaps <= stalls, `no gap while it speaks: ${gaps} gaps, ${stalls} stalls of the page`);
 });
 
 test('the machine in the page runs exactly as the native headless runner', { timeout: TIMEOUT }, async (t) => {

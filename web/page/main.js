@@ -12,6 +12,8 @@ import { DebuggerPanel } from './debugger.js';
 const $ = (id) => document.getElementById(id);
 // Warp runs frames for this long in each animation frame.
 const WARP_BUDGET_MS = 14;
+// The sound player's smallest reserve, in milliseconds of the page's clock.
+const STALL_MS = 100;
 
 function download(name, blob) {
   const a = document.createElement('a');
@@ -43,6 +45,7 @@ class App {
     this.note = '';
     this.noteUntil = 0;
     this.statusAt = 0;
+    this.stalls = 0;  // animation frames later than STALL_MS (see tick)
     this.intake = new Intake(this);
     this.slots = new Slots(this);
     this.debugger = new DebuggerPanel(this);
@@ -134,6 +137,11 @@ class App {
   }
 
   tick(now) {
+    // Animation frames held back longer than the sound's smallest reserve:
+    // a busy computer stalling the page, which the player cannot bridge.
+    if (this.lastTick !== undefined && now - this.lastTick > STALL_MS)
+      this.stalls++;
+    this.lastTick = now;
     if (!this.paused) {
       let frames = 0;
       if (this.warp) {
