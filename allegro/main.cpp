@@ -102,6 +102,11 @@ void set_mouse(bool shown)
 }
 } // namespace
 
+void app_mouse_refresh()
+{
+    set_mouse(mouse_shown);
+}
+
 void app_mouse(bool shown)
 {
     if (mouse_depth < 16)
@@ -118,6 +123,9 @@ void app_mouse_restore()
 
 void app_modal_begin()
 {
+    // A held F3 does not outlast the dialog.
+    pacing_keys_lost();
+    screen_room_begin(false);
     clear_keybuf();
     app_mouse(true);
 }
@@ -125,6 +133,7 @@ void app_modal_begin()
 void app_modal_end()
 {
     app_mouse_restore();
+    screen_room_end();
     app_wait_release(KEY_ESC);
     app_quit_if_asked();
     // What was typed into the dialog is not the machine's.
@@ -144,7 +153,7 @@ void app_firmware_warnings()
 void app_run_start()
 {
     keys_run_start();
-    sound_set_pacing(app_real_time);
+    sound_set_pacing(app_speed() == 1);
     pacing_restart();
 }
 
@@ -169,7 +178,7 @@ int main(int argc, char **argv)
         return 2;
     }
     if (app_opt.help) {
-        std::fputs(app_usage, stdout);
+        std::fputs(app_usage_text().c_str(), stdout);
         return 0;
     }
     if (app_opt.version) {
@@ -187,6 +196,7 @@ int main(int argc, char **argv)
     keys_init();
     sound_init(sound_driver);
     host_install();
+    prefs_load();
     get_log_str(log_box, 65536);
 
     TRACE(tf, "Init mem");
@@ -208,6 +218,7 @@ int main(int argc, char **argv)
         app_load_rom(app_opt.cartridge);
     if (!app_opt.cassette.empty())
         app_load_cassette(app_opt.cassette);
+    app_apply_settings();
 
     // The machine runs until it stops, then the debugger: its "Continue"
     // runs the machine on, anything else ends the program.

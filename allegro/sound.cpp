@@ -13,10 +13,21 @@
 // driver, or no block for a few frames. At fastest speed nothing waits and
 // the blocks beyond the ring are dropped.
 //
+// What is played is a copy of each block shaped for the speakers
+// (frontend/sound_filter.h: the machine's resting level taken away, then the
+// volume); it is silent while the user mutes it, while paused and while the
+// machine runs faster than real time. The machine's own samples stay as
+// they are.
+//
 // ORVANE_SOUND_STATS=1 in the environment prints, at exit, how regularly the
-// blocks were started (the figure that decides whether gaps can be heard)
-// and how many samples a second the machine made.
+// blocks were started (the figure that decides whether gaps can be heard),
+// how many samples a second the machine made, and how long after each host
+// key press the sound it started was handed to the library (the key-to-sound
+// latency, up to the library's own mixing).
 #include "app.h"
+
+#include "frontend/settings.h"
+#include "frontend/sound_filter.h"
 
 #include <allegro.h>
 
@@ -25,7 +36,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <algorithm>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -36,10 +49,11 @@ constexpr unsigned RING = 10;
 // least three blocks ago, so it has finished playing.
 constexpr unsigned MAX_QUEUED = RING - 3;
 constexpr long BLOCK_NS = 25000000;  // 200 samples at 8000 Hz
-constexpr unsigned RESERVE = 3;      // queued blocks needed to start after a pause
+constexpr unsigned RESERVE = 2;      // queued blocks needed to start after a pause
 // While the sound paces the machine, a block waits at this many queued
-// (100 ms ahead of what plays), for at most PACING_PATIENCE_MS.
-constexpr unsigned QUEUE_FULL = RESERVE + 1;
+// (50 ms ahead of what plays: what a key starts is heard that much later),
+// for at most PACING_PATIENCE_MS.
+constexpr unsigned QUEUE_FULL = RESERVE;
 constexpr int PACING_PATIENCE_MS = 500;
 // Frames without a block after which the 50 Hz tick paces the machine again
 // (a block comes every 1.2 frames while the speech clock runs).
@@ -54,6 +68,18 @@ std::thread feeder;
 bool pacing;                     // emulation thread only
 unsigned produced_at_frame_end;
 int quiet_frames = QUIET_FRAMES;
+sound_filter filter;
+
+// Key-to-sound figures: the first block that changes after a key press
+// carries the press's time and where in the block the change is; the feeder
+// works out the latency when it starts that block.
+double slot_key_ms[RING];
+int slot_offset[RING];
+double key_seen_ms = -1;        // the press last looked at (emulation thread)
+bool awaiting_sound;            // a press whose sound has not come yet
+double awaiting_key_ms;
+int last_sample = -1;
+std::vector<double> latencies;  // feeder thread, read after it has ended
 
 // Figures: the feeder's, read once it has ended; the emulation thread's.
 struct sound_stats {
@@ -110,11 +136,13 @@ void feed()
             continue;
         }
         play_sample(ring[c % RING], 255, 128, 1000, 0);
-        consumed.store(c + 1, std::memory_order_release);
-
         timespec now;
         clock_gettime(CLOCK_MONOTONIC, &now);
         double t = to_ms(now);
+        if (slot_key_ms[c % RING] >= 0 && latencies.size() < 100000)
+            latencies.push_back(t + slot_offset[c % RING] * 1000.0 / RATE - slot_key_ms[c % RING]);
+        consumed.store(c + 1, std::memory_order_release);
+
         if (playing) {
             double gap = t - stats.last;
             stats.gaps++;
@@ -165,6 +193,38 @@ void wait_for_room(unsigned p)
     }
 }
 
+// Marks the block about to go into `slot` when it is the first to change
+// after a host key press.
+void note_key_sound(unsigned slot, const unsigned char *block)
+{
+    slot_key_ms[slot] = -1;
+    double pressed_at = keys_last_press_ms();
+    if (pressed_at != key_seen_ms) {
+        key_seen_ms = pressed_at;
+        awaiting_sound = pressed_at >= 0;
+        awaiting_key_ms = pressed_at;
+    }
+    for (int i = 0; i < BLOCK; i++) {
+        if (awaiting_sound && last_sample >= 0 && block[i] != last_sample) {
+            slot_key_ms[slot] = awaiting_key_ms;
+            slot_offset[slot] = i;
+            awaiting_sound = false;
+        }
+        last_sample = block[i];
+    }
+}
+
+void print_latencies()
+{
+    if (latencies.empty())
+        return;
+    std::sort(latencies.begin(), latencies.end());
+    std::fprintf(stderr,
+                 "orvane: sound: key to sound handed to the library: %zu presses, median %.1f ms, "
+                 "min %.1f, max %.1f\n",
+                 latencies.size(), latencies[latencies.size() / 2], latencies.front(), latencies.back());
+}
+
 } // namespace
 
 void sound_init(bool driver)
@@ -196,7 +256,12 @@ void sound_block(const unsigned char *block, int length)
         made_stats.dropped++;  // fastest speed: far more sound than real time can play
         return;
     }
-    std::memcpy(ring[p % RING]->data, block, BLOCK);
+    note_key_sound(p % RING, block);
+    auto *out = static_cast<unsigned char *>(ring[p % RING]->data);
+    std::memcpy(out, block, BLOCK);
+    filter.set_volume(prefs().volume);
+    filter.set_mute(prefs().mute || app_sound_muted());
+    filter.process(out, BLOCK);
     produced.store(p + 1, std::memory_order_release);
     double t = now_ms();
     if (!made_stats.made++)
@@ -240,4 +305,5 @@ void sound_shutdown()
                  stats.max_gap, stats.off_schedule, stats.underruns, made_stats.dropped, made_stats.made,
                  seconds > 0 ? made_stats.counted * BLOCK / seconds : 0.0, seconds, made_stats.waits,
                  made_stats.gave_up);
+    print_latencies();
 }

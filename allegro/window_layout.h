@@ -1,0 +1,40 @@
+// Where the machine's 320 x 250 picture goes in the window or on the whole
+// screen, and the window's title: decisions that need no window.
+#pragma once
+
+#include "frontend/tape_deck.h"
+
+#include <string>
+
+struct picture_place {
+    int x, y, w, h;
+};
+
+// The picture as large as `screen_w` x `screen_h` allows, its shape kept
+// (320 : 250) and centred; the rest is black border. With `whole`, only
+// whole multiples of the picture (nearest-neighbour pixels then all the same
+// size); the picture is never smaller than 1x when the area allows it.
+picture_place picture_fit(int screen_w, int screen_h, bool whole);
+
+// What the title says besides the program's name.
+struct title_facts {
+    std::string base;          // "Orvane", or with the built-in firmware's notice
+    std::string cartridge;     // path of the cartridge loaded, "" none
+    std::string tape;          // path of the tape in the deck, "" none
+    tape_state tape_now = tape_state::empty;
+    double tape_position = 0;  // seconds
+    double tape_length = 0;
+    std::string speed_status;  // "Paused", "Fast forward 4x" ... (pacing.h), "" real time
+    double percent = -1;       // measured speed in per cent of real time, < 0 not yet known
+    std::string message;       // a message shown for a while, "" none
+};
+
+// "Orvane - game.rom - tape prog.wav 0:12/1:30 - 100%", "... - Paused",
+// "... - Fast forward 4x 396% - saved orvane-000.png".
+std::string title_text(const title_facts &f);
+
+// Seconds as "m:ss", or "h:mm:ss" from an hour on.
+std::string tape_time_text(double seconds);
+// A time typed by the user: seconds ("75", "12.5"), "m:ss" or "h:mm:ss".
+// False for anything else (a negative time, a field of 60 or more).
+bool tape_time_parse(const std::string &text, double &seconds);
