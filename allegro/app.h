@@ -30,6 +30,7 @@ extern std::string app_title;       // the window's title between messages
 
 // GUI colours (set once the graphics mode is known).
 void app_gui_colours(int r_mg, int g_mg, int b_mg, int r_bg, int g_bg, int b_bg);
+void app_gui_colours_again();      // after a new graphics mode, which sets the library's own
 int app_white();
 // Requests to end the program from outside (quit.cpp): the window's close
 // button, SIGINT, SIGTERM. Installed once the library has started.

@@ -9,7 +9,7 @@ const key_help machine_keys[] = {
     {"Delete F4", "Delete (8), Escape of the machine (27)"},
     {"left Shift", "machine Shift; each press flips what 2 types (2 or \")"},
     {"Caps Lock, left Ctrl, Alt", "the machine's Caps Lock, Control, Alt"},
-    {"", "In the mode \"type what the key says\" (Esc, More...,"},
+    {nullptr, "In the mode \"type what the key says\" (Esc, More...,"},
     {"", "Keyboard) the host character decides: . / - = and"},
     {"", "capitals come out as the host keyboard shows them;"},
     {"", "arrows, Home, F4, Caps Lock, Ctrl, Alt stay as above."},
@@ -72,7 +72,7 @@ std::string key_list_columns(int column)
         const key_help_group &group = key_help_groups[g];
         text += std::string(g ? "\n" : "") + group.title + ":\n";
         for (int i = 0; i < group.count; i++) {
-            std::string keys = std::string("  ") + group.keys[i].keys;
+            std::string keys = std::string("  ") + (group.keys[i].keys ? group.keys[i].keys : "");
             if (static_cast<int>(keys.size()) >= column) {
                 text += keys + "\n";
                 keys.clear();
@@ -92,7 +92,9 @@ std::string key_list_lines()
         text += std::string(g ? "\n" : "") + group.title + "\n";
         for (int i = 0; i < group.count; i++) {
             const key_help &k = group.keys[i];
-            if (*k.keys)
+            if (!k.keys)
+                text += std::string("\n\n") + k.action;
+            else if (*k.keys)
                 text += std::string("\n") + k.keys + ": " + k.action;
             else
                 text += std::string(" ") + k.action;

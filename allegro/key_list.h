@@ -5,7 +5,9 @@
 #include <string>
 
 struct key_help {
-    const char *keys;    // "" for a line that only goes on with the one before
+    // The keys; "" for a line that goes on with the one before, null for
+    // the first line of a note of its own.
+    const char *keys;
     const char *action;
 };
 

@@ -16,6 +16,7 @@
 #include "firmware/builtin.h"
 #include "orvane_version.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -59,8 +60,19 @@ bool app_host_setup()
 
 } // namespace
 
+namespace {
+int gui_rgb[6] = {128, 128, 128, 200, 200, 200};
+}
+
+void app_gui_colours_again()
+{
+    app_gui_colours(gui_rgb[0], gui_rgb[1], gui_rgb[2], gui_rgb[3], gui_rgb[4], gui_rgb[5]);
+}
+
 void app_gui_colours(int r_mg, int g_mg, int b_mg, int r_bg, int g_bg, int b_bg)
 {
+    int rgb[6] = {r_mg, g_mg, b_mg, r_bg, g_bg, b_bg};
+    std::copy(rgb, rgb + 6, gui_rgb);
     gui_fg_color = makecol(0, 0, 0);
     gui_mg_color = makecol(r_mg, g_mg, b_mg);
     gui_bg_color = makecol(r_bg, g_bg, b_bg);

@@ -127,6 +127,7 @@ std::string set_mode(const screen_mode &m)
     } else {
         current = m;
     }
+    app_gui_colours_again();
     clear_to_color(screen, black);
     // The last picture at once: the machine may be paused, or a dialog
     // about to open over it.
