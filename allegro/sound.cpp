@@ -50,10 +50,12 @@ constexpr unsigned RING = 10;
 constexpr unsigned MAX_QUEUED = RING - 3;
 constexpr long BLOCK_NS = 25000000;  // 200 samples at 8000 Hz
 constexpr unsigned RESERVE = 2;      // queued blocks needed to start after a pause
-// While the sound paces the machine, a block waits at this many queued
-// (50 ms ahead of what plays: what a key starts is heard that much later),
-// for at most PACING_PATIENCE_MS.
-constexpr unsigned QUEUE_FULL = RESERVE;
+// While the sound paces the machine, the machine stops after each block it
+// hands in until the queue is down to fewer than this many (for at most
+// PACING_PATIENCE_MS): one block plays while the next is queued, so what a
+// key starts is heard 25 to 50 ms after the machine made it. The machine
+// then has the 25 ms of the block playing to make the next one.
+constexpr unsigned QUEUE_FULL = 1;
 constexpr int PACING_PATIENCE_MS = 500;
 // Frames without a block after which the 50 Hz tick paces the machine again
 // (a block comes every 1.2 frames while the speech clock runs).
@@ -64,6 +66,7 @@ bool sound_on;
 std::atomic<unsigned> produced;  // blocks written (emulation thread)
 std::atomic<unsigned> consumed;  // blocks started (feeder thread)
 std::atomic<bool> stopping;
+std::atomic<bool> feeder_playing;  // blocks go back to back (no pause waiting for RESERVE)
 std::thread feeder;
 bool pacing;                     // emulation thread only
 unsigned produced_at_frame_end;
@@ -131,6 +134,7 @@ void feed()
             if (playing)
                 stats.underruns++;
             playing = false;
+            feeder_playing.store(false, std::memory_order_relaxed);
             clock_gettime(CLOCK_MONOTONIC, &due);
             advance(due, 1000000);
             continue;
@@ -164,6 +168,7 @@ void feed()
         stats.last = t;
         stats.started++;
         playing = true;
+        feeder_playing.store(true, std::memory_order_relaxed);
         advance(due, BLOCK_NS);
     }
 }
@@ -173,17 +178,18 @@ unsigned queued_now(unsigned p)
     return p - consumed.load(std::memory_order_acquire);
 }
 
-// Sound pacing: waits until the queue has room for one more block.
+// Sound pacing: waits until the queue has room for one more block. While
+// the feeder waits for RESERVE blocks to start again, nothing waits.
 void wait_for_room(unsigned p)
 {
-    if (queued_now(p) < QUEUE_FULL)
+    if (queued_now(p) < QUEUE_FULL || !feeder_playing.load(std::memory_order_relaxed))
         return;
     if (!made_stats.waits++) {
         made_stats.first = now_ms();
         made_stats.counted = 0;
     }
     double give_up = now_ms() + PACING_PATIENCE_MS;
-    while (queued_now(p) >= QUEUE_FULL) {
+    while (queued_now(p) >= QUEUE_FULL && feeder_playing.load(std::memory_order_relaxed)) {
         // A request to quit is answered at the frame's end, without delay.
         if (app_close_asked() || now_ms() > give_up) {
             made_stats.gave_up++;
@@ -250,8 +256,6 @@ void sound_block(const unsigned char *block, int length)
     if (!sound_on || length != BLOCK)
         return;
     unsigned p = produced.load(std::memory_order_relaxed);
-    if (pacing)
-        wait_for_room(p);
     if (queued_now(p) >= MAX_QUEUED) {
         made_stats.dropped++;  // fastest speed: far more sound than real time can play
         return;
@@ -269,6 +273,10 @@ void sound_block(const unsigned char *block, int length)
     else
         made_stats.counted++;
     made_stats.last = t;
+    // The machine stops right after the block it made, not before it: what
+    // it makes next (a key's sound) is then the block played next.
+    if (pacing)
+        wait_for_room(p + 1);
 }
 
 void sound_set_pacing(bool on)
