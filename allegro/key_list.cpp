@@ -34,7 +34,7 @@ const key_help emulator_keys[] = {
     {"Page Up, Page Down", "window scale up / down (1x to 4x of 320 x 250)"},
     {"Insert", "pastes the clipboard into the machine (again: stops)"},
     {"End", "tape: play / stop (the position is kept)"},
-    {"keypad + and -", "volume up / down"},
+    {"keypad +, keypad -", "volume up / down (by 10%)"},
     {"Backspace (hold)", "steps back a second at a time (the last minute kept)"},
 };
 
