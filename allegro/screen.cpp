@@ -14,6 +14,7 @@
 #include "core/host.h"
 #include "core/tms3556.h"
 #include "frontend/file_names.h"
+#include "frontend/picture_fit.h"
 #include "frontend/settings.h"
 #include "frontend/tape_deck.h"
 #include "tools/png/picture_png.h"
@@ -61,7 +62,7 @@ void picture_update()
 // The picture from `picture` into the screen, with the borders black.
 void picture_draw()
 {
-    picture_place p = picture_fit(SCREEN_W, SCREEN_H, current.full && prefs().integer_scaling);
+    picture_rect p = picture_fit(SCREEN_W, SCREEN_H, current.full && prefs().integer_scaling);
     if (p.y > 0) {
         rectfill(screen, 0, 0, SCREEN_W - 1, p.y - 1, black);
         rectfill(screen, 0, p.y + p.h, SCREEN_W - 1, SCREEN_H - 1, black);
@@ -260,7 +261,7 @@ void screen_title_update()
     f.speed_status = app_speed_status();
     f.percent = app_speed_percent();
     f.message = title_message;
-    std::string t = title_text(f);
+    std::string t = window_title(f);
     if (t != title_shown) {
         title_shown = t;
         set_window_title(t.c_str());

@@ -28,6 +28,7 @@
 
 #include "frontend/settings.h"
 #include "frontend/sound_filter.h"
+#include "frontend/sound_onset.h"
 
 #include <allegro.h>
 
@@ -73,15 +74,14 @@ unsigned produced_at_frame_end;
 int quiet_frames = QUIET_FRAMES;
 sound_filter filter;
 
-// Key-to-sound figures: the first block that changes after a key press
-// carries the press's time and where in the block the change is; the feeder
+// Key-to-sound figures: the block in which a sound starts after a silence
+// (frontend/sound_onset.h), when a key was pressed shortly before, carries
+// the press's time and where in the block the sound starts; the feeder
 // works out the latency when it starts that block.
 double slot_key_ms[RING];
 int slot_offset[RING];
-double key_seen_ms = -1;        // the press last looked at (emulation thread)
-bool awaiting_sound;            // a press whose sound has not come yet
-double awaiting_key_ms;
-int last_sample = -1;
+sound_onset onset;
+double press_counted = -1;      // the press whose sound was last found
 std::vector<double> latencies;  // feeder thread, read after it has ended
 
 // Figures: the feeder's, read once it has ended; the emulation thread's.
@@ -199,25 +199,18 @@ void wait_for_room(unsigned p)
     }
 }
 
-// Marks the block about to go into `slot` when it is the first to change
-// after a host key press.
-void note_key_sound(unsigned slot, const unsigned char *block)
+// Marks the block in `slot` when a sound starts in it after a silence,
+// within a second of a host key press not yet counted.
+void note_key_sound(unsigned slot, const unsigned char *shaped)
 {
     slot_key_ms[slot] = -1;
+    int at = onset.feed(shaped, BLOCK);
     double pressed_at = keys_last_press_ms();
-    if (pressed_at != key_seen_ms) {
-        key_seen_ms = pressed_at;
-        awaiting_sound = pressed_at >= 0;
-        awaiting_key_ms = pressed_at;
-    }
-    for (int i = 0; i < BLOCK; i++) {
-        if (awaiting_sound && last_sample >= 0 && block[i] != last_sample) {
-            slot_key_ms[slot] = awaiting_key_ms;
-            slot_offset[slot] = i;
-            awaiting_sound = false;
-        }
-        last_sample = block[i];
-    }
+    if (at < 0 || pressed_at < 0 || pressed_at == press_counted || now_ms() - pressed_at > 1000)
+        return;
+    slot_key_ms[slot] = pressed_at;
+    slot_offset[slot] = at;
+    press_counted = pressed_at;
 }
 
 void print_latencies()
@@ -260,12 +253,12 @@ void sound_block(const unsigned char *block, int length)
         made_stats.dropped++;  // fastest speed: far more sound than real time can play
         return;
     }
-    note_key_sound(p % RING, block);
     auto *out = static_cast<unsigned char *>(ring[p % RING]->data);
     std::memcpy(out, block, BLOCK);
     filter.set_volume(prefs().volume);
     filter.set_mute(prefs().mute || app_sound_muted());
     filter.process(out, BLOCK);
+    note_key_sound(p % RING, out);
     produced.store(p + 1, std::memory_order_release);
     double t = now_ms();
     if (!made_stats.made++)

@@ -16,6 +16,7 @@
 #include "core/loop.h"
 #include "frontend/key_map.h"
 #include "frontend/pacing.h"
+#include "frontend/picture_fit.h"
 #include "frontend/settings.h"
 #include "frontend/tape_deck.h"
 
@@ -139,7 +140,7 @@ void ui_toggle_pause()
 
 void ui_scale(int scale)
 {
-    if (scale < 1 || scale > 4) {
+    if (scale < PICTURE_SCALE_MIN || scale > PICTURE_SCALE_MAX) {
         screen_set_title_message(scale < 1 ? "the window is at its smallest (1x)" : "the window is at its largest (4x)");
         return;
     }
@@ -152,7 +153,7 @@ void ui_scale(int scale)
         return;
     }
     int w, h;
-    if (get_desktop_resolution(&w, &h) == 0 && (320 * scale > w || 250 * scale > h)) {
+    if (get_desktop_resolution(&w, &h) == 0 && (PICTURE_WIDTH * scale > w || PICTURE_HEIGHT * scale > h)) {
         screen_set_title_message(std::to_string(scale) + "x does not fit the screen (" + std::to_string(w) +
                                  " x " + std::to_string(h) + ")");
         return;

@@ -1,42 +1,10 @@
 #include "window_layout.h"
 
-#include "core/tms3556.h"
+#include "frontend/title_text.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-
-picture_place picture_fit(int screen_w, int screen_h, bool whole)
-{
-    const int pw = TMS3556_WIDTH, ph = TMS3556_HEIGHT;
-    int w, h;
-    if (whole) {
-        int k = std::min(screen_w / pw, screen_h / ph);
-        if (k < 1)
-            k = 1;
-        w = k * pw;
-        h = k * ph;
-    } else if (static_cast<long>(screen_w) * ph <= static_cast<long>(screen_h) * pw) {
-        // The width decides: the borders are above and below.
-        w = screen_w;
-        h = static_cast<int>(static_cast<long>(screen_w) * ph / pw);
-    } else {
-        h = screen_h;
-        w = static_cast<int>(static_cast<long>(screen_h) * pw / ph);
-    }
-    return {(screen_w - w) / 2, (screen_h - h) / 2, w, h};
-}
-
-namespace {
-
-std::string base_name(const std::string &path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-} // namespace
 
 std::string tape_time_text(double seconds)
 {
@@ -49,14 +17,12 @@ std::string tape_time_text(double seconds)
     return text;
 }
 
-std::string title_text(const title_facts &f)
+std::string window_title(const title_facts &f)
 {
-    std::string t = f.base;
-    if (!f.cartridge.empty())
-        t += " - " + base_name(f.cartridge);
-    if (f.tape_now != tape_state::empty) {
-        t += " - tape " + base_name(f.tape) + " " + tape_time_text(f.tape_position) + "/" +
-             tape_time_text(f.tape_length);
+    bool tape = f.tape_now != tape_state::empty;
+    std::string t = title_text(f.base, f.cartridge, tape ? f.tape : "");
+    if (tape) {
+        t.append(1, ' ').append(tape_time_text(f.tape_position)).append(1, '/').append(tape_time_text(f.tape_length));
         if (f.tape_now == tape_state::stopped)
             t += " stopped";
         else if (f.tape_now == tape_state::ended)
@@ -66,7 +32,9 @@ std::string title_text(const title_facts &f)
     if (speed != "Paused" && f.percent >= 0) {
         char p[32];
         std::snprintf(p, sizeof p, "%.0f%%", f.percent);
-        speed += speed.empty() ? p : std::string(" ") + p;
+        if (!speed.empty())
+            speed += ' ';
+        speed.append(p);
     }
     if (!speed.empty())
         t += " - " + speed;

@@ -1,20 +1,10 @@
-// Where the machine's 320 x 250 picture goes in the window or on the whole
-// screen, and the window's title: decisions that need no window.
+// The window's title and the tape times it shows: decisions that need no
+// window. (Where the picture goes is frontend/picture_fit.h.)
 #pragma once
 
 #include "frontend/tape_deck.h"
 
 #include <string>
-
-struct picture_place {
-    int x, y, w, h;
-};
-
-// The picture as large as `screen_w` x `screen_h` allows, its shape kept
-// (320 : 250) and centred; the rest is black border. With `whole`, only
-// whole multiples of the picture (nearest-neighbour pixels then all the same
-// size); the picture is never smaller than 1x when the area allows it.
-picture_place picture_fit(int screen_w, int screen_h, bool whole);
 
 // What the title says besides the program's name.
 struct title_facts {
@@ -29,9 +19,11 @@ struct title_facts {
     std::string message;       // a message shown for a while, "" none
 };
 
-// "Orvane - game.rom - tape prog.wav 0:12/1:30 - 100%", "... - Paused",
+// The program, cartridge and tape as frontend/title_text.h names them, then
+// the tape's position and length, the speed and the message:
+// "Orvane - game.rom - prog.wav 0:12/1:30 - 100%", "... - Paused",
 // "... - Fast forward 4x 396% - saved orvane-000.png".
-std::string title_text(const title_facts &f);
+std::string window_title(const title_facts &f);
 
 // Seconds as "m:ss", or "h:mm:ss" from an hour on.
 std::string tape_time_text(double seconds);

@@ -2,39 +2,32 @@
 
 void fast_forward_key::press(int64_t now_ms, pacer &p)
 {
-    if (down_)
+    if (!key_.down(now_ms))
         return;  // the host's key repeat
-    down_ = true;
-    pressed_at_ = now_ms;
-    if (p.fast_forward() && !holding_) {
-        // Toggled on: this press turns it off and is nothing more.
+    // Toggled on: this press turns it off and is nothing more.
+    cancels_ = p.fast_forward();
+    if (cancels_)
         p.set_fast_forward_toggled(false);
-        holding_ = false;
-        return;
-    }
-    holding_ = true;
-    p.set_fast_forward_held(true);
+    else
+        p.set_fast_forward_held(true);
 }
 
 void fast_forward_key::release(int64_t now_ms, pacer &p)
 {
-    if (!down_)
+    if (!key_.held())
         return;
-    down_ = false;
-    if (!holding_)
-        return;
-    holding_ = false;
+    bool tap = key_.up(now_ms);
     p.set_fast_forward_held(false);
-    if (now_ms - pressed_at_ < TAP_MS)
+    if (tap && !cancels_)
         p.set_fast_forward_toggled(true);
+    cancels_ = false;
 }
 
 void fast_forward_key::lost(pacer &p)
 {
-    if (!down_)
+    if (!key_.held())
         return;
-    down_ = false;
-    if (holding_)
-        p.set_fast_forward_held(false);
-    holding_ = false;
+    key_.up(0);
+    p.set_fast_forward_held(false);
+    cancels_ = false;
 }

@@ -4,27 +4,27 @@
 // fast-forward is toggled on turns it off, and that press is not a hold.
 //
 // The program reports the key's presses and releases with a monotonic
-// time in milliseconds; the decisions go to the pacer (pacing.h).
+// time in milliseconds; the decisions go to the pacer (pacing.h). What a
+// tap is, is hold_or_tap's.
 #pragma once
 
+#include "hold_or_tap.h"
 #include "pacing.h"
 
 #include <cstdint>
 
 class fast_forward_key {
 public:
-    // Longer than a typing tap, shorter than a deliberate hold.
-    static constexpr int64_t TAP_MS = 300;
+    static constexpr int64_t TAP_MS = hold_or_tap::TAP_MS;
 
     void press(int64_t now_ms, pacer &p);
     void release(int64_t now_ms, pacer &p);
     // The keyboard went elsewhere (a dialog): a hold ends as a release
     // would, without turning into a toggle.
     void lost(pacer &p);
-    bool down() const { return down_; }
+    bool down() const { return key_.held(); }
 
 private:
-    bool down_ = false;
-    bool holding_ = false;   // this press runs fast while held
-    int64_t pressed_at_ = 0;
+    hold_or_tap key_;
+    bool cancels_ = false;  // this press turned fast-forward off: no hold
 };

@@ -16,7 +16,7 @@ source "$here/window_lib.sh"
 conf=$XDG_CONFIG_HOME/orvane/orvane.conf
 title() { xdotool getwindowname "$win"; }
 title_has() { title | grep -q -- "$1"; }
-# The tape's position in seconds, from "tape NAME M:SS/M:SS" in the title.
+# The tape's position in seconds, from "NAME M:SS/M:SS" in the title.
 tape_at() {
   local t
   t=$(title | sed -nE 's/.* ([0-9]+):([0-9]{2})\/[0-9]+:[0-9]{2}.*/\1 \2/p')
