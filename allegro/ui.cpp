@@ -53,8 +53,13 @@ void own_keys_check()
         if (keys_take_press(k.scancode))
             k.action();
     if (!keys_claimed(KEY_F3)) {
-        if (keys_take_press(KEY_F3))
+        if (keys_take_press(KEY_F3)) {
+            // A new press while the last one is still down here: its
+            // release came between two looks.
+            if (pacing_fast_forward_key_down())
+                pacing_fast_forward_key(false);
             pacing_fast_forward_key(true);
+        }
         if (pacing_fast_forward_key_down() && !key[KEY_F3])
             pacing_fast_forward_key(false);
     }
