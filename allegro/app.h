@@ -61,7 +61,8 @@ void app_alert(const std::string &l1, const std::string &l2, const std::string &
 struct settings;
 void prefs_load();
 const settings &prefs();
-void prefs_set(const settings &s);
+void prefs_set(const settings &s);       // the user changed a setting
+void prefs_remember(const settings &s);  // recent files, last directories
 
 // Screen: the machine's picture in the window (1x to 4x, or the whole screen).
 bool screen_init();                 // after the graphics mode is set

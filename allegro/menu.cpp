@@ -167,13 +167,14 @@ bool app_load_rom(const std::string &path)
         app_alert("Not a valid ROM", reason.empty() ? message : std::string(message) + ": " + reason,
                   short_name(path), "OK");
         s.recent_cartridges.remove(path);
-        prefs_set(s);
+        prefs_remember(s);
         return false;
     }
     app_cartridge = path;
     orv_reset();
     s.recent_cartridges.add(path);
-    prefs_set(s);
+    prefs_remember(s);
+    screen_title_update();
     return true;
 }
 
@@ -184,7 +185,7 @@ void menu_load_rom()
         return;
     settings s = prefs();
     s.cartridge_dir = directory_of(path);
-    prefs_set(s);
+    prefs_remember(s);
     app_load_rom(path);
 }
 
@@ -207,12 +208,13 @@ bool app_load_cassette(const std::string &path)
     settings s = prefs();
     if (!refusal.empty()) {
         s.recent_tapes.remove(path);
-        prefs_set(s);
+        prefs_remember(s);
         app_alert("Not a valid WAV", refusal, short_name(path), "OK");
         return false;
     }
     s.recent_tapes.add(path);
-    prefs_set(s);
+    prefs_remember(s);
+    screen_title_update();
     return true;
 }
 
@@ -225,7 +227,7 @@ void menu_load_cassette()
         return;
     settings s = prefs();
     s.tape_dir = directory_of(path);
-    prefs_set(s);
+    prefs_remember(s);
     app_load_cassette(path);
 }
 

@@ -31,8 +31,10 @@ geometry_is() { xdotool getwindowgeometry "$win" | grep -q "Geometry: $1"; }
 refocus() { xdotool windowfocus --sync "$win"; xdotool mousemove 1023 767; }
 # The running machine shows black below line 199; a dialog or an alert is grey.
 running() { pixel_is 100 450 "(0,0,0)"; }
+alert_shown() { pixel_is 320 250 "(200,200,200)"; }
 quit_program() { kill "$orvane_pid"; ended_with 143; }
 
+printf '\x0f' > cart.rom && head -c 8191 /dev/zero >> cart.rom
 # A recording of 90 s at 1000 Hz, its level changing every half second.
 { wav_header 1000 8 90000; for ((i = 0; i < 90; i++)); do repeat 500 '\300'; repeat 500 '\100'; done; } > tape.wav
 
@@ -119,7 +121,36 @@ wait_for 10 geometry_is 960x750 || fail "the scale was not kept"
 refocus
 hold Next
 wait_for 10 geometry_is 640x500 || fail "Page Down after the restart"
+refocus
+echo "the recent tape loads again from Esc, More..., Recent files..."
+hold Escape
+wait_for 10 pixel_is 25 15 "(200,200,200)" || fail "no menu"
+click 90 177          # More...
+sleep 0.5
+click 160 157         # Recent files...
+sleep 0.5
+click 90 177          # Load (the first line: the tape)
+wait_for 10 title_has "tape.wav" || fail "the recent tape did not load: $(title)"
+click 226 177         # Return (More)
+wait_for 10 running || fail "the machine does not run after the boxes"
 quit_program
+
+echo "a key map file: F2 and . send the codes it gives them"
+printf 'F2 = 27   # the machine'"'"'s Escape\nPeriod = 0x2E\nbad line\n' > keys.map
+sed -i "s|^key_map = .*|key_map = $work/keys.map|" "$conf"
+grep -q "^key_map = $work/keys.map\$" "$conf" || fail "no key_map line to change in $conf"
+start
+wait_for 10 alert_shown || fail "no alert for the key map's bad line"
+grep -q "key map $work/keys.map: line 3" stderr.txt || fail "the bad line is not named: $(cat stderr.txt)"
+xdotool key Return
+wait_for 10 running || fail "the machine does not run after the alert"
+hold F2
+wait_for 10 shows 100 27 || fail "key map: F2 shows $(byte_at 100), not 27"
+title_has "Paused" && fail "key map: F2 still pauses"
+hold period
+wait_for 10 shows 100 46 || fail "key map: . shows $(byte_at 100), not 46"
+quit_program
+sed -i '/^key_map = /d' "$conf"
 
 echo "the character mode, chosen in Esc, More..., Keyboard...: '.', '=', '/' and capitals"
 start
@@ -164,17 +195,17 @@ shows 100 57 || fail "pasted: the last key shown is $(byte_at 100), not 57 (9)"
 quit_program
 kill "$clip_pid" 2>/dev/null || true
 
-echo "a damaged settings file is reported once and left as it is"
+echo "a damaged settings file is reported once and left as it is, a cartridge loaded meanwhile"
 printf 'scale = 3\nvolume = loud\nthis line is no setting\n' > "$conf"
 cp "$conf" conf.before
-start
+start cart.rom
 # The window already has the size the file asks for: the alert is in its middle.
 wait_for 10 pixel_is 480 375 "(200,200,200)" || fail "no alert for the damaged settings file"
 grep -q "Settings file $conf: line 2" stderr.txt || fail "no report on stderr: $(cat stderr.txt)"
 xdotool key Return
 wait_for 10 geometry_is 960x750 || fail "what could be read (scale 3) does not apply"
 refocus
-wait_for 10 shows 0 255 3 || fail "the machine does not run after the report"
+wait_for 10 shows 0 15 3 || fail "the machine does not run with its cartridge after the report"
 quit_program
 cmp -s "$conf" conf.before || fail "the damaged settings file was changed"
 [ "$(grep -c 'Settings file' stderr.txt)" = 1 ] || fail "reported more than once"
