@@ -28,13 +28,14 @@ const key_help emulator_keys[] = {
     {"", "beside the cartridge, or orvane.st1 ... without one"},
     {"F8", "tape: rewind to the start"},
     {"F9", "this key list"},
-    {"F10", "sound off / on"},
     {"F11", "fullscreen / window"},
     {"F12", "saves the picture to the next free orvane-NNN.png"},
     {"Page Up, Page Down", "window scale up / down (1x to 4x of 320 x 250)"},
     {"Insert", "pastes the clipboard into the machine (again: stops)"},
     {"End", "tape: play / stop (the position is kept)"},
-    {"keypad +, keypad -", "volume up / down (by 10%)"},
+    {"keypad +", "volume up (by 10%)"},
+    {"keypad -, keypad /", "volume down (by 10%)"},
+    {"keypad *", "sound off / on"},
     {"Backspace (hold)", "steps back a second at a time (the last minute kept)"},
 };
 

@@ -75,7 +75,8 @@ bool types_no_character(int scancode)
 bool emulator_key(int scancode)
 {
     switch (scancode) {
-    case KEY_ESC: case KEY_BACKSPACE: case KEY_PLUS_PAD: case KEY_MINUS_PAD:
+    case KEY_ESC: case KEY_BACKSPACE: case KEY_PLUS_PAD: case KEY_MINUS_PAD: case KEY_SLASH_PAD:
+    case KEY_ASTERISK:
         return true;
     default:
         return scancode >= KEY_F1 && scancode <= KEY_F12;

@@ -234,8 +234,8 @@ void sound_box()
                  ui_volume(prefs().volume + 10);
                  return false;
              }},
-            {"Volume down  (keypad -)", 50, [] { ui_volume(prefs().volume - 10); return false; }},
-            {std::string("Sound: ") + (s.mute ? "off" : "on") + "  (F10)", 70, [] {
+            {"Volume down  (keypad - or /)", 50, [] { ui_volume(prefs().volume - 10); return false; }},
+            {std::string("Sound: ") + (s.mute ? "off" : "on") + "  (keypad *)", 70, [] {
                  ui_toggle_mute();
                  return false;
              }},

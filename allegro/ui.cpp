@@ -5,9 +5,9 @@
 //
 //   F2 pause / resume          F3 fast-forward (tap: toggle, hold: while held)
 //   F8 tape rewind             End tape play / stop
-//   F9 the key list            F10 sound off / on
+//   F9 the key list            keypad * sound off / on
 //   F11 fullscreen / window    Page Up / Page Down window scale
-//   Insert paste / stop        keypad + and - volume
+//   Insert paste / stop        keypad +, - and / volume
 #include "alert_text.h"
 #include "app.h"
 #include "key_list.h"
@@ -40,7 +40,7 @@ struct own_key {
 
 const own_key own_keys[] = {
     {KEY_F2, ui_toggle_pause},     {KEY_F8, ui_tape_rewind},   {KEY_F9, ui_key_list},
-    {KEY_F10, ui_toggle_mute},     {KEY_F11, ui_toggle_fullscreen},
+    {KEY_ASTERISK, ui_toggle_mute}, {KEY_F11, ui_toggle_fullscreen}, {KEY_SLASH_PAD, volume_down},
     {KEY_PGUP, scale_up},          {KEY_PGDN, scale_down},     {KEY_INSERT, ui_paste},
     {KEY_END, ui_tape_play_stop},  {KEY_PLUS_PAD, volume_up},  {KEY_MINUS_PAD, volume_down},
 };
@@ -249,7 +249,7 @@ void ui_volume(int percent)
     settings s = prefs();
     s.volume = percent;
     change(s);
-    screen_set_title_message("volume " + percent_text(percent) + (s.mute ? " (sound off: F10)" : ""));
+    screen_set_title_message("volume " + percent_text(percent) + (s.mute ? " (sound off: keypad *)" : ""));
 }
 
 void ui_toggle_mute()
