@@ -2,9 +2,10 @@
 ; lines 0-39 repeat the cartridge's byte at $6000 ($FF without a cartridge),
 ; lines 40-79 the code of the last key the I/O processor reported (0 at
 ; start; the release code 4 is not shown), lines 80-119 the cassette input
-; (port A bit 4: $10 or 0), lines 120-123 how many key codes other than
-; the release came (modulo 256) and lines 160-163 their sum (modulo 256), so
-; that a test can tell that no key of a long burst was lost. A byte written
+; (port A bit 4: $10 or 0), line 120 how many key codes other than the
+; release came (modulo 256) and line 160 their sum (modulo 256), both
+; counted as the codes come, so that a test can tell that no key of a long
+; burst was lost. A byte written
 ; to all three
 ; planes of a group gives eight dots, white for a set bit and black for a
 ; clear one: every group reads as the byte in binary, bit 7 at the left.
@@ -58,9 +59,6 @@ MAIN1   BTJZ #1,R(FLAG),MAIN
         CMP #04,A               ; a release
         JEQ MAIN
         MOV A,R(KEY)
-        INC R(KEYS)
-        ADD R(KEYSUM),A
-        MOV A,R(KEYSUM)
         CALL DRAWKEY
         CALL DRAWCNT
         JMP MAIN
@@ -88,8 +86,8 @@ FILL2   MOVP A,P(VDPDATA)
         DJNZ R5,FILL2
         DJNZ R6,FILL1
         RETS
-; Lines 120-123: the count of key codes; lines 160-163: their sum. Four
-; lines each, so that drawing them is quick.
+; Line 120: the count of key codes; line 160: their sum. One line each, so
+; that a key is drawn before the next can come (40 ms apart).
 DRAWCNT MOV R(KEYS),A
         MOVP #21,P(VDPREG)
         MOVP #30,P(VDPREG)
@@ -99,7 +97,7 @@ DRAWCNT MOV R(KEYS),A
         MOVP #21,P(VDPREG)
         MOVP #40,P(VDPREG)
         MOVP #4C,P(VDPREG)      ; video address $4C40 = 160 x 122
-FILL4   MOV #4,R6
+FILL4   MOV #1,R6
 FILL5   MOV #122.,R5
 FILL6   MOVP A,P(VDPDATA)
         DJNZ R5,FILL6
@@ -121,6 +119,11 @@ INT1W1  BTJZP #01,P4,INT1W1     ; A0 rises when the pulse is over
         MOV A,R(NEWKEY)
         MOV #1,R(FLAG)
         CLR R(EXPECT)
+        CMP #04,A               ; a release is not counted
+        JEQ INT1X
+        INC R(KEYS)
+        ADD R(KEYSUM),A
+        MOV A,R(KEYSUM)
         JMP INT1X
 INT1P   CMP #01,A
         JNZ INT1X

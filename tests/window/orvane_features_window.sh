@@ -189,8 +189,8 @@ for ((i = 0; i < ${#text}; i++)); do
 done
 hold Insert
 wait_for 10 title_has "pasting ${#text} characters" || fail "Insert: $(title)"
-wait_for 60 shows 242 "$count" || fail "pasted: $(byte_at 242) keys arrived, not $count"
-shows 322 "$sum" || fail "pasted: the keys' sum is $(byte_at 322), not $sum"
+wait_for 60 shows 240 "$count" || fail "pasted: $(byte_at 240) keys arrived, not $count"
+shows 320 "$sum" || fail "pasted: the keys' sum is $(byte_at 320), not $sum"
 shows 100 57 || fail "pasted: the last key shown is $(byte_at 100), not 57 (9)"
 quit_program
 kill "$clip_pid" 2>/dev/null || true
