@@ -228,9 +228,14 @@ bool debugger_dialog_run()
 
     refresh_debugger();
     continue_asked = false;
+    // The debugger is laid out for a 640 x 500 window, whatever the
+    // machine's window is; that comes back when the machine runs on.
+    screen_room_begin(true);
     app_modal_begin();
     do_dialog(d, 3);
     app_mouse_restore();
+    screen_room_end();
+    screen_room_end();
     app_quit_if_asked();
     return continue_asked;
 }

@@ -1,6 +1,7 @@
 // The host contract of this program: frames until a stop, the keyboard
 // polled every second frame, the picture stretched into the window, the
-// state keys, Esc and the pacing after each frame, F1 as the stop key, speech through Allegro
+// state keys, the emulator's keys, Esc, the pause and the pacing after each
+// frame, F1 as the stop key, speech through Allegro
 // samples, the debugger's questions as alerts.
 #include "app.h"
 #include "stop_reason.h"
@@ -20,15 +21,14 @@ void host_frame_end()
     app_quit_if_asked();
     screen_frame_end();
     states_frame_end();
+    ui_frame_end();
     if (key[KEY_ESC]) {
         // The menu opens once the key is up: a held Esc would close it again.
         app_wait_release(KEY_ESC);
         menu_run();
     }
-    sound_set_pacing(app_real_time);
-    // With sound, the sound device has paced the frame; without, the tick.
-    if (!sound_paced_frame() && app_real_time)
-        pacing_wait();
+    ui_pause_hold();
+    pacing_frame_done();
 }
 
 void host_stopped()

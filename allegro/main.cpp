@@ -16,6 +16,7 @@
 #include "firmware/builtin.h"
 #include "orvane_version.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -59,8 +60,19 @@ bool app_host_setup()
 
 } // namespace
 
+namespace {
+int gui_rgb[6] = {128, 128, 128, 200, 200, 200};
+}
+
+void app_gui_colours_again()
+{
+    app_gui_colours(gui_rgb[0], gui_rgb[1], gui_rgb[2], gui_rgb[3], gui_rgb[4], gui_rgb[5]);
+}
+
 void app_gui_colours(int r_mg, int g_mg, int b_mg, int r_bg, int g_bg, int b_bg)
 {
+    int rgb[6] = {r_mg, g_mg, b_mg, r_bg, g_bg, b_bg};
+    std::copy(rgb, rgb + 6, gui_rgb);
     gui_fg_color = makecol(0, 0, 0);
     gui_mg_color = makecol(r_mg, g_mg, b_mg);
     gui_bg_color = makecol(r_bg, g_bg, b_bg);
@@ -102,6 +114,11 @@ void set_mouse(bool shown)
 }
 } // namespace
 
+void app_mouse_refresh()
+{
+    set_mouse(mouse_shown);
+}
+
 void app_mouse(bool shown)
 {
     if (mouse_depth < 16)
@@ -118,6 +135,9 @@ void app_mouse_restore()
 
 void app_modal_begin()
 {
+    // A held F3 does not outlast the dialog.
+    pacing_keys_lost();
+    screen_room_begin(false);
     clear_keybuf();
     app_mouse(true);
 }
@@ -125,6 +145,7 @@ void app_modal_begin()
 void app_modal_end()
 {
     app_mouse_restore();
+    screen_room_end();
     app_wait_release(KEY_ESC);
     app_quit_if_asked();
     // What was typed into the dialog is not the machine's.
@@ -144,7 +165,7 @@ void app_firmware_warnings()
 void app_run_start()
 {
     keys_run_start();
-    sound_set_pacing(app_real_time);
+    sound_set_pacing(app_speed() == 1);
     pacing_restart();
 }
 
@@ -169,7 +190,7 @@ int main(int argc, char **argv)
         return 2;
     }
     if (app_opt.help) {
-        std::fputs(app_usage, stdout);
+        std::fputs(app_usage_text().c_str(), stdout);
         return 0;
     }
     if (app_opt.version) {
@@ -187,6 +208,7 @@ int main(int argc, char **argv)
     keys_init();
     sound_init(sound_driver);
     host_install();
+    prefs_load();
     get_log_str(log_box, 65536);
 
     TRACE(tf, "Init mem");
@@ -208,6 +230,7 @@ int main(int argc, char **argv)
         app_load_rom(app_opt.cartridge);
     if (!app_opt.cassette.empty())
         app_load_cassette(app_opt.cassette);
+    app_apply_settings();
 
     // The machine runs until it stops, then the debugger: its "Continue"
     // runs the machine on, anything else ends the program.

@@ -8,19 +8,23 @@
 #include "core/memory.h"
 #include "core/rom_files.h"
 #include "firmware/builtin.h"
+#include "frontend/settings.h"
 #include "frontend/tape_deck.h"
 
 #include <allegro.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
 
-// One button of a menu box: its text, its row, what it does.
+// One button of a menu box: its text, its row, what it does; a short one
+// (126 wide) sits beside "Return".
 struct menu_button {
     const char *text;
     int y;
     void (*action)();
+    bool short_button = false;
 };
 
 // A box of 280 x 180 at (20, 10): buttons of 260 x 16 at x = 30, and
@@ -31,8 +35,8 @@ void menu_box(const menu_button *buttons, int count)
     std::vector<DIALOG> d;
     d.push_back({d_box_proc, 20, 10, 280, 180, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr});
     for (int i = 0; i < count; i++)
-        d.push_back({d_button_proc, 30, buttons[i].y, 260, 16, 0, 0, 0, D_EXIT, 0, 0,
-                     const_cast<char *>(buttons[i].text), nullptr, nullptr});
+        d.push_back({d_button_proc, 30, buttons[i].y, buttons[i].short_button ? 126 : 260, 16, 0, 0, 0, D_EXIT, 0,
+                     0, const_cast<char *>(buttons[i].text), nullptr, nullptr});
     int ret = static_cast<int>(d.size());
     d.push_back({d_button_proc, 164, 170, 126, 16, 0, 0, 0, D_EXIT, 0, 0, const_cast<char *>("Return"),
                  nullptr, nullptr});
@@ -98,23 +102,23 @@ const menu_button emulator_buttons[] = {
     {"Set options", 100, menu_options},
     {"RESET", 120, menu_reset},
     {"EXIT", 140, menu_exit},
+    // Beside "Return": this program's settings.
+    {"More...", 170, menu_more, true},
 };
-
-// The file selector (480 x 384, a path of 1024 characters). Returns false on
-// cancel. Each selector remembers its last path.
-bool select_file(const char *title, char (&path)[1024])
-{
-    app_modal_begin();
-    int ok = file_select_ex(title, path, nullptr, sizeof path, 480, 384);
-    app_modal_end();
-    return ok != 0;
-}
 
 // The last part of a path, short enough for an alert line.
 std::string short_name(const std::string &path)
 {
     std::string name = path.substr(path.find_last_of('/') + 1);
     return name.size() > 40 ? name.substr(0, 37) + "..." : name;
+}
+
+// The directory of a file chosen, absolute, for the next selector.
+std::string directory_of(const std::string &path)
+{
+    std::string full = recent_path_form(path);
+    size_t slash = full.find_last_of('/');
+    return slash == std::string::npos ? "" : full.substr(0, slash + 1);
 }
 
 // Why a tape was refused, as the alert's second line.
@@ -133,28 +137,56 @@ std::string tape_refusal(const tape_load_result &r)
 
 void menu_run()
 {
-    menu_box(emulator_buttons, 6);
+    menu_box(emulator_buttons, 7);
+}
+
+// The file selector (480 x 384, a path of 1024 characters). Returns false on
+// cancel. It starts at `path` (the last file chosen), else in `dir`.
+bool app_select_file(const char *title, std::string &path, const std::string &dir, const char *ext)
+{
+    char buffer[1024] = {};
+    std::string start = path;
+    if (start.empty() && !dir.empty())
+        start = dir.back() == '/' ? dir : dir + "/";
+    if (start.size() < sizeof buffer)
+        std::memcpy(buffer, start.data(), start.size());
+    app_modal_begin();
+    int ok = file_select_ex(title, buffer, ext, sizeof buffer, 480, 384);
+    app_modal_end();
+    if (ok)
+        path = buffer;
+    return ok != 0;
 }
 
 bool app_load_rom(const std::string &path)
 {
+    settings s = prefs();
     if (const char *message = RomLoad(path.c_str())) {
         // The machine runs on exactly as it was, its cartridge included.
         std::string reason = orv_open_reason(path.c_str());
         app_alert("Not a valid ROM", reason.empty() ? message : std::string(message) + ": " + reason,
                   short_name(path), "OK");
+        s.recent_cartridges.remove(path);
+        prefs_remember(s);
         return false;
     }
     app_cartridge = path;
     orv_reset();
+    s.recent_cartridges.add(path);
+    prefs_remember(s);
+    screen_title_update();
     return true;
 }
 
 void menu_load_rom()
 {
-    static char path[1024];
-    if (select_file("Load an ORVANE ROM image", path))
-        app_load_rom(path);
+    static std::string path;
+    if (!app_select_file("Load an ORVANE ROM image", path, prefs().cartridge_dir, nullptr))
+        return;
+    settings s = prefs();
+    s.cartridge_dir = directory_of(path);
+    prefs_remember(s);
+    app_load_rom(path);
 }
 
 tape_deck &app_tape()
@@ -173,10 +205,16 @@ bool app_load_cassette(const std::string &path)
         app_tape().eject();
     }
     K7_log_load();
+    settings s = prefs();
     if (!refusal.empty()) {
+        s.recent_tapes.remove(path);
+        prefs_remember(s);
         app_alert("Not a valid WAV", refusal, short_name(path), "OK");
         return false;
     }
+    s.recent_tapes.add(path);
+    prefs_remember(s);
+    screen_title_update();
     return true;
 }
 
@@ -184,9 +222,13 @@ void menu_load_cassette()
 {
     // The tape playing now goes on if the selection is cancelled; a new
     // one replaces it only once loaded.
-    static char path[1024];
-    if (select_file("Load an ORVANE WAV K7", path))
-        app_load_cassette(path);
+    static std::string path;
+    if (!app_select_file("Load an ORVANE WAV K7", path, prefs().tape_dir, nullptr))
+        return;
+    settings s = prefs();
+    s.tape_dir = directory_of(path);
+    prefs_remember(s);
+    app_load_cassette(path);
 }
 
 void app_power_cycle()

@@ -13,10 +13,22 @@
 // driver, or no block for a few frames. At fastest speed nothing waits and
 // the blocks beyond the ring are dropped.
 //
+// What is played is a copy of each block shaped for the speakers
+// (frontend/sound_filter.h: the machine's resting level taken away, then the
+// volume); it is silent while the user mutes it, while paused and while the
+// machine runs faster than real time. The machine's own samples stay as
+// they are.
+//
 // ORVANE_SOUND_STATS=1 in the environment prints, at exit, how regularly the
-// blocks were started (the figure that decides whether gaps can be heard)
-// and how many samples a second the machine made.
+// blocks were started (the figure that decides whether gaps can be heard),
+// how many samples a second the machine made, and how long after each host
+// key press the sound it started was handed to the library (the key-to-sound
+// latency, up to the library's own mixing).
 #include "app.h"
+
+#include "frontend/settings.h"
+#include "frontend/sound_filter.h"
+#include "frontend/sound_onset.h"
 
 #include <allegro.h>
 
@@ -25,7 +37,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <algorithm>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -36,10 +50,13 @@ constexpr unsigned RING = 10;
 // least three blocks ago, so it has finished playing.
 constexpr unsigned MAX_QUEUED = RING - 3;
 constexpr long BLOCK_NS = 25000000;  // 200 samples at 8000 Hz
-constexpr unsigned RESERVE = 3;      // queued blocks needed to start after a pause
-// While the sound paces the machine, a block waits at this many queued
-// (100 ms ahead of what plays), for at most PACING_PATIENCE_MS.
-constexpr unsigned QUEUE_FULL = RESERVE + 1;
+constexpr unsigned RESERVE = 2;      // queued blocks needed to start after a pause
+// While the sound paces the machine, the machine stops after each block it
+// hands in until the queue is down to fewer than this many (for at most
+// PACING_PATIENCE_MS): one block plays while the next is queued, so what a
+// key starts is heard 25 to 50 ms after the machine made it. The machine
+// then has the 25 ms of the block playing to make the next one.
+constexpr unsigned QUEUE_FULL = 1;
 constexpr int PACING_PATIENCE_MS = 500;
 // Frames without a block after which the 50 Hz tick paces the machine again
 // (a block comes every 1.2 frames while the speech clock runs).
@@ -50,10 +67,22 @@ bool sound_on;
 std::atomic<unsigned> produced;  // blocks written (emulation thread)
 std::atomic<unsigned> consumed;  // blocks started (feeder thread)
 std::atomic<bool> stopping;
+std::atomic<bool> feeder_playing;  // blocks go back to back (no pause waiting for RESERVE)
 std::thread feeder;
 bool pacing;                     // emulation thread only
 unsigned produced_at_frame_end;
 int quiet_frames = QUIET_FRAMES;
+sound_filter filter;
+
+// Key-to-sound figures: the block in which a sound starts after a silence
+// (frontend/sound_onset.h), when a key was pressed shortly before, carries
+// the press's time and where in the block the sound starts; the feeder
+// works out the latency when it starts that block.
+double slot_key_ms[RING];
+int slot_offset[RING];
+sound_onset onset;
+double press_counted = -1;      // the press whose sound was last found
+std::vector<double> latencies;  // feeder thread, read after it has ended
 
 // Figures: the feeder's, read once it has ended; the emulation thread's.
 struct sound_stats {
@@ -105,16 +134,19 @@ void feed()
             if (playing)
                 stats.underruns++;
             playing = false;
+            feeder_playing.store(false, std::memory_order_relaxed);
             clock_gettime(CLOCK_MONOTONIC, &due);
             advance(due, 1000000);
             continue;
         }
         play_sample(ring[c % RING], 255, 128, 1000, 0);
-        consumed.store(c + 1, std::memory_order_release);
-
         timespec now;
         clock_gettime(CLOCK_MONOTONIC, &now);
         double t = to_ms(now);
+        if (slot_key_ms[c % RING] >= 0 && latencies.size() < 100000)
+            latencies.push_back(t + slot_offset[c % RING] * 1000.0 / RATE - slot_key_ms[c % RING]);
+        consumed.store(c + 1, std::memory_order_release);
+
         if (playing) {
             double gap = t - stats.last;
             stats.gaps++;
@@ -136,6 +168,7 @@ void feed()
         stats.last = t;
         stats.started++;
         playing = true;
+        feeder_playing.store(true, std::memory_order_relaxed);
         advance(due, BLOCK_NS);
     }
 }
@@ -145,17 +178,18 @@ unsigned queued_now(unsigned p)
     return p - consumed.load(std::memory_order_acquire);
 }
 
-// Sound pacing: waits until the queue has room for one more block.
+// Sound pacing: waits until the queue has room for one more block. While
+// the feeder waits for RESERVE blocks to start again, nothing waits.
 void wait_for_room(unsigned p)
 {
-    if (queued_now(p) < QUEUE_FULL)
+    if (queued_now(p) < QUEUE_FULL || !feeder_playing.load(std::memory_order_relaxed))
         return;
     if (!made_stats.waits++) {
         made_stats.first = now_ms();
         made_stats.counted = 0;
     }
     double give_up = now_ms() + PACING_PATIENCE_MS;
-    while (queued_now(p) >= QUEUE_FULL) {
+    while (queued_now(p) >= QUEUE_FULL && feeder_playing.load(std::memory_order_relaxed)) {
         // A request to quit is answered at the frame's end, without delay.
         if (app_close_asked() || now_ms() > give_up) {
             made_stats.gave_up++;
@@ -163,6 +197,31 @@ void wait_for_room(unsigned p)
         }
         rest(1);
     }
+}
+
+// Marks the block in `slot` when a sound starts in it after a silence,
+// within a second of a host key press not yet counted.
+void note_key_sound(unsigned slot, const unsigned char *shaped)
+{
+    slot_key_ms[slot] = -1;
+    int at = onset.feed(shaped, BLOCK);
+    double pressed_at = keys_last_press_ms();
+    if (at < 0 || pressed_at < 0 || pressed_at == press_counted || now_ms() - pressed_at > 1000)
+        return;
+    slot_key_ms[slot] = pressed_at;
+    slot_offset[slot] = at;
+    press_counted = pressed_at;
+}
+
+void print_latencies()
+{
+    if (latencies.empty())
+        return;
+    std::sort(latencies.begin(), latencies.end());
+    std::fprintf(stderr,
+                 "orvane: sound: key to sound handed to the library: %zu presses, median %.1f ms, "
+                 "min %.1f, max %.1f\n",
+                 latencies.size(), latencies[latencies.size() / 2], latencies.front(), latencies.back());
 }
 
 } // namespace
@@ -190,13 +249,16 @@ void sound_block(const unsigned char *block, int length)
     if (!sound_on || length != BLOCK)
         return;
     unsigned p = produced.load(std::memory_order_relaxed);
-    if (pacing)
-        wait_for_room(p);
     if (queued_now(p) >= MAX_QUEUED) {
         made_stats.dropped++;  // fastest speed: far more sound than real time can play
         return;
     }
-    std::memcpy(ring[p % RING]->data, block, BLOCK);
+    auto *out = static_cast<unsigned char *>(ring[p % RING]->data);
+    std::memcpy(out, block, BLOCK);
+    filter.set_volume(prefs().volume);
+    filter.set_mute(prefs().mute || app_sound_muted());
+    filter.process(out, BLOCK);
+    note_key_sound(p % RING, out);
     produced.store(p + 1, std::memory_order_release);
     double t = now_ms();
     if (!made_stats.made++)
@@ -204,6 +266,10 @@ void sound_block(const unsigned char *block, int length)
     else
         made_stats.counted++;
     made_stats.last = t;
+    // The machine stops right after the block it made, not before it: what
+    // it makes next (a key's sound) is then the block played next.
+    if (pacing)
+        wait_for_room(p + 1);
 }
 
 void sound_set_pacing(bool on)
@@ -240,4 +306,5 @@ void sound_shutdown()
                  stats.max_gap, stats.off_schedule, stats.underruns, made_stats.dropped, made_stats.made,
                  seconds > 0 ? made_stats.counted * BLOCK / seconds : 0.0, seconds, made_stats.waits,
                  made_stats.gave_up);
+    print_latencies();
 }

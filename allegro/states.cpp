@@ -10,6 +10,7 @@
 #undef TRACE
 
 #include "core/rewind.h"
+#include "frontend/settings.h"
 #include "frontend/states.h"
 
 namespace {
@@ -65,14 +66,27 @@ bool pressed(int scancode, bool &was_down)
 
 } // namespace
 
+void states_init()
+{
+    slots.set_slot(prefs().state_slot);
+}
+
 void states_frame_end()
 {
     orv_rewind_frame();
+    states_keys();
+}
+
+void states_keys()
+{
     if (pressed(KEY_F5, f5_was_down))
         save_state();
     if (pressed(KEY_F6, f6_was_down)) {
         slots.set_cartridge(app_cartridge);
         screen_set_title_message(slots.next_slot());
+        settings s = prefs();
+        s.state_slot = slots.slot();
+        prefs_set(s);
     }
     if (pressed(KEY_F7, f7_was_down))
         load_state();

@@ -30,7 +30,7 @@ mkdir -p nobios && cd nobios
 "$orvane" 2>../stderr.txt &
 orvane_pid=$!
 cd ..
-find_builtin() { win=$(xdotool search --onlyvisible --name '^Orvane \(built-in open firmware\)$' 2>/dev/null | head -n1) && [ -n "$win" ]; }
+find_builtin() { win=$(xdotool search --onlyvisible --name '^Orvane \(built-in open firmware\)( - |$)' 2>/dev/null | head -n1) && [ -n "$win" ]; }
 wait_for 20 find_builtin || fail "no window titled for the built-in firmware"
 wait_for 10 pixel_is 10 10 "(0,0,255)" || fail "no title screen"
 kill "$orvane_pid"; wait "$orvane_pid" 2>/dev/null || true; orvane_pid=

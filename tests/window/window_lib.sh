@@ -16,6 +16,11 @@ head -c 4096 /dev/zero > bios/7041b.bin
 # Silent sound without the ALSA complaints of a machine with no sound card.
 printf '[sound]\ndigi_card = 0\nmidi_card = 0\n' > cfg/allegro.cfg
 export ALLEGRO=$work/cfg
+# The program's settings go to a directory of the test's own, never the
+# user's. The tests play their tapes in real time unless they say otherwise.
+export XDG_CONFIG_HOME=$work/xdg
+mkdir -p "$XDG_CONFIG_HOME/orvane"
+printf 'fast_loading = no\n' > "$XDG_CONFIG_HOME/orvane/orvane.conf"
 # Under the sanitizers: Allegro's own leaks are not reported, ours are.
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan-allegro.supp"
 convert=/usr/bin/convert
@@ -70,7 +75,8 @@ rgb_at() { $convert "${3:-shot.png}" -crop 1x1+"$1"+"$2" -depth 8 txt:- | tail -
 pixel_is() { shot && [ "$(rgb_at "$1" "$2")" = "$3" ]; }
 hold() { xdotool keydown "$1"; sleep 0.25; xdotool keyup "$1"; }
 click() { xdotool mousemove --window "$win" "$1" "$2" mousedown 1; sleep 0.05; xdotool mouseup 1; sleep 0.1; xdotool mousemove 1023 767; }
-find_window() { win=$(xdotool search --onlyvisible --name '^Orvane$' 2>/dev/null | head -n1) && [ -n "$win" ]; }
+# The title is "Orvane", then what is loaded, the speed and any message.
+find_window() { win=$(xdotool search --onlyvisible --name '^Orvane( - |$)' 2>/dev/null | head -n1) && [ -n "$win" ]; }
 start() {
   "$orvane" "$@" 2>stderr.txt &
   orvane_pid=$!

@@ -1,0 +1,157 @@
+; Speaks one phrase for every key pressed, for the key-to-sound latency
+; benchmark (bench/orvane_latency.sh). It greets the I/O processor, then
+; waits for a key report (the release, code 4, is not a key); on a key it
+; starts the phrase below and answers every low report with the next eight
+; bytes; when the end report comes it waits for the next key. Between
+; phrases the speech output rests, so the first sample that changes after a
+; key press is that key's sound.
+;
+; The handshake is the one of iolink.asm: to send a byte, put it in the
+; mailbox and raise B0; the I/O side takes it and pulses INT1 with A0 high.
+; On INT1 with A0 low it has a byte for us: read it, raise B1, wait for A0.
+VDPREG  EQU 45                  ; register port (write)
+VDPDATA EQU 46                  ; data port (write)
+MODE    EQU $4000               ; cartridge: CM3 value
+
+; ---- registers ----
+TAKEN   EQU 4                   ; 1 once the byte sent was taken
+KEYWAIT EQU 5                   ; 1: the next byte received is a key code
+KEY     EQU 6                   ; last key code reported
+LOWS    EQU 7                   ; low reports not yet answered
+ENDS    EQU 8                   ; 1 once the end report came
+COUNT   EQU 9                   ; bytes left in SENDBLK
+SRC     EQU 15                  ; R14:R15: next phrase byte to send
+GROUPS  EQU 16                  ; groups of eight bytes not yet sent
+DATA    EQU 17                  ; running count drawn to video RAM
+GOTKEY  EQU 18                  ; 1 once a key (not a release) was reported
+STACK   EQU $60
+
+        ORG $F800
+RESET   MOV #STACK,B
+        LDSP
+        CLR R(TAKEN)
+        CLR R(KEYWAIT)
+        CLR R(KEY)
+        CLR R(DATA)
+        CLR R(GOTKEY)
+        LDA @MODE
+        CMP #$FF,A
+        JNZ SETMODE
+        MOV #$40,A              ; no cartridge: text
+SETMODE MOVP #06,P(VDPREG)      ; pointer byte: CM3 is next
+        MOVP A,P(VDPREG)
+        MOVP #01,P0             ; INT1 on
+        EINT
+        ORP #01,P6              ; B0 high: the I/O processor greets us
+GREETW  BTJOP #01,P6,GREETW     ; the INT1 routine drops B0 when it is over
+
+; Waits for a key, then starts the speech with the first 24 bytes; the
+; rest goes out on low reports.
+WAITKEY BTJZ #1,R(GOTKEY),WAITKEY
+        CLR R(GOTKEY)
+SPEAK   CLR R(ENDS)
+        CLR R(LOWS)
+        MOV #GROUPCNT,R(GROUPS)
+        MOV #09,A
+        CALL SEND
+        MOVD #PHRASE,R(SRC)
+        MOV #24.,R(COUNT)
+        CALL SENDBLK
+
+BUSY    MOV R(DATA),A
+        ADD R(KEY),A
+        MOVP P4,B
+        XOR B,A
+        MOVP A,P(VDPDATA)
+        INC R(DATA)
+        MOV R(ENDS),A
+        JNZ WAITKEY
+        MOV R(LOWS),A
+        JEQ BUSY
+        DEC R(LOWS)
+        MOV R(GROUPS),A
+        JEQ BUSY                ; all sent: the rest plays out
+        DEC R(GROUPS)
+        MOV #0A,A               ; speech feed
+        CALL SEND
+        MOV #8,R(COUNT)
+        CALL SENDBLK
+        JMP BUSY
+
+; Sends the byte in A and returns once the I/O processor has taken it.
+SEND    CLR R(TAKEN)
+        MOVP A,P48
+        ORP #01,P6              ; B0 high
+SENDW   BTJZ #1,R(TAKEN),SENDW
+        RETS
+
+; Sends COUNT bytes from SRC on.
+SENDBLK LDA *R(SRC)
+        CALL SEND
+        INC R(SRC)
+        ADC #0,R(SRC-1)
+        DJNZ R(COUNT),SENDBLK
+        RETS
+
+; INT1: our byte was taken (A0 high), or a byte for us (A0 low): a key
+; report ($01 and the code), speech low ($03) or speech end ($04); other
+; bytes (the greeting, the serial report) are only acknowledged.
+INT1    PUSH A
+        BTJOP #01,P4,INT1ACK
+        MOVP P48,A
+        BTJZ #1,R(KEYWAIT),NOTKEY
+        MOV A,R(KEY)
+        CLR R(KEYWAIT)
+        CMP #04,A               ; a release starts nothing
+        JEQ SEEN
+        MOV #1,R(GOTKEY)
+        JMP SEEN
+NOTKEY  CMP #01,A
+        JNZ NOT1
+        MOV #1,R(KEYWAIT)
+        JMP SEEN
+NOT1    CMP #03,A
+        JNZ NOT3
+        INC R(LOWS)
+        JMP SEEN
+NOT3    CMP #04,A
+        JNZ SEEN
+        MOV #1,R(ENDS)
+SEEN    ORP #02,P6              ; B1 high: seen
+INT1W1  BTJZP #01,P4,INT1W1     ; A0 rises when the pulse is over
+        ANDP #FD,P6             ; B1 low
+        ANDP #FE,P6             ; B0 low: ends the greeting, no change otherwise
+        POP A
+        RETI
+INT1ACK ANDP #FE,P6             ; B0 low
+INT1W2  BTJOP #01,P4,INT1W2
+        MOV #1,R(TAKEN)
+        POP A
+        RETI
+
+; 36 frames (voiced, unvoiced and repeated) and a stop frame: 24 bytes to
+; start, then 22 groups of eight.
+GROUPCNT EQU 22.
+PHRASE
+        BYTE $41, $2A, $3A, $23, $2D, $9C, $26, $BD, $EA, $8A, $B0, $70
+        BYTE $5A, $9C, $A6, $3B, $D2, $C2, $69, $0B, $BB, $CE, $08, $0B
+        BYTE $A7, $05, $48, $D2, $75, $29, $45, $77, $84, $85, $D3, $60
+        BYTE $56, $9D, $91, $16, $4E, $93, $D7, $74, $45, $58, $38, $ED
+        BYTE $66, $2B, $86, $CE, $08, $0B, $A7, $43, $2B, $BA, $22, $2D
+        BYTE $9C, $2E, $BB, $EA, $8E, $B0, $70, $1A, $82, $A6, $33, $D2
+        BYTE $C2, $69, $02, $92, $72, $2D, $F2, $D0, $1D, $69, $E1, $B4
+        BYTE $19, $45, $67, $84, $85, $D3, $E1, $56, $5D, $91, $16, $4E
+        BYTE $BB, $1D, $F2, $AE, $33, $D2, $C2, $69, $52, $87, $AE, $08
+        BYTE $0B, $A7, $C5, $2A, $BA, $23, $2D, $9C, $36, $BF, $EA, $8C
+        BYTE $B0, $70, $1A, $80, $A4, $5D, $97, $D4, $75, $47, $58, $38
+        BYTE $0D, $FA, $D0, $19, $69, $E1, $34, $39, $45, $57, $84, $85
+        BYTE $D3, $EE, $B6, $AC, $E9, $8C, $B0, $70, $3A, $94, $AE, $2B
+        BYTE $D2, $C2, $E9, $32, $87, $EE, $08, $0B, $A7, $C1, $2B, $3A
+        BYTE $23, $2D, $9C, $3A, $20, $19, $D7, $52, $34, $DD, $91, $16
+        BYTE $4E, $9B, $D6, $75, $46, $58, $38, $1D, $F6, $D0, $15, $69
+        BYTE $E1, $B4, $1B, $0F, $00, $00, $00, $00
+
+        ORG $FFFC
+        WORD INT1
+        ORG $FFFE
+        WORD RESET
