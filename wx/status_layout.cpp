@@ -3,7 +3,7 @@
 namespace {
 
 // The fixed fields' widths.
-constexpr std::array<int, FIELD_COUNT> natural = {-1, 120, 80, 120, 90};
+constexpr std::array<int, FIELD_COUNT> natural = {-1, 150, 80, 170, 70};
 
 } // namespace
 
