@@ -111,6 +111,13 @@ void MyFrame::command(int id)
     show_run_status();
 }
 
+std::string MyFrame::overlay_text() const
+{
+    if (!IsFullScreen() || !timer_)
+        return "";
+    return timer_->pace().status_text();
+}
+
 void MyFrame::toggle_pause()
 {
     pacer &pace = timer_->pace();
@@ -121,14 +128,16 @@ void MyFrame::toggle_pause()
         orv_keys_lost();
 }
 
-void MyFrame::fast_forward_key(bool down)
+void MyFrame::fast_forward_key(bool down, bool lost)
 {
     if (!timer_)
         return;
     bool was = timer_->pace().fast_forward();
-    timer_->fast_forward_key(down);
+    timer_->fast_forward_key(down, lost);
     if (timer_->pace().fast_forward() != was)
         event_log("fast forward %s", timer_->pace().fast_forward() ? "on" : "off");
+    if (IsFullScreen())
+        panel_->Refresh(true);
     sync_menus();
     show_run_status();
 }

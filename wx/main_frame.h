@@ -51,8 +51,12 @@ public:
 
     // A command of the menus (menus.h), from a menu or from a window key.
     void command(int id);
-    // The fast-forward key (F3) went down or up.
-    void fast_forward_key(bool down);
+    // The fast-forward key (F3) went down or up (`lost`: the window lost
+    // the keyboard while it was down).
+    void fast_forward_key(bool down, bool lost = false);
+    // What the picture shows over itself in fullscreen, where the status
+    // bar is hidden: "Paused", the fast speeds; "" otherwise.
+    std::string overlay_text() const;
     // The settings kept from the last run, applied once the window is up.
     void apply_settings();
 

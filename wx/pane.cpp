@@ -111,6 +111,14 @@ void BasicDrawPane::render()
         dc.DrawRectangle(0, r.y, r.x, r.h);
     if (r.x + r.w < size.GetWidth())
         dc.DrawRectangle(r.x + r.w, r.y, size.GetWidth() - r.x - r.w, r.h);
+    MyFrame *f = frame();
+    std::string note = f ? f->overlay_text() : "";
+    if (!note.empty()) {
+        dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
+        dc.SetTextBackground(*wxBLACK);
+        dc.SetTextForeground(*wxWHITE);
+        dc.DrawText(" " + wxString::FromUTF8(note) + " ", 8, 8);
+    }
 }
 
 void BasicDrawPane::onEraseBackground(wxEraseEvent &)
@@ -218,7 +226,7 @@ void BasicDrawPane::OnKillFocus(wxFocusEvent &event)
     // fast-forward running, nor the machine's key held down.
     rewind_key_up();
     if (MyFrame *f = frame())
-        f->fast_forward_key(false);
+        f->fast_forward_key(false, true);
     orv_keys_lost();
     event.Skip();
 }

@@ -1,5 +1,6 @@
 #include "render_timer.h"
 
+#include "events.h"
 #include "main_frame.h"
 #include "pane.h"
 #include "run_control.h"
@@ -10,7 +11,6 @@
 
 #include "core/loop.h"
 #include "core/rewind.h"
-#include "events.h"
 
 int vbl;
 
@@ -51,18 +51,26 @@ void RenderTimer::start()
     Start(TICK_MS, wxTIMER_CONTINUOUS);
 }
 
-void RenderTimer::fast_forward_key(bool down)
+void RenderTimer::fast_forward_key(bool down, bool lost)
 {
     int64_t now = ms(clock::now());
     if (down) {
-        if (ff_key_.down(now))
+        if (!ff_key_.down(now))
+            return;  // auto-repeat
+        // A press while fast-forward is switched on switches it off, and
+        // is no hold; otherwise the machine runs fast while it is held.
+        ff_cancels_ = pace_.fast_forward();
+        if (ff_cancels_)
+            pace_.set_fast_forward_toggled(false);
+        else
             pace_.set_fast_forward_held(true);
         return;
     }
     bool tap = ff_key_.up(now);
     pace_.set_fast_forward_held(false);
-    if (tap)
-        pace_.toggle_fast_forward();
+    if (tap && !lost && !ff_cancels_)
+        pace_.set_fast_forward_toggled(true);
+    ff_cancels_ = false;
 }
 
 void RenderTimer::run_frame()

@@ -46,8 +46,12 @@ public:
 
     // The speed the user asked for.
     pacer &pace() { return pace_; }
-    // The fast-forward key: a tap toggles, a hold runs fast while held.
-    void fast_forward_key(bool down);
+    // The fast-forward key: a tap switches fast-forward on until the next
+    // press, a hold runs fast while held; a press while it is on switches
+    // it off.
+    // `lost`: it came up elsewhere (the window lost the keyboard), which is
+    // no tap.
+    void fast_forward_key(bool down, bool lost = false);
 
 private:
     using clock = std::chrono::steady_clock;
@@ -64,6 +68,7 @@ private:
     BasicDrawPane *pane_;
     pacer pace_;
     hold_or_tap ff_key_;
+    bool ff_cancels_ = false;    // this press of the key switched fast-forward off
     long frames_run_ = 0;        // frames run, as the pacing counts them
     speed_meter meter_;
     int64_t shown_frame_ = -1;  // the frame count at the last repaint

@@ -1,6 +1,7 @@
 // The window's added features that need no window: the settings kept and a
 // damaged file left alone, the tape's times, the window's keys, the picture
-// scaled with sharp dots, key names for key maps.
+// scaled with sharp dots, key names for key maps, a game controller read.
+#include "wx/gamepad_sdl.h"
 #include "wx/host_key_codes.h"
 #include "wx/kept_settings.h"
 #include "wx/menus.h"
@@ -10,6 +11,7 @@
 
 #include "frontend/host_keys.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -155,6 +157,55 @@ TEST(HostKeyCodes, WxCodesHaveTheNamesKeyMapsUse)
     EXPECT_EQ(host_key_name(wx_code_to_host_key(329)), "Keypad5");
     EXPECT_EQ(host_key_name(wx_code_to_host_key(306)), "LeftShift");
     EXPECT_EQ(wx_code_to_host_key(0x20AC), HOST_KEY_NONE);
+}
+
+} // namespace
+
+namespace {
+
+// A controller made by SDL itself (a virtual one) stands in for a real pad.
+TEST(GamepadSdl, AControllersButtonsDpadAndStickBecomeThePadsInputs)
+{
+    ASSERT_EQ(gamepad_sdl_open(), "");
+    SDL_VirtualJoystickDesc desc;
+    SDL_zero(desc);
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.name = "test pad";
+    int index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    SDL_Joystick *joystick = SDL_JoystickOpen(index);
+    ASSERT_NE(joystick, nullptr) << SDL_GetError();
+
+    gamepad pad;
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
+    gamepad_sdl_poll(pad);
+    EXPECT_EQ(gamepad_sdl_name(), "test pad");
+    EXPECT_TRUE(pad.down(PAD_BUTTON_1));
+    EXPECT_TRUE(pad.down(PAD_LEFT));
+    EXPECT_FALSE(pad.down(PAD_BUTTON_1 + 1));
+
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 0);
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0);
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_B, 1);
+    SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTY, -30000);  // the stick leans up
+    gamepad_sdl_poll(pad);
+    EXPECT_FALSE(pad.down(PAD_BUTTON_1));
+    EXPECT_FALSE(pad.down(PAD_LEFT));
+    EXPECT_TRUE(pad.down(PAD_BUTTON_1 + 1));
+    EXPECT_TRUE(pad.down(PAD_UP));
+
+    // Pulled out: everything comes up.
+    SDL_JoystickClose(joystick);
+    SDL_JoystickDetachVirtual(index);
+    gamepad_sdl_poll(pad);
+    EXPECT_FALSE(pad.down(PAD_UP));
+    EXPECT_FALSE(pad.down(PAD_BUTTON_1 + 1));
+    EXPECT_EQ(gamepad_sdl_name(), "");
+    gamepad_sdl_close();
 }
 
 } // namespace

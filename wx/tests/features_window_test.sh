@@ -97,13 +97,19 @@ within 5 eval '[ "$(geometry | cut -dx -f1)" = 960 ]' || fail "the window after 
 quit
 grep -q '^scale = 3$' "$conf" || fail "the scale was not kept in $conf"
 
-echo "the settings survive a restart"
+echo "the settings survive a restart; a key map"
+printf '# Q types a B\nQ = 66\n' > keys.map
+sed -i "s|^key_map = .*|key_map = $work/keys.map|" "$conf"
+grep -q "^key_map = $work/keys.map$" "$conf" || fail "no key_map line in $conf"
 rm -f events.log
 start_app
 within 20 logged '^ready' || fail "the program did not start again"
 within 10 logged '^scale 3: 960 x 750' || fail "the kept scale was not applied"
 find_big() { for w in $(windows); do xdotool getwindowgeometry "$w" | grep -q 'Geometry: 960x' && win=$w && return 0; done; return 1; }
 within 10 find_big || fail "the window did not come back at 3x"
+within 5 logged "^key map $work/keys.map: 1 keys" || fail "the key map was not read"
+xdotool windowfocus --sync "$win" mousemove --window "$win" 320 300 key q
+within 10 logged '^key 66$' || fail "Q did not send the key map's 66"
 xdotool windowfocus --sync "$win" key Next
 within 5 logged '^scale 2: 640 x 500' || fail "Page Down did not go back to 2x"
 quit
@@ -152,6 +158,7 @@ grep -q '^fast_loading = no$' "$conf" || echo 'fast_loading = no' >> "$conf"
 rm -f events.log
 start_main --cassette tape.wav
 within 10 logged '^status 3 Tape ' || fail "no tape in the status bar"
+[ "$(xdotool getwindowname "$win")" = "wxOrvane - tape.wav" ] || fail "the title is $(xdotool getwindowname "$win")"
 sleep 1
 press_until "$win" End logged '^tape Tape stopped' || fail "End did not stop the tape"
 at=$(grep '^tape Tape stopped' events.log | tail -1 | awk '{print $4}')
