@@ -383,10 +383,11 @@ void MyFrame::refresh_status()
 {
     if (event_log_on()) {
         event_log("frames %lld at %.0f%%", static_cast<long long>(vblnum), timer_ ? timer_->percent() : 0.0);
-        int64_t times[64];
-        long count = sound_onsets(onsets_seen_, times, 64);
+        int64_t times[64], samples[64];
+        long count = sound_onsets(onsets_seen_, times, samples, 64);
         for (long i = 0; i < count - onsets_seen_ && i < 64; i++)
-            event_log("sound onset at %lld", static_cast<long long>(times[i]));
+            event_log("sound onset at %lld, sample %lld", static_cast<long long>(times[i]),
+                      static_cast<long long>(samples[i]));
         onsets_seen_ = count;
     }
     show_run_status();

@@ -8,6 +8,7 @@
 #include "menus.h"
 #include "picture_scale.h"
 #include "screen.h"
+#include "sound_ring.h"
 #include "states.h"
 #include "window_keys.h"
 
@@ -169,7 +170,8 @@ void BasicDrawPane::OnKeyDown(wxKeyEvent &event)
 {
     int code = event.GetKeyCode();
     if (event_log_on())
-        event_log("host key %d down at %lld", code, static_cast<long long>(event_clock_ms()));
+        event_log("host key %d down at %lld, sample %lld", code, static_cast<long long>(event_clock_ms()),
+                  static_cast<long long>(sound_device_samples()));
     char_expected_ = false;
     if (code == WXK_BACK) {
         rewind_key_down();

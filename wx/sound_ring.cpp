@@ -21,6 +21,9 @@ bool held;
 constexpr int ONSETS_KEPT = 64;
 sound_onset onset_finder;
 std::atomic<int64_t> onset_times[ONSETS_KEPT];
+std::atomic<int64_t> onset_samples[ONSETS_KEPT];
+// Samples handed to the device since it opened (the stream's clock).
+std::atomic<int64_t> device_samples;
 std::atomic<long> onset_count;
 
 void note_onset(const unsigned char *samples, int n)
@@ -32,6 +35,8 @@ void note_onset(const unsigned char *samples, int n)
     int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count() + at * 1000 / 8000;
     long count = onset_count.load(std::memory_order_relaxed);
     onset_times[count % ONSETS_KEPT].store(ms, std::memory_order_relaxed);
+    onset_samples[count % ONSETS_KEPT].store(device_samples.load(std::memory_order_relaxed) + at,
+                                             std::memory_order_relaxed);
     onset_count.store(count + 1, std::memory_order_release);
 }
 
@@ -80,6 +85,11 @@ void audiocallback(void *userdata, unsigned char *stream, int len)
 {
     // SDL 2 hands over the stream as it was: start from silence.
     std::memset(stream, 0x80, static_cast<size_t>(len));
+    // The stream's clock moves on after this callback's samples.
+    struct advance {
+        int len;
+        ~advance() { device_samples.fetch_add(len, std::memory_order_relaxed); }
+    } advance_clock{len};
     auto *ring = static_cast<audio_ring *>(userdata);
     if (!ring)
         return;
@@ -122,13 +132,20 @@ bool sound_held()
     return held;
 }
 
-long sound_onsets(long seen, int64_t *times, int max)
+long sound_onsets(long seen, int64_t *times, int64_t *samples, int max)
 {
     long count = onset_count.load(std::memory_order_acquire);
     long from = seen > count - ONSETS_KEPT ? seen : count - ONSETS_KEPT;
-    for (long i = from < 0 ? 0 : from; i < count && i - from < max; i++)
+    for (long i = from < 0 ? 0 : from; i < count && i - from < max; i++) {
         times[i - from] = onset_times[i % ONSETS_KEPT].load(std::memory_order_relaxed);
+        samples[i - from] = onset_samples[i % ONSETS_KEPT].load(std::memory_order_relaxed);
+    }
     return count;
+}
+
+int64_t sound_device_samples()
+{
+    return device_samples.load(std::memory_order_relaxed);
 }
 
 void acd_sound_block(const unsigned char *machine_block, int length)

@@ -58,11 +58,15 @@ void sound_set_held(bool held);
 bool sound_held();
 
 // The host times (ms since the epoch) at which the device was handed a sound
-// that follows a silence (frontend/sound_onset.h), from the audio thread:
-// copies those after the first `seen` into `times` (at most `max`) and
-// returns how many there have been in all. The measure of how long a key
-// takes to be heard.
-long sound_onsets(long seen, int64_t *times, int max);
+// that follows a silence (frontend/sound_onset.h), from the audio thread,
+// and where in the stream (sound_device_samples): copies those after the
+// first `seen` into `times` and `samples` (at most `max`) and returns how
+// many there have been in all. The measure of how long a key takes to be
+// heard.
+long sound_onsets(long seen, int64_t *times, int64_t *samples, int max);
+// The samples handed to the device since it opened: the sound stream's
+// clock, 8000 a second as the device plays them.
+int64_t sound_device_samples();
 
 // Blocks published and not yet played to their end (0 to 10).
 int acd_waiting(const audio_ring *ring);
