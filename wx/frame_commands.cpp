@@ -213,7 +213,7 @@ void MyFrame::show_key_list()
     wxDialog dialog(this, wxID_ANY, "wxOrvane keys", wxDefaultPosition, wxDefaultSize,
                     wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER);
     auto *text = new wxTextCtrl(&dialog, wxID_ANY, wxString::FromUTF8(wxo_key_list), wxDefaultPosition,
-                                wxSize(620, 520), wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
+                                wxSize(640, 640), wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
     text->SetFont(wxFont(9, wxFONTFAMILY_TELETYPE, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
     auto *sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(text, 1, wxEXPAND | wxALL, 8);

@@ -33,6 +33,8 @@ constexpr int UNLIMITED_BUDGET_MS = 30;
 constexpr int RING_LOW = 2;
 constexpr int RING_HIGH = 6;
 constexpr auto RING_CALM = std::chrono::seconds(10);
+// The rewind key's tick (frontend/states.h counts its steps in these).
+constexpr auto REWIND_TICK = std::chrono::milliseconds(40);
 // A device that has played nothing for this long is stalled: the machine
 // no longer waits for it.
 constexpr auto DEVICE_STALLED = std::chrono::milliseconds(500);
@@ -85,8 +87,15 @@ void RenderTimer::run_frame()
 
 bool RenderTimer::rewinding(clock::time_point now)
 {
+    // The rewind key is served at its own pace, once every REWIND_TICK
+    // (about four steps a second while it is held); between two of its
+    // ticks the machine keeps doing what the last one said.
+    if (now - rewind_ticked_ < REWIND_TICK)
+        return rewind_active_;
+    rewind_ticked_ = now;
     std::string message;
     rewind_action action = rewind_tick(message);
+    rewind_active_ = action == REWIND_WAIT || action == REWIND_STEP;
     if (!message.empty())
         if (auto *frame = dynamic_cast<MyFrame *>(pane_ ? pane_->GetParent() : nullptr))
             frame->show_status(message);

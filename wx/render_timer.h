@@ -75,6 +75,8 @@ private:
     bool stopped_ = false;       // the last tick found the machine stopped
     long played_seen_ = -1;      // the ring's played count when last looked at
     clock::time_point played_at_;
+    clock::time_point rewind_ticked_;  // the rewind key last served
+    bool rewind_active_ = false;       // rewinding: no frame runs
     int ring_target_ = 2;          // blocks the ring holds at real time
     long underruns_seen_ = -1;     // the ring's underruns when last looked at; -1 not counting
     clock::time_point target_since_;
