@@ -46,7 +46,9 @@ echo "pause and fast-forward"
 start_main
 within 10 logged '^frames [1-9]' || fail "no frame count"
 sleep 2
+percent() { grep '^frames ' events.log | tail -1 | awk '{print $4}' | tr -d %; }
 normal=$(frames_in 2)
+normal_percent=$(percent)
 [ "$normal" -gt 30 ] || fail "only $normal frames in 2 s at real time"
 press_until "$win" F2 logged '^paused at frame' || fail "F2 did not pause"
 within 5 logged '^status 1 Paused' || fail "the status bar does not say Paused"
@@ -61,8 +63,9 @@ within 5 logged '^speed Fast forward 4x' || fail "the speed is not shown as 4x"
 sleep 1
 fast=$(frames_in 2)
 [ "$fast" -gt $((normal * 3 / 2)) ] || fail "fast-forward ran $fast frames in 2 s, real time $normal"
-percent() { grep '^frames ' events.log | tail -1 | awk '{print $4}' | tr -d %; }
-within 5 eval '[ "$(percent)" -gt 150 ]' || fail "the speed shown is $(percent)% in fast-forward"
+# (A slow build on a busy host may not reach real time: compared, not absolute.)
+within 5 eval '[ "$(percent)" -gt $((normal_percent * 5 / 4)) ]' ||
+    fail "the speed shown is $(percent)% in fast-forward, $normal_percent% at real time"
 press_until "$win" F3 logged '^fast forward off' || fail "a second tap of F3 did not switch it off"
 # Held, it runs fast only while held.
 xdotool keydown F3
