@@ -121,6 +121,13 @@ void wx_message(const char *text)
     wxMessageBox(wxString::FromUTF8(text), "", wxYES_NO);
 }
 
+// The frame loop's key poll: the game controller's changes first.
+void wx_key_poll()
+{
+    gamepad_sdl_poll(keys_pad());
+    orv_key_poll();
+}
+
 // A run to an address got there: the debugger shows where, the status bar
 // that the machine is stopped.
 void machine_stopped_by_itself()
@@ -143,7 +150,7 @@ bool MyApp::OnInit()
 
     orv_host = {};
     orv_host.style = ORV_LOOP_FRAME;
-    orv_host.key_poll = orv_key_poll;
+    orv_host.key_poll = wx_key_poll;
     orv_host.frame_ready = screen_frame_ready;
     orv_host.sound_block = acd_sound_block;
     orv_host.ask = wx_ask;

@@ -2,6 +2,7 @@
 #include "main_frame.h"
 
 #include "events.h"
+#include "host_key_codes.h"
 #include "kept_settings.h"
 #include "keys.h"
 #include "pane.h"
@@ -74,7 +75,7 @@ void MyFrame::choose_key_map()
 bool MyFrame::use_key_map(const std::string &path, bool tell)
 {
     if (path.empty()) {
-        keys_set_map(nullptr);
+        keys_set_map(nullptr, nullptr);
         active_map = key_map();
         show_status("No key map: the keys as the program has them");
         return true;
@@ -90,7 +91,7 @@ bool MyFrame::use_key_map(const std::string &path, bool tell)
     }
     orv_keys_lost();
     active_map = map;
-    keys_set_map(&active_map);
+    keys_set_map(&active_map, wx_code_to_host_key);
     event_log("key map %s: %zu keys, %zu lines left out", path.c_str(), map.keys.size(), errors.size());
     if (!errors.empty() && tell) {
         std::string text = "Key map " + path + ": lines left out:";

@@ -1,16 +1,23 @@
 #include "keys.h"
 
-#include "gamepad_sdl.h"
-#include "host_key_codes.h"
-
 #include "frontend/char_keys.h"
+#include "frontend/host_keys.h"
 #include "frontend/paste.h"
 #include "frontend/wx_key_table.h"
 
 namespace {
 
+// The host key a key map names for a program code (host_key_codes.h in the
+// window); none until a map is set.
+int (*key_name_of)(int) = nullptr;
+
+int own_key(int code)
+{
+    return key_name_of ? key_name_of(code) : HOST_KEY_NONE;
+}
+
 wx_key_translator translator;
-key_map_translator mapped(nullptr, &translator, wx_code_to_host_key);
+key_map_translator mapped(nullptr, &translator, own_key);
 key_queue keys(KEY_WAIT_POLLS, KEY_QUEUE_MAX, &mapped);
 // A pasted character goes two polls after the machine took the one before:
 // the firmware's own buffer empties meanwhile.
@@ -40,7 +47,6 @@ int orv_translate_key(int host_code, bool shifted)
 
 void orv_key_poll()
 {
-    gamepad_sdl_poll(pad);
     pasting.poll(queue());
     pad.poll(queue());
     queue().poll();
@@ -90,7 +96,7 @@ bool keys_positional_in_character_mode(int host_code, bool typed)
     if (host_code == WX_HOST_SHIFT || host_code == 311)
         return false;
     // A key the key map names sends what the map says.
-    if (current_map && current_map->find(wx_code_to_host_key(host_code)))
+    if (current_map && current_map->find(own_key(host_code)))
         return true;
     return !typed;
 }
@@ -114,8 +120,9 @@ size_t keys_paste_left()
     return pasting.left();
 }
 
-void keys_set_map(const key_map *map)
+void keys_set_map(const key_map *map, int (*key_name)(int))
 {
+    key_name_of = key_name;
     current_map = map;
     mapped.set_map(map);
 }

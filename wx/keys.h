@@ -76,9 +76,10 @@ size_t keys_paste(const std::string &utf8);
 size_t keys_paste_left();
 
 // A key map over the table (frontend/key_map.h); null for none. The map
-// must live while it is in use.
-void keys_set_map(const key_map *map);
+// must live while it is in use; `key_name` gives the host key (host_keys.h)
+// of a program key code.
+void keys_set_map(const key_map *map, int (*key_name)(int));
 
-// The gamepad, fed by gamepad_sdl.h; its changes go into the queue at each
-// key poll.
+// The gamepad: the window feeds it (gamepad_sdl.h) before each key poll,
+// which puts its changes into the queue.
 gamepad &keys_pad();
