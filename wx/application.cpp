@@ -2,6 +2,9 @@
 
 #include "debug_frame.h"
 #include "events.h"
+#include "gamepad_sdl.h"
+#include "kept_settings.h"
+#include "key_list.h"
 #include "keys.h"
 #include "main_frame.h"
 #include "run_control.h"
@@ -42,6 +45,8 @@ int main(int argc, char **argv)
     }
     if (options.help) {
         std::fputs(wxo_usage, stdout);
+        std::fputs("\n", stdout);
+        std::fputs(wxo_key_list, stdout);
         return 0;
     }
     if (options.version) {
@@ -116,6 +121,13 @@ void wx_message(const char *text)
     wxMessageBox(wxString::FromUTF8(text), "", wxYES_NO);
 }
 
+// The frame loop's key poll: the game controller's changes first.
+void wx_key_poll()
+{
+    gamepad_sdl_poll(keys_pad());
+    orv_key_poll();
+}
+
 // A run to an address got there: the debugger shows where, the status bar
 // that the machine is stopped.
 void machine_stopped_by_itself()
@@ -138,16 +150,22 @@ bool MyApp::OnInit()
 
     orv_host = {};
     orv_host.style = ORV_LOOP_FRAME;
-    orv_host.key_poll = orv_key_poll;
+    orv_host.key_poll = wx_key_poll;
     orv_host.frame_ready = screen_frame_ready;
     orv_host.sound_block = acd_sound_block;
     orv_host.ask = wx_ask;
     orv_host.message = wx_message;
     run_stopped_hook = machine_stopped_by_itself;
 
+    std::string settings_message = kept_settings_load();
+    if (!settings_message.empty())
+        event_log("settings: %s", settings_message.c_str());
+    gamepad_sdl_open();
+
     auto *frame = new MyFrame(opt.bios, opt.bios_named, sound_error);
     if (frame->init_failed()) {
         frame->Destroy();
+        gamepad_sdl_close();
         sound_close();
         orv_host = {};
         init_exit_code = 1;
@@ -156,6 +174,9 @@ bool MyApp::OnInit()
     frame->Show(true);
     if (!sound_error.empty())
         frame->show_later("sound message", sound_error, wxICON_INFORMATION);
+    // A damaged settings file is told once, and left as it is.
+    if (!settings_message.empty())
+        frame->show_later("settings message", settings_message, wxICON_WARNING);
     // Firmware files of the wrong size load by the machine's rules (padded
     // with 0xFF, or cut): the machine runs, and the user is told.
     std::string warnings = frame->firmware_warnings();
@@ -179,6 +200,7 @@ int MyApp::OnExit()
     if (acd)
         event_log("sound played=%ld underruns=%ld dropped=%ld frames=%lld", acd->played.load(),
                   acd->underruns.load(), acd->dropped.load(), static_cast<long long>(vblnum));
+    gamepad_sdl_close();
     sound_close();
     orv_host = {};
     return wxApp::OnExit();

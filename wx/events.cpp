@@ -1,12 +1,34 @@
 #include "events.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
-void event_log(const char *format, ...)
+namespace {
+
+const char *log_path()
 {
     static const char *path = std::getenv("WXORVANE_EVENT_LOG");
-    if (!path || !*path)
+    return path && *path ? path : nullptr;
+}
+
+} // namespace
+
+bool event_log_on()
+{
+    return log_path() != nullptr;
+}
+
+int64_t event_clock_ms()
+{
+    auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+}
+
+void event_log(const char *format, ...)
+{
+    const char *path = log_path();
+    if (!path)
         return;
     FILE *f = std::fopen(path, "a");
     if (!f)

@@ -18,7 +18,12 @@
 // frontend/wx_key_table.h); this file gives them the program's names.
 #pragma once
 
+#include "frontend/gamepad.h"
+#include "frontend/key_map.h"
 #include "frontend/key_queue.h"
+
+#include <cstddef>
+#include <string>
 
 // The one-shot shift state, 0 off.
 extern int &shift;
@@ -50,3 +55,31 @@ void orv_keys_lost();
 int keys_waiting();
 
 void keys_clear_state();
+
+// The character mode (frontend/char_keys.h): the characters the host types
+// decide the machine's keys; keys that type none (arrows, Home, F4, Alt,
+// Control ...) stay positional.
+void keys_set_character_mode(bool on);
+bool keys_character_mode();
+// Whether a key-down of `host_code` goes to the machine by its place in
+// character mode (otherwise its character, which comes after it, does, or
+// nothing for Shift and Caps Lock). `typed` says whether the key types a
+// character; a key the key map names goes by its place.
+bool keys_positional_in_character_mode(int host_code, bool typed);
+// A character typed in character mode. False when the machine lacks it.
+bool orv_key_char(char32_t c);
+
+// Pasted text, typed at the machine's pace (frontend/paste.h). Returns how
+// many of its characters the machine lacks (left out).
+size_t keys_paste(const std::string &utf8);
+// Characters still to type.
+size_t keys_paste_left();
+
+// A key map over the table (frontend/key_map.h); null for none. The map
+// must live while it is in use; `key_name` gives the host key (host_keys.h)
+// of a program key code.
+void keys_set_map(const key_map *map, int (*key_name)(int));
+
+// The gamepad: the window feeds it (gamepad_sdl.h) before each key poll,
+// which puts its changes into the queue.
+gamepad &keys_pad();

@@ -18,6 +18,7 @@
 #include "core/memory.h"
 #include "core/rom_files.h"
 #include "core/tms3556.h"
+#include "kept_settings.h"
 #include "firmware/builtin.h"
 
 #include <wx/filedlg.h>
@@ -40,12 +41,6 @@ constexpr int ID_NOTICE_TIMER = 6101;
 void show_message(const wxString &text, wxWindow *parent)
 {
     wxMessageBox(text, "wxOrvane", wxOK | wxICON_INFORMATION, parent);
-}
-
-wxString minutes(double seconds)
-{
-    int s = static_cast<int>(seconds);
-    return wxString::Format("%d:%02d", s / 60, s % 60);
 }
 
 // The modifiers of an accelerator as the menu key set counts them.
@@ -84,6 +79,7 @@ wxBEGIN_EVENT_TABLE(MyFrame, wxFrame)
     EVT_MENU(ID_NEXT_SLOT, MyFrame::OnNextSlot)
     EVT_MENU(wxID_EXIT, MyFrame::OnQuit)
     EVT_MENU(wxID_ABOUT, MyFrame::OnAbout)
+    EVT_MENU_RANGE(ID_PAUSE, ID_RECENT_END - 1, MyFrame::on_command)
     EVT_CLOSE(MyFrame::onClose)
     EVT_MENU_OPEN(MyFrame::on_menu_open)
     EVT_TIMER(ID_STATUS_TIMER, MyFrame::update_status)
@@ -94,23 +90,7 @@ MyFrame::MyFrame(const std::string &bios, bool bios_named, const std::string &so
     : wxFrame(nullptr, wxID_ANY, "wxOrvane", wxPoint(50, 50), wxSize(640, 550)),
       status_timer_(this, ID_STATUS_TIMER), notice_timer_(this, ID_NOTICE_TIMER)
 {
-    auto *file = new wxMenu;
-    file->Append(ID_LOAD_ROM, "&Load ROM", "Load a ROM");
-    file->Append(ID_LOAD_K7, "&Load K7 (wav)", "Load a K7(wav)");
-    file->Append(ID_CALL_DEBUG, "Call &Debugger", "Call the debugger");
-    file->Append(ID_RESET, "&Reset", "Reset");
-    file->Append(ID_SCREENSHOT, "&Screenshot\tF12", "Save the screen as orvane-NNN.png");
-    file->AppendSeparator();
-    file->Append(ID_SAVE_STATE, "Sa&ve state\tF5", "Save the machine's state to the current slot");
-    file->Append(ID_LOAD_STATE, "Load s&tate\tF7", "Load the machine's state from the current slot");
-    file->Append(ID_NEXT_SLOT, "&Next state slot\tF6", "Pick the next of the nine state slots");
-    file->AppendSeparator();
-    file->Append(wxID_EXIT, "E&xit\tAlt-X", "Quit this program");
-    auto *help = new wxMenu;
-    help->Append(wxID_ABOUT, "&About...\tF1", "Show about dialog");
-    auto *bar = new wxMenuBar;
-    bar->Append(file, "&File");
-    bar->Append(help, "&Help");
+    wxMenuBar *bar = menus_create();
     SetMenuBar(bar);
     collect_menu_keys(bar, menu_keys_);
 
@@ -123,8 +103,10 @@ MyFrame::MyFrame(const std::string &bios, bool bios_named, const std::string &so
 
     bool builtin = false;
     const char *message = orv_load_firmware(bios.c_str(), bios_named, &builtin);
-    if (builtin)
-        SetTitle(wxString("wxOrvane (") + orv_builtin_notice + ")");
+    if (builtin) {
+        title_base_ = std::string("wxOrvane (") + orv_builtin_notice + ")";
+        SetTitle(wxString::FromUTF8(title_base_));
+    }
     if (message) {
         std::string text = firmware_failure_text(bios, message);
         event_log("fatal %s", text.c_str());
@@ -149,6 +131,8 @@ MyFrame::MyFrame(const std::string &bios, bool bios_named, const std::string &so
     debug_ = nullptr;
 
     timer_ = new RenderTimer(panel_);
+    accept_drops();
+    apply_settings();
     timer_->start();
     status_timer_.Start(500);
 }
@@ -168,11 +152,19 @@ bool MyFrame::load_rom(const wxString &path)
     event_log("rom %s %s", static_cast<const char *>(path.utf8_str()), ok ? "loaded" : "rejected");
     if (!ok) {
         show_message(wxString::Format("%s is not a valid ROM", path), this);
+        settings s = kept();
+        s.recent_cartridges.remove(std::string(path.utf8_str()));
+        remember(s);
         return false;
     }
-    states_set_cartridge(std::string(path.utf8_str()));
+    cartridge_ = std::string(path.utf8_str());
+    states_set_cartridge(cartridge_);
     orv_reset();
     machine_changed();
+    settings s = kept();
+    s.recent_cartridges.add(cartridge_);
+    remember(s);
+    update_title();
     return true;
 }
 
@@ -185,25 +177,40 @@ bool MyFrame::load_tape(const wxString &path)
     else if (!warning.empty())
         show_status(warning);
     event_log("tape %s %s", static_cast<const char *>(path.utf8_str()), error.empty() ? "loaded" : "rejected");
+    settings s = kept();
+    if (error.empty())
+        s.recent_tapes.add(std::string(path.utf8_str()));
+    else
+        s.recent_tapes.remove(std::string(path.utf8_str()));
+    remember(s);
+    update_title();
     return error.empty();
 }
 
 void MyFrame::OnLoadROM(wxCommandEvent &)
 {
-    wxFileDialog dialog(this, "Load ROM", "", "", "ROM files (*.bin;*.rom)|*.bin;*.rom",
-                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dialog(this, "Load ROM", wxString::FromUTF8(kept().cartridge_dir), "",
+                        "ROM files (*.bin;*.rom)|*.bin;*.rom", wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     dialog.Centre();
-    if (dialog.ShowModal() == wxID_OK)
-        load_rom(dialog.GetPath());
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    settings s = kept();
+    s.cartridge_dir = std::string(dialog.GetDirectory().utf8_str());
+    remember(s);
+    load_rom(dialog.GetPath());
 }
 
 void MyFrame::OnLoadK7(wxCommandEvent &)
 {
-    wxFileDialog dialog(this, "Load K7 (wav)", "", "", "WAV files (*.wav)|*.wav|All files|*",
-                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dialog(this, "Load K7 (wav)", wxString::FromUTF8(kept().tape_dir), "",
+                        "WAV files (*.wav)|*.wav|All files|*", wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     dialog.Centre();
-    if (dialog.ShowModal() == wxID_OK)
-        load_tape(dialog.GetPath());
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    settings s = kept();
+    s.tape_dir = std::string(dialog.GetDirectory().utf8_str());
+    remember(s);
+    load_tape(dialog.GetPath());
 }
 
 void MyFrame::OnReset(wxCommandEvent &)
@@ -246,7 +253,7 @@ void MyFrame::set_field(const wxString &text, int field)
     if (GetStatusBar()->GetStatusText(field) == text)
         return;
     SetStatusText(text, field);
-    if (field != FIELD_RATE || !text.EndsWith(" fps"))
+    if (field != FIELD_RATE || !text.EndsWith("%"))
         event_log("status %d %s", field, static_cast<const char *>(text.utf8_str()));
 }
 
@@ -277,10 +284,24 @@ void MyFrame::machine_changed()
 void MyFrame::show_run_status()
 {
     std::string text = run_status_text();
-    if (!text.empty())
+    if (!text.empty()) {
         set_field(wxString::FromUTF8(text), FIELD_RATE);
-    else if (timer_)
-        set_field(wxString::Format("%.1f/50 fps", timer_->frame_rate()), FIELD_RATE);
+        return;
+    }
+    if (!timer_)
+        return;
+    // "Paused"; else the speed's name if it is not real time, and the speed
+    // reached as a percentage of real time.
+    std::string speed = timer_->pace().status_text();
+    if (speed != speed_shown_) {
+        speed_shown_ = speed;
+        event_log("speed %s", speed.empty() ? "real time" : speed.c_str());
+    }
+    if (timer_->pace().paused())
+        set_field("Paused", FIELD_RATE);
+    else
+        set_field(wxString::FromUTF8(speed) + (speed.empty() ? "" : " ") +
+                      wxString::Format("%.0f%%", timer_->percent()), FIELD_RATE);
 }
 
 void MyFrame::OnSaveState(wxCommandEvent &)
@@ -303,6 +324,9 @@ void MyFrame::OnLoadState(wxCommandEvent &)
 void MyFrame::OnNextSlot(wxCommandEvent &)
 {
     show_status(states_next_slot());
+    settings s = kept();
+    s.state_slot = states_slot();
+    remember(s);
 }
 
 void MyFrame::OnQuit(wxCommandEvent &)
@@ -346,20 +370,32 @@ void MyFrame::on_menu_open(wxMenuEvent &event)
 {
     // The menu takes the keyboard: the key held for Alt+F comes up there.
     orv_keys_lost();
+    sync_menus();
     event.Skip();
 }
 
 void MyFrame::update_status(wxTimerEvent &)
 {
+    refresh_status();
+}
+
+void MyFrame::refresh_status()
+{
+    if (event_log_on()) {
+        event_log("frames %lld at %.0f%%", static_cast<long long>(vblnum), timer_ ? timer_->percent() : 0.0);
+        int64_t times[64], samples[64];
+        long count = sound_onsets(onsets_seen_, times, samples, 64);
+        for (long i = 0; i < count - onsets_seen_ && i < 64; i++)
+            event_log("sound onset at %lld, sample %lld", static_cast<long long>(times[i]),
+                      static_cast<long long>(samples[i]));
+        onsets_seen_ = count;
+    }
     show_run_status();
     double position, length;
     tape_shown_ = tape_position(position, length);
-    if (tape_shown_) {
-        set_field("Tape " + minutes(position) + "/" + minutes(length), FIELD_TAPE);
+    set_field(wxString::FromUTF8(tape_status_text()), FIELD_TAPE);
+    if (tape_shown_)
         tape_gauge_->SetValue(length > 0 ? static_cast<int>(1000 * position / length) : 0);
-    } else {
-        set_field("", FIELD_TAPE);
-    }
     lay_out_status();
 }
 

@@ -1,8 +1,16 @@
-// The main window: the screen panel, the File and Help menus, the render
-// timer and a status bar (messages, frame rate, sound, tape).
+// The main window: the screen panel, the menus (menus.h), the render timer
+// and a status bar (messages, speed, sound, tape). Its commands are spread
+// over files by subject: main_frame.cpp (files, states, the debugger, the
+// status bar), frame_commands.cpp (speed, sound, settings), frame_view.cpp
+// (scale, fullscreen), frame_tape.cpp (the tape deck), frame_input.cpp
+// (keyboard modes, paste, key map, gamepad), frame_files.cpp (recent files,
+// dropped files, the title).
 #pragma once
 
 #include "menu_keys.h"
+#include "menus.h"
+
+#include "frontend/settings.h"
 
 #include <wx/frame.h>
 #include <wx/longlong.h>
@@ -16,16 +24,6 @@ class DebugFrame;
 class RenderTimer;
 class wxGauge;
 
-enum {
-    ID_LOAD_ROM = 6000,
-    ID_CALL_DEBUG = 6001,
-    ID_RESET = 6002,
-    ID_LOAD_K7 = 6003,
-    ID_SCREENSHOT = 6004,
-    ID_SAVE_STATE = 6005,
-    ID_LOAD_STATE = 6006,
-    ID_NEXT_SLOT = 6007,
-};
 
 class MyFrame : public wxFrame {
 public:
@@ -47,6 +45,20 @@ public:
     // The commands behind the menus, for the command line as well.
     bool load_rom(const wxString &path);
     bool load_tape(const wxString &path);
+    // A file dropped on the window: a tape (.wav), a state file (.st1 to
+    // .st9), or a cartridge.
+    bool load_dropped(const wxString &path);
+
+    // A command of the menus (menus.h), from a menu or from a window key.
+    void command(int id);
+    // The fast-forward key (F3) went down or up (`lost`: the window lost
+    // the keyboard while it was down).
+    void fast_forward_key(bool down, bool lost = false);
+    // What the picture shows over itself in fullscreen, where the status
+    // bar is hidden: "Paused", the fast speeds; "" otherwise.
+    std::string overlay_text() const;
+    // The settings kept from the last run, applied once the window is up.
+    void apply_settings();
 
     // A message in the status bar's first field.
     void show_status(const std::string &text);
@@ -72,7 +84,36 @@ public:
     void onClose(wxCloseEvent &event);
 
 private:
+    void on_command(wxCommandEvent &event);
+    // The menus' check marks and Recent lists as things are now.
+    void sync_menus();
+    void fill_recent(int first_id, const recent_list &list, const wxString &title);
+    // A setting the user chose, or one the program remembers (kept_settings.h).
+    void choose(const settings &s);
+    void remember(const settings &s);
+    void update_title();
+    // Files dropped on the window load (frame_files.cpp).
+    void accept_drops();
+    // speed and sound
+    void toggle_pause();
+    void set_volume(int percent);
+    // picture
+    void set_scale(int scale);
+    void set_fullscreen(bool on);
+    // tape
+    void tape_command(int id);
+    void seek_dialog();
+    // keyboard
+    void set_keyboard_mode(keyboard_mode mode);
+    void paste();
+    void choose_key_map();
+    bool use_key_map(const std::string &path, bool tell);
+    void show_key_list();
+    void open_recent(int id);
+
     void update_status(wxTimerEvent &event);
+    // The status bar's speed and tape fields as things are now.
+    void refresh_status();
     void on_menu_open(wxMenuEvent &event);
     void show_notices(wxTimerEvent &event);
     void place_gauge(wxSizeEvent &event);
@@ -86,6 +127,10 @@ private:
     wxString message_;                // the message field's text
     wxLongLong message_wide_until_;   // until when it may take the whole bar (ms)
     bool tape_shown_ = false;
+    long onsets_seen_ = 0;            // sound onsets logged
+    std::string cartridge_;           // the cartridge loaded, for the title
+    std::string title_base_ = "wxOrvane";
+    std::string speed_shown_;         // the speed's text as last logged
     RenderTimer *timer_ = nullptr;
     BasicDrawPane *panel_ = nullptr;
     DebugFrame *debug_ = nullptr;   // the debugger window last opened

@@ -1,32 +1,40 @@
 #include "render_timer.h"
 
+#include "events.h"
 #include "main_frame.h"
 #include "pane.h"
 #include "run_control.h"
 #include "screen.h"
 #include "sound_ring.h"
 #include "states.h"
+#include "tape.h"
 
 #include "core/loop.h"
 #include "core/rewind.h"
-
 
 int vbl;
 
 namespace {
 
-constexpr int TICK_MS = 40;
-// Catch-up frames a tick may add to its two.
-constexpr long MAX_EXTRA_FRAMES = 2;
-// Further behind than this, the backlog is forgotten.
-constexpr long MAX_BEHIND_FRAMES = 10;
-// With this many sound blocks waiting (150 ms), a catch-up frame would only
-// fill the ring further: the sound device sets the pace then.
-constexpr int RING_HIGH_WATER = 6;
-// With this many waiting, even a tick's own frame would find the ring full
-// and its sound would be dropped: a device slower than the machine (SDL's
-// disk writer plays 7960 samples a second) then holds the frame back.
-constexpr int RING_FULL = 9;
+constexpr int TICK_MS = 10;
+// Frames a tick runs at most at real time and at 2x or 4x: a host that
+// falls further behind skips the time (frontend/pacing.h restarts its count).
+constexpr long MAX_REAL_TIME_FRAMES = 3;
+constexpr long MAX_FAST_FRAMES = 12;
+// Unlimited speed: the part of each tick spent running frames.
+constexpr int UNLIMITED_BUDGET_MS = 30;
+// At real time with sound, a frame (0.8 of a block of sound) runs while
+// fewer blocks than the target wait in the ring, the one playing included.
+// The target starts at RING_LOW: the ring then holds 25 to 60 ms of sound,
+// enough to ride over a late tick, little enough that a key is heard at
+// once. A host too busy for that (the device found the ring empty) gets a
+// block more each time, up to RING_HIGH; after RING_CALM without one the
+// target comes down a block again.
+constexpr int RING_LOW = 2;
+constexpr int RING_HIGH = 6;
+constexpr auto RING_CALM = std::chrono::seconds(10);
+// The rewind key's tick (frontend/states.h counts its steps in these).
+constexpr auto REWIND_TICK = std::chrono::milliseconds(40);
 // A device that has played nothing for this long is stalled: the machine
 // no longer waits for it.
 constexpr auto DEVICE_STALLED = std::chrono::milliseconds(500);
@@ -41,9 +49,30 @@ void RenderTimer::start()
 {
     played_at_ = clock::now();
     frames_run_ = 0;
-    due_.restart(ms(played_at_), 0);
     meter_.restart(ms(played_at_));
     Start(TICK_MS, wxTIMER_CONTINUOUS);
+}
+
+void RenderTimer::fast_forward_key(bool down, bool lost)
+{
+    int64_t now = ms(clock::now());
+    if (down) {
+        if (!ff_key_.down(now))
+            return;  // auto-repeat
+        // A press while fast-forward is switched on switches it off, and
+        // is no hold; otherwise the machine runs fast while it is held.
+        ff_cancels_ = pace_.fast_forward();
+        if (ff_cancels_)
+            pace_.set_fast_forward_toggled(false);
+        else
+            pace_.set_fast_forward_held(true);
+        return;
+    }
+    bool tap = ff_key_.up(now);
+    pace_.set_fast_forward_held(false);
+    if (tap && !lost && !ff_cancels_)
+        pace_.set_fast_forward_toggled(true);
+    ff_cancels_ = false;
 }
 
 void RenderTimer::run_frame()
@@ -58,8 +87,15 @@ void RenderTimer::run_frame()
 
 bool RenderTimer::rewinding(clock::time_point now)
 {
+    // The rewind key is served at its own pace, once every REWIND_TICK
+    // (about four steps a second while it is held); between two of its
+    // ticks the machine keeps doing what the last one said.
+    if (now - rewind_ticked_ < REWIND_TICK)
+        return rewind_active_;
+    rewind_ticked_ = now;
     std::string message;
     rewind_action action = rewind_tick(message);
+    rewind_active_ = action == REWIND_WAIT || action == REWIND_STEP;
     if (!message.empty())
         if (auto *frame = dynamic_cast<MyFrame *>(pane_ ? pane_->GetParent() : nullptr))
             frame->show_status(message);
@@ -67,8 +103,9 @@ bool RenderTimer::rewinding(clock::time_point now)
     case REWIND_OFF:
         return false;
     case REWIND_ENDED:
-        // The time spent rewinding is not owed as frames.
-        due_.restart(ms(now), frames_run_);
+        // The time spent rewinding is not owed as frames: the pacing
+        // restarts its count when it sees the machine stand still.
+        (void)now;
         return false;
     case REWIND_STEP:
         screen_frame_ready();
@@ -81,7 +118,7 @@ bool RenderTimer::rewinding(clock::time_point now)
     return true;
 }
 
-bool RenderTimer::ring_holds(int blocks, clock::time_point now)
+bool RenderTimer::device_playing(clock::time_point now)
 {
     if (!sound_is_on())
         return false;
@@ -90,24 +127,42 @@ bool RenderTimer::ring_holds(int blocks, clock::time_point now)
         played_seen_ = played;
         played_at_ = now;
     }
-    return now - played_at_ < DEVICE_STALLED && acd_waiting(acd) >= blocks;
+    return now - played_at_ < DEVICE_STALLED;
 }
 
-void RenderTimer::run_due_frames()
+void RenderTimer::run_real_time(clock::time_point now)
 {
-    auto now = clock::now();
-    long due = due_.due(ms(now));
-    long behind = due - frames_run_;
-    if (behind > MAX_BEHIND_FRAMES) {
-        // Stalled: start counting again from here.
-        due_.restart(ms(now), frames_run_);
+    // The wall clock's count goes on while the device sets the pace, so
+    // that losing the device changes nothing abruptly.
+    long due = pace_.frames_to_run(ms(now), frames_run_, MAX_REAL_TIME_FRAMES);
+    if (underruns_seen_ < 0 && acd_waiting(acd) > 0) {
+        underruns_seen_ = acd->underruns.load(std::memory_order_relaxed);
+        target_since_ = now;
+    }
+    if (!device_playing(now) || acd_waiting(acd) == 0) {
+        // No device, or it ran dry (at start, after a pause or a fast
+        // stretch): the clock, and one frame to start the sound again.
+        if (sound_is_on() && due == 0 && acd_waiting(acd) == 0)
+            due = 1;
+        for (long i = 0; i < due && run_current() != RUN_STOPPED; i++)
+            run_frame();
         return;
     }
-    for (long extra = 0; extra < MAX_EXTRA_FRAMES && frames_run_ < due; extra++) {
-        if (run_current() == RUN_STOPPED || ring_holds(RING_HIGH_WATER, now))
-            break;
-        run_frame();
+    long underruns = acd->underruns.load(std::memory_order_relaxed);
+    if (underruns != underruns_seen_) {
+        if (underruns_seen_ >= 0 && ring_target_ < RING_HIGH) {
+            ring_target_++;
+            event_log("sound ring target %d blocks", ring_target_);
+        }
+        underruns_seen_ = underruns;
+        target_since_ = now;
+    } else if (now - target_since_ > RING_CALM && ring_target_ > RING_LOW) {
+        ring_target_--;
+        target_since_ = now;
+        event_log("sound ring target %d blocks", ring_target_);
     }
+    for (long i = 0; i < MAX_REAL_TIME_FRAMES && acd_waiting(acd) < ring_target_ && run_current() != RUN_STOPPED; i++)
+        run_frame();
 }
 
 void RenderTimer::Notify()
@@ -115,27 +170,47 @@ void RenderTimer::Notify()
     vbl++;
     auto now = clock::now();
     if (run_current() == RUN_STOPPED) {
-        // The debugger holds the machine: no frame, no rewind step. The
-        // time it stays stopped is not owed as frames afterwards.
+        // The debugger holds the machine: no frame, no rewind step.
         stopped_ = true;
         update_rate(now);
         return;
     }
-    if (stopped_) {
-        stopped_ = false;
-        due_.restart(ms(now), frames_run_);
-    }
+    stopped_ = false;
     if (rewinding(now)) {
+        pace_.frames_to_run(ms(now), frames_run_, 0);
         update_rate(now);
         return;
     }
-    for (int i = 0; i < 2; i++)
-        if (run_current() != RUN_STOPPED && !ring_holds(RING_FULL, now))
+    pace_.set_tape_reading(tape().reading());
+    double speed = pace_.speed();
+    if (speed != 1 && acd)
+        // The ring runs dry on purpose while paused or fast: not the host's fault.
+        underruns_seen_ = -1;
+    sound_set_held(pace_.sound_muted());
+    if (speed == 0) {
+        // Paused: the clock stands still with the machine.
+        pace_.frames_to_run(ms(now), frames_run_, 0);
+        update_rate(now);
+        return;
+    }
+    if (speed == 1) {
+        run_real_time(now);
+    } else if (speed < PACING_UNLIMITED) {
+        long due = pace_.frames_to_run(ms(now), frames_run_, MAX_FAST_FRAMES);
+        for (long i = 0; i < due && run_current() != RUN_STOPPED; i++)
             run_frame();
-    run_due_frames();
-    update_rate(now);
-    if (pane_)
+    } else {
+        auto end = now + std::chrono::milliseconds(UNLIMITED_BUDGET_MS);
+        while (run_current() != RUN_STOPPED && clock::now() < end)
+            run_frame();
+        pace_.frames_to_run(ms(clock::now()), frames_run_, 0);
+    }
+    update_rate(clock::now());
+    // Repainted once for the frames of a tick, and not at all without one.
+    if (pane_ && vblnum != shown_frame_) {
+        shown_frame_ = vblnum;
         pane_->Refresh(true);
+    }
 }
 
 void RenderTimer::update_rate(clock::time_point now)

@@ -1,23 +1,27 @@
-// The render timer: every 40 ms it runs two frames and has the panel
+// The render timer: it runs the machine's frames and has the panel
 // repainted. After each frame the core keeps its rewind state; while the
 // rewind key is held no frame runs and the tick steps back instead.
 //
-// GTK fires a 40 ms timer late (about 24.5 times a second), which would run
-// the machine 2% slow and leave the sound ring empty every few seconds. So
-// after its two frames a tick also runs the frames that the wall clock says
-// are due at 50 a second, a few at most: a host that stalls (a dialog, a
-// long debugger command) makes the machine skip that time rather than race
-// to catch up.
-//
-// At 50 frames a second the machine makes about 1.8% more sound than an
-// 8000 Hz device plays (a frame is 20.3 ms of machine time). While the sound
-// ring already holds 150 ms, the extra frames wait, and while it is full
-// even the tick's own frames wait: the sound device then sets the pace and
-// speech plays without gaps.
+// It fires every 10 ms and runs the frames due then, so that the machine
+// is never far ahead of what the user hears and sees. How many are due
+// depends on the speed (frontend/pacing.h):
+// - real time: while the sound device plays, the device sets the pace: a
+//   frame runs whenever fewer blocks than a target wait in the sound ring
+//   (2 at first: 25 to 60 ms of sound, more on a host too busy to keep the
+//   ring from running dry), so that a key is heard soon after it is pressed. Without sound, the wall clock: 50 frames a
+//   second, a host that stalls (a dialog, a long debugger command) making
+//   the machine skip that time rather than race to catch up;
+// - paused: none (the picture stays; the sound stops);
+// - fast-forward 2x or 4x: 100 or 200 a second by the wall clock;
+// - unlimited (fast-forward, or fast loading while a tape plays): as many
+//   as fit in UNLIMITED_BUDGET_MS of each tick, the rest of the tick left
+//   to the window's events.
+// Faster than real time, or paused, the machine's sound is not played.
 //
 // While the debugger holds the machine (run_control.h) a tick runs nothing.
 #pragma once
 
+#include "frontend/hold_or_tap.h"
 #include "frontend/pacing.h"
 
 #include <wx/timer.h>
@@ -27,7 +31,7 @@
 
 class BasicDrawPane;
 
-extern int vbl;  // frame requests made by the timer
+extern int vbl;  // ticks of the timer
 
 class RenderTimer : public wxTimer {
 public:
@@ -37,24 +41,43 @@ public:
 
     // Frames completed per second over the last whole second (0 until then).
     double frame_rate() const { return meter_.frames_per_second(); }
+    // The same as a percentage of real time.
+    double percent() const { return meter_.percent(); }
+
+    // The speed the user asked for.
+    pacer &pace() { return pace_; }
+    // The fast-forward key: a tap switches fast-forward on until the next
+    // press, a hold runs fast while held; a press while it is on switches
+    // it off.
+    // `lost`: it came up elsewhere (the window lost the keyboard), which is
+    // no tap.
+    void fast_forward_key(bool down, bool lost = false);
 
 private:
     using clock = std::chrono::steady_clock;
     void run_frame();
-    void run_due_frames();
+    // Runs the frames due at real time; `now` the tick's time.
+    void run_real_time(clock::time_point now);
     void update_rate(clock::time_point now);
     static int64_t ms(clock::time_point t);
     // Serves the rewind key; true while the machine must wait this tick.
     bool rewinding(clock::time_point now);
-    // Whether the sound ring holds `blocks` waiting blocks and the device is
-    // playing (it has finished a block lately).
-    bool ring_holds(int blocks, clock::time_point now);
+    // Whether the sound device is playing the ring (it has finished a block lately).
+    bool device_playing(clock::time_point now);
 
     BasicDrawPane *pane_;
-    frame_clock due_;            // frames due at 50 a second
-    long frames_run_ = 0;        // frames run, as the clock counts them
+    pacer pace_;
+    hold_or_tap ff_key_;
+    bool ff_cancels_ = false;    // this press of the key switched fast-forward off
+    long frames_run_ = 0;        // frames run, as the pacing counts them
     speed_meter meter_;
+    int64_t shown_frame_ = -1;  // the frame count at the last repaint
     bool stopped_ = false;       // the last tick found the machine stopped
     long played_seen_ = -1;      // the ring's played count when last looked at
     clock::time_point played_at_;
+    clock::time_point rewind_ticked_;  // the rewind key last served
+    bool rewind_active_ = false;       // rewinding: no frame runs
+    int ring_target_ = 2;          // blocks the ring holds at real time
+    long underruns_seen_ = -1;     // the ring's underruns when last looked at; -1 not counting
+    clock::time_point target_since_;
 };

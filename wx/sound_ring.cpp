@@ -1,7 +1,10 @@
 #include "sound_ring.h"
 
+#include "frontend/sound_onset.h"
+
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -11,6 +14,31 @@ audio_ring *acd;
 namespace {
 
 bool sound_on;
+sound_filter shaping;
+bool held;
+
+// Onsets, written by the audio thread only; `onset_count` published last.
+constexpr int ONSETS_KEPT = 64;
+sound_onset onset_finder;
+std::atomic<int64_t> onset_times[ONSETS_KEPT];
+std::atomic<int64_t> onset_samples[ONSETS_KEPT];
+// Samples handed to the device since it opened (the stream's clock).
+std::atomic<int64_t> device_samples;
+std::atomic<long> onset_count;
+
+void note_onset(const unsigned char *samples, int n)
+{
+    int at = onset_finder.feed(samples, n);
+    if (at < 0)
+        return;
+    auto now = std::chrono::system_clock::now().time_since_epoch();
+    int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count() + at * 1000 / 8000;
+    long count = onset_count.load(std::memory_order_relaxed);
+    onset_times[count % ONSETS_KEPT].store(ms, std::memory_order_relaxed);
+    onset_samples[count % ONSETS_KEPT].store(device_samples.load(std::memory_order_relaxed) + at,
+                                             std::memory_order_relaxed);
+    onset_count.store(count + 1, std::memory_order_release);
+}
 
 // A block is waiting while its play position lies in [0, block_size).
 bool acd_unplayed(int pos, int block_size)
@@ -57,6 +85,11 @@ void audiocallback(void *userdata, unsigned char *stream, int len)
 {
     // SDL 2 hands over the stream as it was: start from silence.
     std::memset(stream, 0x80, static_cast<size_t>(len));
+    // The stream's clock moves on after this callback's samples.
+    struct advance {
+        int len;
+        ~advance() { device_samples.fetch_add(len, std::memory_order_relaxed); }
+    } advance_clock{len};
     auto *ring = static_cast<audio_ring *>(userdata);
     if (!ring)
         return;
@@ -74,6 +107,7 @@ void audiocallback(void *userdata, unsigned char *stream, int len)
     unsigned char chunk[ACD_BLOCK_SIZE];
     std::memcpy(chunk, ring->block_ptr[index] + pos, static_cast<size_t>(n));
     SDL_MixAudio(stream, chunk, static_cast<Uint32>(n), SDL_MIX_MAXVOLUME);
+    note_onset(chunk, n);
     pos += n;
     // Release: the producer may refill the block once it sees it played.
     ring->play_pos[index].store(pos, std::memory_order_release);
@@ -83,10 +117,49 @@ void audiocallback(void *userdata, unsigned char *stream, int len)
     }
 }
 
-void acd_sound_block(const unsigned char *block, int length)
+sound_filter &sound_shaping()
+{
+    return shaping;
+}
+
+void sound_set_held(bool h)
+{
+    held = h;
+}
+
+bool sound_held()
+{
+    return held;
+}
+
+long sound_onsets(long seen, int64_t *times, int64_t *samples, int max)
+{
+    long count = onset_count.load(std::memory_order_acquire);
+    long from = seen > count - ONSETS_KEPT ? seen : count - ONSETS_KEPT;
+    for (long i = from < 0 ? 0 : from; i < count && i - from < max; i++) {
+        times[i - from] = onset_times[i % ONSETS_KEPT].load(std::memory_order_relaxed);
+        samples[i - from] = onset_samples[i % ONSETS_KEPT].load(std::memory_order_relaxed);
+    }
+    return count;
+}
+
+int64_t sound_device_samples()
+{
+    return device_samples.load(std::memory_order_relaxed);
+}
+
+void acd_sound_block(const unsigned char *machine_block, int length)
 {
     audio_ring *ring = acd;
     if (!ring)
+        return;
+    // The filter follows the machine's sound even when it is not played, so
+    // that playing again starts from the settled level.
+    unsigned char block[ACD_BLOCK_SIZE];
+    int n = length < ACD_BLOCK_SIZE ? length : ACD_BLOCK_SIZE;
+    std::memcpy(block, machine_block, static_cast<size_t>(n));
+    shaping.process(block, n);
+    if (held)
         return;
     int index = ring->write_index.load(std::memory_order_relaxed);
     // The ring is full when the next block to fill has not been played to
@@ -97,7 +170,6 @@ void acd_sound_block(const unsigned char *block, int length)
         ring->dropped.fetch_add(1, std::memory_order_relaxed);
         return;
     }
-    int n = length < ring->block_size ? length : ring->block_size;
     std::memcpy(ring->block_ptr[index], block, static_cast<size_t>(n));
     if (n < ring->block_size)
         std::memset(ring->block_ptr[index] + n, 0x80, static_cast<size_t>(ring->block_size - n));

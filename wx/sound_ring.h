@@ -7,9 +7,16 @@
 // (release); the audio side sees a published block (acquire), plays it and
 // advances. Play positions and indices are atomics, so the hand-off is a
 // defined happens-before edge rather than a data race.
+//
+// What the ring plays is the machine's sound shaped for the speakers
+// (frontend/sound_filter.h: its resting level taken away, volume, mute);
+// the machine's own blocks stay as they are.
 #pragma once
 
+#include "frontend/sound_filter.h"
+
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 constexpr int ACD_BLOCKS = 10;
@@ -42,6 +49,24 @@ void audiocallback(void *userdata, unsigned char *stream, int len);
 
 // The machine's sound sink (host contract): copies the block into the ring.
 void acd_sound_block(const unsigned char *block, int length);
+
+// The shaping of the blocks played: volume and mute (emulation thread).
+sound_filter &sound_shaping();
+// While the machine is paused or runs faster than real time its blocks are
+// not played (sped-up speech is noise, and would fill the ring): `held`.
+void sound_set_held(bool held);
+bool sound_held();
+
+// The host times (ms since the epoch) at which the device was handed a sound
+// that follows a silence (frontend/sound_onset.h), from the audio thread,
+// and where in the stream (sound_device_samples): copies those after the
+// first `seen` into `times` and `samples` (at most `max`) and returns how
+// many there have been in all. The measure of how long a key takes to be
+// heard.
+long sound_onsets(long seen, int64_t *times, int64_t *samples, int max);
+// The samples handed to the device since it opened: the sound stream's
+// clock, 8000 a second as the device plays them.
+int64_t sound_device_samples();
 
 // Blocks published and not yet played to their end (0 to 10).
 int acd_waiting(const audio_ring *ring);

@@ -27,6 +27,16 @@ std::string states_next_slot()
     return slots.next_slot();
 }
 
+int states_slot()
+{
+    return slots.slot();
+}
+
+void states_set_slot(int n)
+{
+    slots.set_slot(n);
+}
+
 void rewind_key_down()
 {
     rewind_key.key_down();

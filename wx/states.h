@@ -22,6 +22,9 @@ std::string states_save();
 // the text says why.
 std::string states_load(bool &loaded);
 std::string states_next_slot();
+// The current slot, 1 to 9.
+int states_slot();
+void states_set_slot(int n);
 
 // The rewind key went down (its auto-repeat included) or up. A press always
 // gives one step back, however short.

@@ -14,5 +14,16 @@ tape_deck &tape();
 // samples cannot move the input bit.
 std::string tape_load(const std::string &path, std::string &warning);
 
-// Position and length of the tape playing, in seconds; false when none plays.
+// Position and length of the tape loaded, in seconds; false when none is.
 bool tape_position(double &position, double &length);
+
+// What the status bar says about the tape: "Tape 0:12/3:45" while it
+// plays, "Tape stopped 0:12/3:45", "Tape at its end 3:45/3:45"; "" when
+// none is loaded.
+std::string tape_status_text();
+
+// A time typed by the user: "75", "1:15" or "1:15.5" (minutes and
+// seconds). False when it is none.
+bool tape_time_parse(const std::string &text, double &seconds);
+// Seconds as "m:ss".
+std::string tape_time_text(double seconds);

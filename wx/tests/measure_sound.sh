@@ -18,6 +18,7 @@ trap 'kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [ -s display ] && break; sleep 0.1; done
 export DISPLAY=:$(cat display) SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/sound.raw
 export SDL_NO_SIGNAL_HANDLERS=1 GSETTINGS_BACKEND=memory WXORVANE_EVENT_LOG=$work/events.log
+export XDG_CONFIG_HOME=$work/config
 "$program" 2>/dev/null &
 app=$!
 win=$(xdotool search --sync --onlyvisible --name '^wxOrvane$' | head -1)

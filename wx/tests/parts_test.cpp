@@ -98,6 +98,17 @@ TEST(StatusLayout, TheMessageTakesTheBarOnlyWhenItNeedsIt)
     for (int field = FIELD_RATE; field < FIELD_COUNT; field++)
         EXPECT_EQ(wide[field], 0) << field;
     EXPECT_EQ(status_widths(640, left, true, false), with_tape);
+
+    // A window too narrow for every field (1x): none gets a negative width.
+    for (int bar : {320, 100, 10, 0}) {
+        auto narrow = status_widths(bar, 0, true, false);
+        int sum = 0;
+        for (int field = FIELD_RATE; field < FIELD_COUNT; field++) {
+            EXPECT_GE(narrow[field], 0) << bar;
+            sum += narrow[field];
+        }
+        EXPECT_LE(sum, bar) << bar;
+    }
 }
 
 TEST(Screenshot, NamesSkipEverythingThatExists)

@@ -31,6 +31,8 @@ for _ in $(seq 100); do [ -s display ] && break; sleep 0.1; done
 export DISPLAY=:$(cat display)
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/sound.raw SDL_NO_SIGNAL_HANDLERS=1
 export GSETTINGS_BACKEND=memory WXORVANE_EVENT_LOG=$work/events.log
+# The settings file of the tests' own: the user's is never read or written.
+export XDG_CONFIG_HOME=$work/config
 
 # Starts the program with the given arguments: $app is its process.
 start_app() {
