@@ -94,6 +94,8 @@ int do_trace(const char *format, ...)
     trace_log_next = (trace_log_next + 1) % LOG_LINES;
     if (trace_log_size < LOG_LINES)
         trace_log_size++;
+    if (orv_host.log_line)
+        orv_host.log_line(line);
     return 0;
 }
 
