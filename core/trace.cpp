@@ -75,27 +75,45 @@ void trace_decide(trace_fn &tf)
         decided[decided_count++] = &tf;
 }
 
-int do_trace(const char *format, ...)
+namespace {
+
+void write_line(const char *name, const char *format, va_list args)
 {
     // The line is stamped with the time of the instruction before.
     if (orv_slice_live)
         orv_slice_sync_log();
+    g_func_name = name;
     if (!trace_init_flag)
         init_trace();
     char *line = trace_log_tab[trace_log_next];
     int n = std::snprintf(line, LINE_SIZE, "%08X %04X %s:", static_cast<unsigned>(s_trace_time),
-                          static_cast<unsigned>(p_pc), g_func_name);
-    if (n >= 0 && n < LINE_SIZE - 1) {
-        va_list args;
-        va_start(args, format);
+                          static_cast<unsigned>(p_pc), name);
+    if (n >= 0 && n < LINE_SIZE - 1)
         std::vsnprintf(line + n, LINE_SIZE - n, format, args);
-        va_end(args);
-    }
     trace_log_next = (trace_log_next + 1) % LOG_LINES;
     if (trace_log_size < LOG_LINES)
         trace_log_size++;
     if (orv_host.log_line)
         orv_host.log_line(line);
+}
+
+} // namespace
+
+void trace_line(const char *name, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    write_line(name, format, args);
+    va_end(args);
+}
+
+// Under the name in `g_func_name` when it is called.
+int do_trace(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    write_line(g_func_name, format, args);
+    va_end(args);
     return 0;
 }
 

@@ -51,20 +51,22 @@ inline void trace_enter(trace_fn &tf)
         trace_decide(tf);
 }
 
+// One line under the trace name `name`, the function that writes it: the
+// line carries that name whatever ran since the function was entered (a
+// line written inside a slice first brings the lagging counters up, which
+// enters other traced functions). `g_func_name` then names it too.
+void trace_line(const char *name, const char *format, ...) __attribute__((format(printf, 2, 3)));
+
 #define TRACE(tf, ...)                                                         \
     do {                                                                       \
-        if (!g_notrace && (tf).flag == 1) {                                    \
-            g_func_name = (tf).name;                                           \
-            do_trace(__VA_ARGS__);                                             \
-        }                                                                      \
+        if (!g_notrace && (tf).flag == 1)                                      \
+            trace_line((tf).name, __VA_ARGS__);                                \
     } while (0)
 
 #define TRACE_ALWAYS(tf, ...)                                                  \
     do {                                                                       \
-        if (!g_notrace) {                                                      \
-            g_func_name = (tf).name;                                           \
-            do_trace(__VA_ARGS__);                                             \
-        }                                                                      \
+        if (!g_notrace)                                                        \
+            trace_line((tf).name, __VA_ARGS__);                                \
     } while (0)
 
 // Puts the facility back to its program-start state: uninitialised, empty

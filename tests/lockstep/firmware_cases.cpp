@@ -101,6 +101,11 @@ std::vector<lockstep_case> lockstep_firmware_cases()
     wait_tape.tape = square_tape(400, 20000);
     cases.push_back(wait_tape);
     cases.push_back(program("undefined opcodes", "tests/programs/illegal_loop.asm", 3));
+    // Unconditional lines inside slices while timer 1 counts.
+    cases.push_back(program("timer 1 and IDLE", "tests/programs/timer_idle.asm", 6));
+    lockstep_case timer_traced = program("timer 1 and IDLE, traced", "tests/programs/timer_idle.asm", 3);
+    timer_traced.debug_lst = "tms7000_service_timer1() tms7000_do_interrupt() bcd_sub() tms70x0_pf_r()";
+    cases.push_back(timer_traced);
 
     lockstep_case builtin;
     builtin.name = "built-in firmware and demo cartridge, keys";
