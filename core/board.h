@@ -10,6 +10,7 @@
 #pragma once
 
 #include "tms3556.h"
+#include "exec_mode.h"
 #include "tms7000.h"
 #include "trace.h"
 
@@ -60,7 +61,7 @@ inline void write_mailbox(unsigned char v) { mailbox_val = v; }
 inline int board_peripheral_read(trace_fn &tf, unsigned a)
 {
     unsigned reg = a - 0x100;
-    if (reg == 4) {
+    if (reg == 4 && !orv_exec_reference) {
         // P4, port A, which the firmware polls: as tms70x0_pf_r reads it.
         trace_enter(tf_tms70x0_pf_r);
         return io_read_byte_8(0);

@@ -498,7 +498,7 @@ void io_cpu_callback(int state)
 {
     trace_fn &tf = tf_callback;
     // -1 in all four: every one decided off (flags are -1, 0 or 1).
-    if ((tf.flag & tf_timer_remove.flag & tf_timer_create.flag & tf_double2time.flag) == -1) {
+    if ((tf.flag & tf_timer_remove.flag & tf_timer_create.flag & tf_double2time.flag) == -1 && !orv_exec_reference) {
         io_cpu_callback_untraced(state);
         return;
     }

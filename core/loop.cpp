@@ -150,7 +150,8 @@ void orv_slice_set_end()
 bool orv_slice_open(uint32_t now_seconds, uint32_t now_cycles)
 {
     const veld_time now = {now_seconds, now_cycles};
-    if (tf_program_read.flag != -1 || tf_program_write.flag != -1 || tf_tms7000_execute.flag == 0 || ask_bkpt)
+    if (orv_exec_reference || tf_program_read.flag != -1 || tf_program_write.flag != -1 ||
+        tf_tms7000_execute.flag == 0 || ask_bkpt)
         return false;
     const int frame_left = orv_frame_left();
     int budget = orv_cycles_to_due(now, g_timer_next_due, frame_left);

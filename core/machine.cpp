@@ -4,6 +4,7 @@
 #include "cassette.h"
 #include "dasm7000.h"
 #include "debugger.h"
+#include "exec_mode.h"
 #include "iocpu.h"
 #include "iocpu_idle.h"
 #include "loop.h"
@@ -31,4 +32,5 @@ void orv_clear_globals()
     dasm7000_clear_state();
     debugger_clear_state();
     orv_rewind_clear();
+    orv_set_exec_mode(ORV_EXEC_FAST);
 }

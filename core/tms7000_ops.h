@@ -32,10 +32,15 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 // which writes the lines. Inside a slice of the frame loop the flags are
 // known to be decided off (slices open only then), and `in_slice` versions
 // of the handlers skip the test.
+// Whether the register file, RAM and ROMs are reached inline outside a
+// slice: on the fast path, once the bus function's flag is decided off.
+[[gnu::always_inline]] inline bool tms7000_inline_read() { return tf_program_read.flag == -1 && !orv_exec_reference; }
+[[gnu::always_inline]] inline bool tms7000_inline_write() { return tf_program_write.flag == -1 && !orv_exec_reference; }
+
 template <bool in_slice = false>
 [[gnu::always_inline]] inline uint8_t tms7000_rd(uint16_t address)
 {
-    if (in_slice || tf_program_read.flag == -1) {
+    if (in_slice || tms7000_inline_read()) {
         if (address < 0x80) [[likely]] {
             g_func_name = program_read_name;
             return tms7000.rf[address];
@@ -55,7 +60,7 @@ template <bool in_slice = false>
 template <bool in_slice = false>
 [[gnu::always_inline]] inline void tms7000_wr(uint16_t address, uint8_t value)
 {
-    if (in_slice || tf_program_write.flag == -1) {
+    if (in_slice || tms7000_inline_write()) {
         if (address < 0x80) [[likely]] {
             g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
@@ -95,7 +100,7 @@ template <bool in_slice = false>
     const uint16_t address = tms7000.pc.w;
     const uint8_t *page = program_pages.page[address >> 8];
     uint8_t v;
-    if ((in_slice || tf_program_read.flag == -1) && page) [[likely]] {
+    if ((in_slice || tms7000_inline_read()) && page) [[likely]] {
         g_func_name = program_read_name;
         v = page[address & 0xFF];
     } else {
@@ -129,7 +134,7 @@ inline uint8_t tms7000_pop()
 template <bool in_slice = false>
 [[gnu::always_inline]] inline uint16_t tms7000_rrf16(unsigned reg)
 {
-    if ((in_slice || tf_program_read.flag == -1) && reg - 1 < 0x7F) [[likely]] {
+    if ((in_slice || tms7000_inline_read()) && reg - 1 < 0x7F) [[likely]] {
         g_func_name = program_read_name;
         return static_cast<uint16_t>(tms7000.rf[reg - 1] << 8 | tms7000.rf[reg]);
     }

@@ -9,7 +9,7 @@ namespace {
 
 // Fewer under the sanitizers, where every instruction costs tens of times more.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int GENERATED_PROGRAMS = 40;
+constexpr int GENERATED_PROGRAMS = 25;
 #else
 constexpr int GENERATED_PROGRAMS = 300;
 #endif

@@ -3,6 +3,7 @@
 #include "lockstep.h"
 
 #include "core/cassette.h"
+#include "core/exec_mode.h"
 #include "core/iocpu.h"
 #include "core/host.h"
 #include "core/loop.h"
@@ -22,15 +23,42 @@
 
 namespace {
 
+// A 64-bit hash, eight bytes a step (FNV-1a's multiplier over words).
 struct fnv {
     uint64_t h = 0xCBF29CE484222325ull;
     void add(const void *data, size_t n)
     {
         const auto *p = static_cast<const uint8_t *>(data);
-        for (size_t i = 0; i < n; i++)
+        size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            h = (h ^ w) * 0x100000001B3ull;
+            h ^= h >> 29;
+        }
+        for (; i < n; i++)
             h = (h ^ p[i]) * 0x100000001B3ull;
     }
 };
+
+// The state file's sections (docs/state-format.md: a 16-byte header, then
+// per section a tag, a 32-bit size and the bytes), each hashed.
+std::vector<orv_state_section_hash> section_hashes(const std::vector<uint8_t> &state)
+{
+    std::vector<orv_state_section_hash> out;
+    size_t at = 16;
+    while (at + 8 <= state.size() - 4) {
+        uint32_t size = state[at + 4] | state[at + 5] << 8 | state[at + 6] << 16 |
+                        static_cast<uint32_t>(state[at + 7]) << 24;
+        if (at + 8 + size > state.size())
+            break;
+        fnv f;
+        f.add(&state[at + 8], size);
+        out.push_back({std::string(reinterpret_cast<const char *>(&state[at]), 4), f.h});
+        at += 8 + size;
+    }
+    return out;
+}
 
 // What a call of the frame loop left, as far as anything can see it.
 struct digest {
@@ -55,7 +83,6 @@ struct run_state {
     const lockstep_case *c = nullptr;
     int frames = 0;
     int pictures = 0;
-    const std::vector<std::string> *hidden = nullptr;  // names whose lines are not compared
 };
 run_state run;
 volatile char stop_key;
@@ -66,24 +93,8 @@ void on_sound(const unsigned char *block, int length)
     run.sound_blocks++;
 }
 
-std::string line_name(const char *line)
-{
-    // "%08X %04X name:message"
-    if (std::strlen(line) < 15)
-        return "";
-    const char *name = line + 14;
-    const char *colon = std::strchr(name, ':');
-    return colon ? std::string(name, colon) : std::string(name);
-}
-
 void on_log_line(const char *line)
 {
-    if (run.hidden && !run.hidden->empty()) {
-        std::string name = line_name(line);
-        for (const std::string &h : *run.hidden)
-            if (name == h)
-                return;
-    }
     run.log.add(line, std::strlen(line) + 1);
     run.log_lines++;
     if (run.keep_lines)
@@ -114,25 +125,6 @@ void write_text(const char *path, const std::string &text)
 }
 
 enum class path { fast, reference };
-
-// The reference path: one instruction at a time, every access through the
-// full bus, as tracing the bus functions forces. Their own lines are not
-// compared, unless the case asks for them itself.
-const char *const FORCING_NAMES[] = {"program_read_byte_8()", "program_write_byte_8()"};
-
-std::string debug_lst_for(const lockstep_case &c, path p, std::vector<std::string> &hidden)
-{
-    std::string text = c.debug_lst;
-    hidden.clear();
-    for (const char *name : FORCING_NAMES) {
-        if (c.debug_lst.find(name) != std::string::npos)
-            continue;
-        if (p == path::reference)
-            text += "\n" + std::string(name) + "\n";
-        hidden.push_back(name);  // on both paths: their unconditional lines too
-    }
-    return text;
-}
 
 void act(const lockstep_action &a)
 {
@@ -167,11 +159,9 @@ void act(const lockstep_action &a)
 // call's log lines in run.lines.
 std::vector<digest> run_path(const lockstep_case &c, path p, int keep_lines_of = -1)
 {
-    std::vector<std::string> hidden;
-    std::string list = debug_lst_for(c, p, hidden);
     std::remove("debug.lst");
-    if (!list.empty())
-        write_text("debug.lst", list);
+    if (!c.debug_lst.empty())
+        write_text("debug.lst", c.debug_lst);
     mkdir("bios", 0755);
     write_bytes("bios/bios7020.bin", c.bios7020);
     write_bytes("bios/7041b.bin", c.rom7041);
@@ -179,7 +169,7 @@ std::vector<digest> run_path(const lockstep_case &c, path p, int keep_lines_of =
     orv_clear_globals();
     run = run_state();
     run.c = &c;
-    run.hidden = &hidden;
+    orv_set_exec_mode(p == path::reference ? ORV_EXEC_REFERENCE : ORV_EXEC_FAST);
     orv_host = {};
     orv_host.style = c.until_stop ? ORV_LOOP_UNTIL_STOP : ORV_LOOP_FRAME;
     orv_host.sound_block = on_sound;
@@ -213,7 +203,7 @@ std::vector<digest> run_path(const lockstep_case &c, path p, int keep_lines_of =
         digest d;
         d.why = orv_loop(call.stop_pc);
         std::vector<uint8_t> state = orv_state_save();
-        d.sections = orv_state_section_hashes(state);
+        d.sections = section_hashes(state);
         if (run.keep_lines)
             run.state = state;
         fnv picture;
@@ -230,7 +220,7 @@ std::vector<digest> run_path(const lockstep_case &c, path p, int keep_lines_of =
         run.log_lines = 0;
     }
     orv_host = {};
-    run.hidden = nullptr;
+    orv_set_exec_mode(ORV_EXEC_FAST);
     return out;
 }
 

@@ -1,7 +1,7 @@
 // The lockstep oracle: one machine run twice, on the fast path (slices,
 // inline accesses, the quiet steps of the I/O processor's idle cycle) and on
-// the reference path (one instruction at a time, every access through the
-// full bus), and compared after every call of the frame loop: each state
+// the reference path (core/exec_mode.h: one instruction at a time, every
+// access through the full bus), and compared after every call of the frame loop: each state
 // section, the picture, the sound blocks and the trace log.
 //
 // The programs are random but well formed (generator.cpp), or firmware of
