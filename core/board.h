@@ -61,7 +61,7 @@ inline void write_mailbox(unsigned char v) { mailbox_val = v; }
 inline int board_peripheral_read(trace_fn &tf, unsigned a)
 {
     unsigned reg = a - 0x100;
-    if (reg == 4 && !orv_exec_reference) {
+    if (reg == 4 && orv_fast.port_a) {
         // P4, port A, which the firmware polls: as tms70x0_pf_r reads it.
         trace_enter(tf_tms70x0_pf_r);
         return io_read_byte_8(0);

@@ -448,9 +448,9 @@ const char *state_name(int s)
 
 } // namespace
 
-namespace {
+trace_fn tf_io_cpu_callback = {"io_cpu_callback()", 0};
 
-trace_fn tf_callback = {"io_cpu_callback()", 0};
+namespace {
 
 // io_cpu_callback once its own trace flag and those of the timer functions
 // it calls are decided off: none of them can write a line, so only the
@@ -458,7 +458,7 @@ trace_fn tf_callback = {"io_cpu_callback()", 0};
 // here some 700 times a frame.
 void io_cpu_callback_untraced(int s)
 {
-    trace_fn &tf = tf_callback;
+    trace_fn &tf = tf_io_cpu_callback;
     g_func_name = tf.name;
     for (;;) {
         if (s < 0 || s >= IO_CPU_STATE_COUNT) {
@@ -496,9 +496,9 @@ void io_cpu_callback_untraced(int s)
 
 void io_cpu_callback(int state)
 {
-    trace_fn &tf = tf_callback;
+    trace_fn &tf = tf_io_cpu_callback;
     // -1 in all four: every one decided off (flags are -1, 0 or 1).
-    if ((tf.flag & tf_timer_remove.flag & tf_timer_create.flag & tf_double2time.flag) == -1 && !orv_exec_reference) {
+    if (orv_fast.iocpu) {
         io_cpu_callback_untraced(state);
         return;
     }

@@ -87,6 +87,7 @@ extern tms7041_state tms7041;
 extern int cur_state;
 
 // State machine.
+extern trace_fn tf_io_cpu_callback;  // "io_cpu_callback()"
 void io_cpu_callback(int state);
 void io_cpu_event_callback(io_cpu_event ev);
 void reset_iocpu();

@@ -80,7 +80,7 @@ inline veld_timer &io_cpu_idle_take(int slot, int state, veld_time now)
 [[gnu::always_inline]] inline bool io_cpu_idle_fire(uint32_t now_seconds, uint32_t now_cycles)
 {
     // No traced function may log a line (none is listed in debug.lst).
-    if (!trace_init_flag || debug_func_list_size != 0 || orv_exec_reference)
+    if (!orv_fast.idle_steps)
         return false;
     // The first due timer in table order is the one to fire: it must be the
     // state timer. Firing moves the last entry into its slot, and its

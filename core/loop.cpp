@@ -118,7 +118,7 @@ void orv_slice_set_end()
     sl.idle_end = INT_MIN;
     sl.timer_edits = veld_timer_edits;
     sl.end = sl.base - orv_cycles_to_due(sl.clock, sl.due, sl.frame_left);
-    if (!trace_init_flag || debug_func_list_size != 0 || !io_cpu_idle.set)
+    if (!orv_fast.idle_steps || !io_cpu_idle.set)
         return;
     int slot = -1;
     veld_time other = VELD_NEVER;
@@ -150,8 +150,7 @@ void orv_slice_set_end()
 bool orv_slice_open(uint32_t now_seconds, uint32_t now_cycles)
 {
     const veld_time now = {now_seconds, now_cycles};
-    if (orv_exec_reference || tf_program_read.flag != -1 || tf_program_write.flag != -1 ||
-        tf_tms7000_execute.flag == 0 || ask_bkpt)
+    if (!orv_fast.slices || ask_bkpt)
         return false;
     const int frame_left = orv_frame_left();
     int budget = orv_cycles_to_due(now, g_timer_next_due, frame_left);

@@ -41,7 +41,7 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 // set, in the same order. Nothing here reads the loop's counters.
 [[gnu::always_inline]] inline bool program_quiet_port_a_read(unsigned a)
 {
-    return a == 0x104 && (tf_program_read.flag & tf_tms70x0_pf_r.flag & tf_io_read.flag) == -1 && !orv_exec_reference;
+    return a == 0x104 && orv_fast.port_a;
 }
 
 [[gnu::always_inline]] inline int program_port_a_read_quietly()
@@ -58,7 +58,7 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 // write watch may request a break.
 [[gnu::always_inline]] inline bool program_quiet_vram_write(unsigned a)
 {
-    return a == 0x12E && (tf_program_write.flag & tf_tms3556_vram_w.flag) == -1 && !orv_exec_reference;
+    return a == 0x12E && orv_fast.vram;
 }
 
 [[gnu::always_inline]] inline void program_vram_write_quietly(unsigned a, unsigned char value)
@@ -75,8 +75,7 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 // reads the loop's counters, arms a timer or requests a break.
 [[gnu::always_inline]] inline bool program_quiet_port_b_write(unsigned a, unsigned char value)
 {
-    return a == 0x106 && ((value ^ portb_val) & 3) == 0 &&
-           (tf_program_write.flag & tf_tms70x0_pf_w.flag & tf_io_write.flag) == -1 && !orv_exec_reference;
+    return a == 0x106 && ((value ^ portb_val) & 3) == 0 && orv_fast.port_b;
 }
 
 [[gnu::always_inline]] inline void program_port_b_write_quietly(unsigned a, unsigned char value)

@@ -38,6 +38,7 @@ const orv_global_place orv_global_places[] = {
     // Outside the machine.
     {"orv_host", "host hooks, set by the program"},
     {"orv_exec_reference", "execution mode, chosen by the program"},
+    {"orv_fast", "derived from the trace flags and the execution mode"},
     {"orv_slice_live", "frame loop: within one call only"},
     {"orv_slice", "frame loop: within one call only"},
     {"veld_timer_edits", "frame loop: a count whose differences only are read"},

@@ -133,7 +133,7 @@ veld_time double2time(double d)
     veld_time t;
     const double2time_memo *hit = nullptr;
     for (const double2time_memo &m : d2t_memo)
-        if (m.used && m.d == d && !orv_exec_reference)
+        if (m.used && m.d == d && orv_fast.delays)
             hit = &m;
     if (hit) {
         t = hit->t;

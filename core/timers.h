@@ -196,7 +196,7 @@ extern trace_fn tf_double2time;
 veld_time veld_delay_convert(veld_delay &delay);
 inline veld_time veld_delay_time(veld_delay &delay)
 {
-    if (delay.converted && tf_double2time.flag == -1 && !orv_exec_reference) {
+    if (delay.converted && orv_fast.delays) {
         g_func_name = tf_double2time.name;
         return delay.time;
     }

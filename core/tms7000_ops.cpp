@@ -192,7 +192,7 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
             orv_note_pc();                                                              \
         p_pc = c.pc.w;                                                                  \
         /* Slices open only once the bus functions' flags are decided off. */          \
-        if (tf_program_read.flag != -1 || tf_program_write.flag != -1)                  \
+        if (!orv_fast.reads || !orv_fast.writes)                                        \
             __builtin_unreachable();                                                    \
         sl.prev = sl.cur;                                                               \
         sl.cur = tms7000_icount;                                                        \

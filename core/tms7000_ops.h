@@ -34,8 +34,8 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 // of the handlers skip the test.
 // Whether the register file, RAM and ROMs are reached inline outside a
 // slice: on the fast path, once the bus function's flag is decided off.
-[[gnu::always_inline]] inline bool tms7000_inline_read() { return tf_program_read.flag == -1 && !orv_exec_reference; }
-[[gnu::always_inline]] inline bool tms7000_inline_write() { return tf_program_write.flag == -1 && !orv_exec_reference; }
+[[gnu::always_inline]] inline bool tms7000_inline_read() { return orv_fast.reads; }
+[[gnu::always_inline]] inline bool tms7000_inline_write() { return orv_fast.writes; }
 
 template <bool in_slice = false>
 [[gnu::always_inline]] inline uint8_t tms7000_rd(uint16_t address)

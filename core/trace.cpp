@@ -1,5 +1,6 @@
 #include "trace.h"
 
+#include "exec_mode.h"
 #include "loop.h"
 #include "memory.h"
 
@@ -39,8 +40,10 @@ void init_trace()
     trace_init_flag = 1;
 
     FILE *f = std::fopen("debug.lst", "r");
-    if (!f)
+    if (!f) {
+        orv_fast_paths_update();
         return;
+    }
     char word[64];
     while (std::fscanf(f, "%63s%*[^ \t\r\n\v\f]", word) == 1) {
         if (debug_func_list_size < LIST_MAX) {
@@ -49,6 +52,7 @@ void init_trace()
         }
     }
     std::fclose(f);
+    orv_fast_paths_update();
 }
 
 void deinit_trace()
@@ -56,6 +60,7 @@ void deinit_trace()
     trace_init_flag = 0;
     trace_log_next = 0;
     trace_log_size = 0;
+    orv_fast_paths_update();
 }
 
 int check_debug(const char *name)
@@ -73,6 +78,7 @@ void trace_decide(trace_fn &tf)
     tf.flag = check_debug(tf.name);
     if (decided_count < DECIDED_MAX)
         decided[decided_count++] = &tf;
+    orv_fast_paths_update();
 }
 
 namespace {
@@ -165,4 +171,5 @@ void trace_clear_state()
     debug_func_list_size = 0;
     std::memset(debug_func_list, 0, sizeof debug_func_list);
     std::memset(trace_log_tab, 0, sizeof trace_log_tab);
+    orv_fast_paths_update();
 }
