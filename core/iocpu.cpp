@@ -453,13 +453,11 @@ trace_fn tf_io_cpu_callback = {"io_cpu_callback()", 0};
 namespace {
 
 // io_cpu_callback once its own trace flag and those of the timer functions
-// it calls are decided off: none of them can write a line, so only the
-// trace names are set, in the same order. The idle ready/poll cycle runs
-// here some 700 times a frame.
+// it calls are decided off: none of them can write a line. The idle
+// ready/poll cycle runs here some 700 times a frame.
 void io_cpu_callback_untraced(int s)
 {
     trace_fn &tf = tf_io_cpu_callback;
-    g_func_name = tf.name;
     for (;;) {
         if (s < 0 || s >= IO_CPU_STATE_COUNT) {
             TRACE_ALWAYS(tf, "no state %d", s);
@@ -470,19 +468,16 @@ void io_cpu_callback_untraced(int s)
         int next = row.state_fn ? row.state_fn() : -1;
         if (next == -1)
             break;
-        g_func_name = tf_timer_remove.name;
         veld_timer_remove_entries(IO_STATE_TIMER);
         s = next;
     }
 
-    g_func_name = tf_timer_remove.name;
     veld_timer_remove_entries(IO_STATE_TIMER);
     int target = io_cpu_timeout.state[s];
     if (target != -1) {
         veld_delay &delay = io_timeout_delay[s];
         delay.seconds = io_cpu_auto[s].timeout;
         const veld_time wait = veld_delay_time(delay);
-        g_func_name = tf_timer_create.name;
         if (g_timer_num >= VELD_TIMER_MAX) [[unlikely]] {
             veld_timer_table_full();
             return;
@@ -497,7 +492,6 @@ void io_cpu_callback_untraced(int s)
 void io_cpu_callback(int state)
 {
     trace_fn &tf = tf_io_cpu_callback;
-    // -1 in all four: every one decided off (flags are -1, 0 or 1).
     if (orv_fast.iocpu) {
         io_cpu_callback_untraced(state);
         return;

@@ -32,13 +32,11 @@ extern const program_page_table program_pages;
 // file, RAM and the ROMs inline while these are decided off (tms7000_ops.h).
 extern trace_fn tf_program_read;
 extern trace_fn tf_program_write;
-// Their names, which the inline paths set as the bus functions would.
 inline constexpr char program_read_name[] = "program_read_byte_8()";
 inline constexpr char program_write_name[] = "program_write_byte_8()";
 // P4 (port A), which the firmware polls, once this function, the
-// peripheral file's read and the port read are all decided off (flags are
-// -1, 0 or 1): none of them can write a line, so only their trace names are
-// set, in the same order. Nothing here reads the loop's counters.
+// peripheral file's read and the port read are all decided off: none of
+// them can write a line. Nothing here reads the loop's counters.
 [[gnu::always_inline]] inline bool program_quiet_port_a_read(unsigned a)
 {
     return a == 0x104 && orv_fast.port_a;
@@ -46,15 +44,11 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 
 [[gnu::always_inline]] inline int program_port_a_read_quietly()
 {
-    g_func_name = tf_program_read.name;
-    g_func_name = tf_tms70x0_pf_r.name;
-    g_func_name = tf_io_read.name;
     return porta_val;
 }
 
 // The video data port, which the firmware writes byte after byte, once this
-// function and the port's write are both decided off: only their trace
-// names are set. Nothing here reads the loop's counters or arms a timer; a
+// function and the port's write are both decided off. Nothing here reads the loop's counters or arms a timer; a
 // write watch may request a break.
 [[gnu::always_inline]] inline bool program_quiet_vram_write(unsigned a)
 {
@@ -63,15 +57,14 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 
 [[gnu::always_inline]] inline void program_vram_write_quietly(unsigned a, unsigned char value)
 {
-    g_func_name = tf_program_write.name;
     PC_ON_WRITE[a] = p_pc;
     tms3556_vram_write<false>(value);
 }
 
 // P6 (port B) written without moving either handshake line, once this
 // function, the peripheral file's write and the port write are all decided
-// off: no edge reaches the I/O processor, so only their trace names (in the
-// same order), the write's pc and the port's two copies change. Nothing here
+// off: no edge reaches the I/O processor, so only the write's pc and the
+// port's two copies change. Nothing here
 // reads the loop's counters, arms a timer or requests a break.
 [[gnu::always_inline]] inline bool program_quiet_port_b_write(unsigned a, unsigned char value)
 {
@@ -80,11 +73,8 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 
 [[gnu::always_inline]] inline void program_port_b_write_quietly(unsigned a, unsigned char value)
 {
-    g_func_name = tf_program_write.name;
     PC_ON_WRITE[a] = p_pc;
-    g_func_name = tf_tms70x0_pf_w.name;
     tms7000.pf[6] = value;
-    g_func_name = tf_io_write.name;
     portb_val = value;
 }
 

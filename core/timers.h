@@ -197,7 +197,6 @@ veld_time veld_delay_convert(veld_delay &delay);
 inline veld_time veld_delay_time(veld_delay &delay)
 {
     if (delay.converted && orv_fast.delays) {
-        g_func_name = tf_double2time.name;
         return delay.time;
     }
     return veld_delay_convert(delay);

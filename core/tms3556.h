@@ -149,15 +149,13 @@ void tms3556_vram_w_take_pointer();
 void tms3556_vram_w_watch_hit();
 
 // `traced` false: for callers that know the flag of tms3556_vram_w() is
-// decided off, so that no line can be written; only the trace name is set.
+// decided off, so that no line can be written.
 template <bool traced>
 inline void tms3556_vram_write(unsigned char data)
 {
     trace_fn &tf = tf_tms3556_vram_w;
     if (traced)
         trace_enter(tf);
-    else
-        g_func_name = tf.name;
     tms3556_state &v = tms3556;
     if (v.bamp_written || v.row_col_written) [[unlikely]]
         tms3556_vram_w_take_pointer();

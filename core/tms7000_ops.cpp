@@ -178,7 +178,6 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
 #define X(n) &&op_##n,
     static const void *const dispatch[256] = {TMS7000_ALL};
 #undef X
-    trace_fn &tf = tf_tms7000_execute;
     orv_slice_state &sl = orv_slice;
 
     // Before an instruction: the history ring, p_pc and the slice's marks;
@@ -197,7 +196,6 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
         sl.prev = sl.cur;                                                               \
         sl.cur = tms7000_icount;                                                        \
         if (idle_test && c.idle_state) {                                                \
-            g_func_name = tf.name; /* its flag is decided; fetch names the read */      \
             tms7000_icount -= 16;                                                       \
             goto instruction_done;                                                      \
         }                                                                               \

@@ -26,8 +26,8 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 //
 // The register file, RAM and the two ROMs are reached inline once the bus
 // functions' trace lines are decided off: those areas have no other effect
-// than the bus's trace name, the write-watch and the byte itself, so the
-// result is the same as going through the bus. Until then (the first access
+// than the write-watch and the byte itself, so the result is the same as
+// going through the bus. Until then (the first access
 // decides), and whenever `debug.lst` names them, every access takes the bus,
 // which writes the lines. Inside a slice of the frame loop the flags are
 // known to be decided off (slices open only then), and `in_slice` versions
@@ -42,11 +42,9 @@ template <bool in_slice = false>
 {
     if (in_slice || tms7000_inline_read()) {
         if (address < 0x80) [[likely]] {
-            g_func_name = program_read_name;
             return tms7000.rf[address];
         }
         if (const uint8_t *page = program_pages.page[address >> 8]) {
-            g_func_name = program_read_name;
             return page[address & 0xFF];
         }
     }
@@ -62,13 +60,11 @@ template <bool in_slice = false>
 {
     if (in_slice || tms7000_inline_write()) {
         if (address < 0x80) [[likely]] {
-            g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
             tms7000.rf[address] = value;
             return;
         }
         if (address >= 0xC000 && address < 0xC800) {
-            g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
             ram_2k[address - 0xC000] = value;
             return;
@@ -101,7 +97,6 @@ template <bool in_slice = false>
     const uint8_t *page = program_pages.page[address >> 8];
     uint8_t v;
     if ((in_slice || tms7000_inline_read()) && page) [[likely]] {
-        g_func_name = program_read_name;
         v = page[address & 0xFF];
     } else {
         v = static_cast<uint8_t>(program_read_byte_8(address));
@@ -135,7 +130,6 @@ template <bool in_slice = false>
 [[gnu::always_inline]] inline uint16_t tms7000_rrf16(unsigned reg)
 {
     if ((in_slice || tms7000_inline_read()) && reg - 1 < 0x7F) [[likely]] {
-        g_func_name = program_read_name;
         return static_cast<uint16_t>(tms7000.rf[reg - 1] << 8 | tms7000.rf[reg]);
     }
     if (reg == 0)

@@ -6,7 +6,15 @@
 // is not suppressed, from the names listed in `debug.lst`:
 //   0 = not yet decided, 1 = on (gated lines written), -1 = off.
 // Gated lines (TRACE) are written only when the flag is on; ungated lines
-// (TRACE_ALWAYS) whenever tracing is not suppressed.
+// (TRACE_ALWAYS) whenever tracing is not suppressed. Each line carries the
+// name of the function that writes it.
+//
+// `g_func_name` names the function that is logging while a line is
+// written. Between lines it holds the last name set: a traced function's
+// entry sets it (trace_enter), as does every line. The fast path's inline
+// and quiet accesses pass by the bus functions without entering them, so
+// between lines its value may differ from the reference path's; nothing
+// reads it there, and the debuggers' views leave it as it is.
 //
 //   int program_read_byte_8(long address) {
 //       static trace_fn tf = {"program_read_byte_8()", 0};
