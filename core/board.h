@@ -22,12 +22,17 @@ extern uint8_t mailbox_val;
 // The port bus of the peripheral file: 0 = A, 1 = B, 2 = C, 3 = D. A write to
 // port B that changes B0 or B1 raises the I/O processor's event at once,
 // B0 before B1.
-// Port A is read on every pass of the firmware's polling loops, hence inline.
+// Port A is read on every pass of the firmware's polling loops, hence
+// inline. `traced` false: for callers that know the function's flag is
+// decided off (the fast path's port A read), so that no line can come.
 extern trace_fn tf_io_read;
 extern trace_fn tf_io_write;
-inline int io_read_byte_8(long port)
+template <bool traced = true>
+[[gnu::always_inline]] inline int io_read_port(long port)
 {
     trace_fn &tf = tf_io_read;
+    if (!traced)
+        return port == 0 ? porta_val : port == 1 ? portb_val : io_read_port<true>(port);
     trace_enter(tf);
     TRACE(tf, "Called %04x", static_cast<unsigned>(port));
     switch (port) {
@@ -40,7 +45,19 @@ inline int io_read_byte_8(long port)
         return 0;
     }
 }
+inline int io_read_byte_8(long port) { return io_read_port<true>(port); }
 void io_write_byte_8(long port, unsigned char value);
+
+// Port B as the main processor drives it: the value, then the edges of the
+// two handshake lines (bits 0 and 1) to the I/O processor.
+void board_handshake_edges(uint8_t old, uint8_t now);
+[[gnu::always_inline]] inline void board_port_b_write(unsigned char value)
+{
+    const uint8_t old = portb_val;
+    portb_val = value;
+    if ((old ^ value) & 3)
+        board_handshake_edges(old, value);
+}
 
 inline int get_porta() { return porta_val; }
 inline int get_portb() { return portb_val; }
@@ -61,11 +78,6 @@ inline void write_mailbox(unsigned char v) { mailbox_val = v; }
 inline int board_peripheral_read(trace_fn &tf, unsigned a)
 {
     unsigned reg = a - 0x100;
-    if (reg == 4 && orv_fast.port_a) {
-        // P4, port A, which the firmware polls: as tms70x0_pf_r reads it.
-        trace_enter(tf_tms70x0_pf_r);
-        return io_read_byte_8(0);
-    }
     if (reg <= 0x0B)
         return tms70x0_pf_r(reg);
     switch (a) {

@@ -423,7 +423,7 @@ int orv_timer1_counts_until(int count)
 void orv_slice_count_timer1()
 {
     const int pending = orv_timer1_counts_until(tms7000_icount);
-    if ((tms7000.pf[3] & 0xC0) != 0x80) {
+    if (!tms7000_timer1_running()) {
         tms7000_div_by_16_trigger -= 16 * pending;  // stopped: nothing counts
         return;
     }
@@ -445,7 +445,7 @@ void orv_slice_sync()
     // see: none of those raises INT2).
     if (const int counts = orv_timer1_counts_until(sl.cur)) {
         tms7000_div_by_16_trigger -= 16 * counts;
-        if ((tms7000.pf[3] & 0xC0) == 0x80)
+        if (tms7000_timer1_running())
             tms7000_timer1_skip(counts);
     }
     const int before = sl.base - sl.cur;

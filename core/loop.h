@@ -117,7 +117,7 @@ inline void orv_slice_timer1_limit()
 {
     int limit = orv_slice.rest;
     int timer1 = INT_MIN;
-    if ((tms7000.pf[3] & 0xC0) == 0x80) {
+    if (tms7000_timer1_running()) {
         timer1 = tms7000_div_by_16_trigger - 16 * (tms7000_timer1_counts_to_event() - 1) - 1;
         if (timer1 > limit)
             limit = timer1;

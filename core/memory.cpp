@@ -111,8 +111,8 @@ void program_write(long address, unsigned char value)
         board_peripheral_write(tf, a, value);
     } else if (a < 0x8000) {
         TRACE_ALWAYS(tf, "Writing ROM1 %04x", a);
-    } else if (a >= 0xC000 && a < 0xC800) {
-        ram_2k[a - 0xC000] = value;
+    } else if (program_is_ram(a)) {
+        ram_w(a, value);
         TRACE(tf, "writing RAM %04x = %02x", a, value);
     } else if (a >= 0xF800) {
         TRACE_ALWAYS(tf, "writing ROM2 %04x", a);

@@ -18,6 +18,11 @@ extern uint8_t rom_7041[4096];   // I/O processor ROM, rearranged (not on the bu
 extern uint16_t p_pc;            // address of the instruction being executed
 extern uint16_t PC_ON_WRITE[65536];
 
+// External RAM, 0xC000-0xC7FF, and its write (the write-watch is the
+// caller's).
+[[gnu::always_inline]] inline bool program_is_ram(unsigned a) { return a - 0xC000 < 0x800; }
+[[gnu::always_inline]] inline void ram_w(unsigned a, uint8_t value) { ram_2k[a - 0xC000] = value; }
+
 int program_read_byte_8(long address);
 void program_write_byte_8(long address, unsigned char value);
 // Where the processor reads a byte inline, by 256-byte page: the cartridge
@@ -44,7 +49,7 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 
 [[gnu::always_inline]] inline int program_port_a_read_quietly()
 {
-    return porta_val;
+    return io_read_port<false>(0);
 }
 
 // The video data port, which the firmware writes byte after byte, once this
@@ -74,8 +79,8 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 [[gnu::always_inline]] inline void program_port_b_write_quietly(unsigned a, unsigned char value)
 {
     PC_ON_WRITE[a] = p_pc;
-    tms7000.pf[6] = value;
-    portb_val = value;
+    tms7000.pf[6] = value;  // the peripheral file's copy, as tms70x0_pf_w keeps it
+    board_port_b_write(value);
 }
 
 // The quiet read, for views, tools and tests: the byte `program_read_byte_8`

@@ -41,12 +41,10 @@ template <bool in_slice = false>
 [[gnu::always_inline]] inline uint8_t tms7000_rd(uint16_t address)
 {
     if (in_slice || tms7000_inline_read()) {
-        if (address < 0x80) [[likely]] {
+        if (address < 0x80) [[likely]]
             return tms7000.rf[address];
-        }
-        if (const uint8_t *page = program_pages.page[address >> 8]) {
+        if (const uint8_t *page = program_pages.page[address >> 8])
             return page[address & 0xFF];
-        }
     }
     // In a slice, the port the firmware polls needs neither the bus nor the
     // loop's counters (as `program_read_byte_8` finds).
@@ -64,9 +62,9 @@ template <bool in_slice = false>
             tms7000.rf[address] = value;
             return;
         }
-        if (address >= 0xC000 && address < 0xC800) {
+        if (program_is_ram(address)) {
             PC_ON_WRITE[address] = p_pc;
-            ram_2k[address - 0xC000] = value;
+            ram_w(address, value);
             return;
         }
         // In a slice, the video data port and a port B write that moves
@@ -154,13 +152,12 @@ void tms7000_service_timer1();
 void tms7000_timer1_skip(int counts);
 
 // The timer-1 counts the cycles charged since the last call make: one every
-// 16 cycles while it runs on the internal clock (P3 bit 7 set: running; bit
-// 6 clear: internal).
+// 16 cycles while it runs on the internal clock.
 [[gnu::always_inline]] inline void tms7000_count_timer1(trace_fn &tf)
 {
     while (tms7000_icount < tms7000_div_by_16_trigger) {
         tms7000_div_by_16_trigger -= 16;
-        if ((tms7000.pf[3] & 0xC0) == 0x80) {
+        if (tms7000_timer1_running()) {
             TRACE(tf, "service timer");
             tms7000_service_timer1();
         }
