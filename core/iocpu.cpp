@@ -13,6 +13,7 @@
 #include "tms7000.h"
 #include "trace.h"
 
+#include <array>
 #include <string_view>
 
 tms7041_state tms7041;
@@ -89,9 +90,6 @@ constexpr io_cpu_state_row io_cpu_auto[IO_CPU_STATE_COUNT + 1] = {
 
 namespace {
 
-// Each state's timeout, converted once.
-veld_delay io_timeout_delay[IO_CPU_STATE_COUNT];
-
 // States are named in the table; the lookup by name is done here once, at
 // compile time, and the numbers the rest of the code uses are checked
 // against it.
@@ -129,20 +127,33 @@ static_assert(state_by_name("comm_send4") == IO_STATE_COMM_SEND4);
 static_assert(state_by_name("send_end") == IO_STATE_SEND_END);
 static_assert(state_by_name("void") == IO_STATE_VOID);
 
-struct timeout_targets {
-    int state[IO_CPU_STATE_COUNT];
-};
-
-constexpr timeout_targets resolve_timeouts()
+constexpr std::array<int, IO_CPU_STATE_COUNT> resolve_timeouts()
 {
-    timeout_targets t{};
+    std::array<int, IO_CPU_STATE_COUNT> t{};
     for (int i = 0; i < IO_CPU_STATE_COUNT; i++)
-        t.state[i] = state_by_name(io_cpu_auto[i].timeout_state);
+        t[i] = state_by_name(io_cpu_auto[i].timeout_state);
     return t;
 }
 
-// The state each row's timer leads to, -1 for none.
-constexpr timeout_targets io_cpu_timeout = resolve_timeouts();
+} // namespace
+
+constexpr std::array<int, IO_CPU_STATE_COUNT> io_cpu_timeout_target = resolve_timeouts();
+
+namespace {
+
+constexpr std::array<veld_delay, IO_CPU_STATE_COUNT> unconverted_timeouts()
+{
+    std::array<veld_delay, IO_CPU_STATE_COUNT> d{};
+    for (int i = 0; i < IO_CPU_STATE_COUNT; i++)
+        d[i] = {io_cpu_auto[i].timeout, {0, 0}, false};
+    return d;
+}
+
+} // namespace
+
+std::array<veld_delay, IO_CPU_STATE_COUNT> io_timeout_delay = unconverted_timeouts();
+
+namespace {
 
 bool b0_high() { return get_portb() & 1; }
 bool b1_high() { return get_portb() & 2; }
@@ -452,77 +463,57 @@ trace_fn tf_io_cpu_callback = {"io_cpu_callback()", 0};
 
 namespace {
 
-// io_cpu_callback once its own trace flag and those of the timer functions
-// it calls are decided off: none of them can write a line. The idle
-// ready/poll cycle runs here some 700 times a frame.
-void io_cpu_callback_untraced(int s)
+// Arms the state timer for the timeout of state `s`, from `now` (the event
+// clock): any pending wait is cancelled first.
+template <bool traced>
+void io_cpu_arm(int s, veld_time now)
 {
-    trace_fn &tf = tf_io_cpu_callback;
-    for (;;) {
-        if (s < 0 || s >= IO_CPU_STATE_COUNT) {
-            TRACE_ALWAYS(tf, "no state %d", s);
-            return;
-        }
-        cur_state = s;
-        const io_cpu_state_row &row = io_cpu_auto[s];
-        int next = row.state_fn ? row.state_fn() : -1;
-        if (next == -1)
-            break;
-        veld_timer_remove_entries(IO_STATE_TIMER);
-        s = next;
-    }
-
-    veld_timer_remove_entries(IO_STATE_TIMER);
-    int target = io_cpu_timeout.state[s];
-    if (target != -1) {
-        veld_delay &delay = io_timeout_delay[s];
-        delay.seconds = io_cpu_auto[s].timeout;
-        const veld_time wait = veld_delay_time(delay);
-        if (g_timer_num >= VELD_TIMER_MAX) [[unlikely]] {
-            veld_timer_table_full();
-            return;
-        }
-        veld_timer_append(io_cpu_callback, target, IO_STATE_TIMER, g_timer_clock,
-                          veld_time_add(g_timer_clock, wait));
-    }
+    veld_timer_remove<traced>(IO_STATE_TIMER);
+    const int target = io_cpu_timeout_target[s];
+    if (target == -1)
+        return;
+    TRACE(tf_io_cpu_callback, "Created a timer of %f", io_cpu_auto[s].timeout);
+    const veld_time wait = io_cpu_timeout_wait(s);
+    veld_timer_add<traced>(io_cpu_callback, target, IO_STATE_TIMER, now, veld_time_add(now, wait));
 }
 
-} // namespace
-
-void io_cpu_callback(int state)
+// Enters state `s` and follows its immediate transitions, then waits there.
+// `traced` false once this function's flag and those of the timer
+// functions it calls are decided off: none of them can write a line (the
+// idle ready/poll cycle runs here some 700 times a frame).
+template <bool traced>
+void io_cpu_enter(int s)
 {
     trace_fn &tf = tf_io_cpu_callback;
-    if (orv_fast.iocpu) {
-        io_cpu_callback_untraced(state);
-        return;
-    }
-    trace_enter(tf);
-    int s = state;
+    if (traced)
+        trace_enter(tf);
     for (;;) {
         if (s < 0 || s >= IO_CPU_STATE_COUNT) {
             TRACE_ALWAYS(tf, "no state %d", s);
             return;
         }
-        TRACE(tf, "called phase=%d %s", s, io_cpu_auto[s].name);
+        if (traced)
+            TRACE(tf, "called phase=%d %s", s, io_cpu_auto[s].name);
         cur_state = s;
         const io_cpu_state_row &row = io_cpu_auto[s];
         int next = row.state_fn ? row.state_fn() : -1;
         if (next == -1)
             break;
         // An immediate transition costs no time and cancels the wait.
-        veld_timer_remove(IO_STATE_TIMER);
+        veld_timer_remove<traced>(IO_STATE_TIMER);
         s = next;
     }
+    io_cpu_arm<traced>(s, g_timer_clock);
+}
 
-    veld_timer_remove(IO_STATE_TIMER);
-    int target = io_cpu_timeout.state[s];
-    if (target != -1) {
-        double timeout = io_cpu_auto[s].timeout;
-        TRACE(tf, "Created a timer of %f", timeout);
-        veld_delay &delay = io_timeout_delay[s];
-        delay.seconds = timeout;
-        veld_timer_create(io_cpu_callback, target, IO_STATE_TIMER, veld_delay_time(delay));
-    }
+} // namespace
+
+void io_cpu_callback(int state)
+{
+    if (orv_fast.iocpu)
+        io_cpu_enter<false>(state);
+    else
+        io_cpu_enter<true>(state);
 }
 
 void io_cpu_event_callback(io_cpu_event ev)
@@ -585,8 +576,7 @@ void set_mailbox(unsigned char v)
 
 void iocpu_clear_state()
 {
-    for (veld_delay &delay : io_timeout_delay)
-        delay = {};
+    io_timeout_delay = unconverted_timeouts();
     speech_feed_clear_state();
     tms7041 = {};
     cur_state = IO_STATE_RESET;

@@ -6,6 +6,9 @@
 #pragma once
 
 #include "board.h"
+#include "timers.h"
+
+#include <array>
 
 #include <cstdint>
 
@@ -89,6 +92,11 @@ extern int cur_state;
 // State machine.
 extern trace_fn tf_io_cpu_callback;  // "io_cpu_callback()"
 void io_cpu_callback(int state);
+// Each state's timeout: the state its timer leads to (-1: none) and the
+// delay, converted once (double2time).
+extern const std::array<int, IO_CPU_STATE_COUNT> io_cpu_timeout_target;
+extern std::array<veld_delay, IO_CPU_STATE_COUNT> io_timeout_delay;
+inline veld_time io_cpu_timeout_wait(int s) { return veld_delay_time(io_timeout_delay[s]); }
 void io_cpu_event_callback(io_cpu_event ev);
 void reset_iocpu();
 int get_state_num(const char *name);

@@ -97,7 +97,7 @@ bool orv_after_instruction(int cycles)
     trace_enter(tf_check_timers);
     if (veld_later_than(g_timer_clock, g_timer_next_due)) {
         orv_publish();
-        if (!io_cpu_idle_fire(g_timer_clock.seconds, g_timer_clock.cycles))
+        if (!io_cpu_idle_fire(g_timer_clock))
             veld_check_timers_due();
     }
     // Lines logged during the next instruction carry this one's start time.
@@ -118,7 +118,7 @@ void orv_slice_set_end()
     sl.idle_end = INT_MIN;
     sl.timer_edits = veld_timer_edits;
     sl.end = sl.base - orv_cycles_to_due(sl.clock, sl.due, sl.frame_left);
-    if (!orv_fast.idle_steps || !io_cpu_idle.set)
+    if (!orv_fast.idle_steps)
         return;
     int slot = -1;
     veld_time other = VELD_NEVER;
@@ -316,7 +316,7 @@ namespace {
 // the step would not be quiet.
 [[gnu::always_inline]] inline bool orv_slice_idle_step(veld_time now)
 {
-    if (!io_cpu_idle_fire(now.seconds, now.cycles))
+    if (!io_cpu_idle_fire(now))
         return false;
     sl.due = g_timer_next_due;
     orv_slice_set_end();
@@ -333,9 +333,7 @@ namespace {
 // order.
 bool orv_slice_speech_tick(veld_time now)
 {
-    int first = 0;
-    while (first < g_timer_num && !veld_later_than(now, timer_tab[first].due))
-        first++;
+    const int first = veld_first_due(now);
     if (first == g_timer_num || timer_tab[first].tag != SPEECH_TIMER || timer_tab[first].callback != speech_buffer_do)
         return false;
     orv_slice_live = false;  // the counters are shown as they stand
@@ -359,16 +357,14 @@ bool orv_slice_idle_fast()
         return false;
     const int used = sl.base - tms7000_icount;
     const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
-    const veld_timer &t = io_cpu_idle_take(sl.idle_slot, state, now);
+    io_cpu_idle_step(sl.idle_slot, state, now);
+    // Armed again at the end of the table; the slice knows of the change.
     sl.idle_slot = g_timer_num - 1;
-    const veld_time delay = io_cpu_idle.delay[state == IO_STATE_READY ? 0 : 1];
+    sl.timer_edits = veld_timer_edits;
+    const veld_timer &t = timer_tab[sl.idle_slot];
     if (veld_later_than(sl.other_due, t.due)) {
         g_timer_next_due = sl.due = t.due;
-        // Due `used + delay + 1` cycles after the slice's start, as
-        // `orv_cycles_to_due` finds for a delay under a second.
-        const int64_t after = delay.seconds == 0 ? int64_t{used} + delay.cycles + 1
-                                                 : orv_cycles_to_due(sl.clock, t.due, sl.frame_left);
-        sl.idle_end = sl.base - static_cast<int>(after < sl.frame_left ? after : sl.frame_left);
+        sl.idle_end = sl.base - orv_cycles_to_due(sl.clock, t.due, sl.frame_left);
     } else {
         // The other timers come first now: the slice ends with them.
         g_timer_next_due = sl.due = sl.other_due;
@@ -395,7 +391,7 @@ bool orv_slice_boundary()
     const veld_time now = veld_time_add(sl.clock, {0, static_cast<uint32_t>(used)});
     const bool due = veld_later_than(now, g_timer_next_due);
     orv_slice_show_step(cycles, before, now, due);
-    if (due && !io_cpu_idle_fire(now.seconds, now.cycles))
+    if (due && !io_cpu_idle_fire(now))
         veld_check_timers_due();
     // Lines logged during the next instruction carry the last one's start time.
     set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(before)));

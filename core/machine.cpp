@@ -25,7 +25,6 @@ void orv_clear_globals()
     loop_clear_state();
     tms7000_clear_state();
     iocpu_clear_state();
-    iocpu_idle_clear_state();
     tms3556_clear_state();
     tms5220_clear_state();
     cassette_clear_state();

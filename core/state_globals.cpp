@@ -69,7 +69,6 @@ const orv_global_place orv_global_places[] = {
     {"sl", "unoptimised builds only: the frame loop's name for the record orv_slice"},
     {"d2t_memo", "cache of a pure conversion"},
     {"io_timeout_delay", "cache of a pure conversion"},
-    {"io_cpu_idle", "cache of a pure conversion and a constant table's lookup"},
     {"speech_period", "cache of a pure conversion"},
     {"g_timer_next_due", "derived from the timer table when a state is loaded"},
     {"g_timer_fired", "the timer being fired: only set inside veld_check_timers"},
