@@ -30,15 +30,13 @@ inline bool io_cpu_idle_quiet(int state)
 }
 
 // The quiet step itself: the state timer in table slot `slot` fires toward
-// `state` at `now` and is armed again at the end of the table, as
-// io_cpu_callback arms it (the state machine keeps one timer at most, so
-// there is none to remove, and the table has room).
-[[gnu::always_inline]] inline void io_cpu_idle_step(int slot, int state, veld_time now)
+// `state` at `now` and is armed again, as io_cpu_callback arms it (the state
+// machine keeps one timer at most, so no other is removed). The caller
+// works out g_timer_next_due.
+[[gnu::always_inline]] inline const veld_timer &io_cpu_idle_step(int slot, int state, veld_time now)
 {
-    veld_timer_take(slot);
     cur_state = state;  // the entry action would do nothing
-    veld_timer_append(io_cpu_callback, io_cpu_timeout_target[state], IO_STATE_TIMER, now,
-                      veld_time_add(now, io_cpu_timeout_wait(state)));
+    return veld_timer_rearm(slot, io_cpu_timeout_target[state], now, veld_time_add(now, io_cpu_timeout_wait(state)));
 }
 
 // When the due timer is the I/O processor's state timer and its firing

@@ -3,6 +3,7 @@
 #include "board.h"
 #include "file_replace.h"
 #include "loop.h"
+#include "slice.h"
 #include "tms7000.h"
 #include "trace.h"
 

@@ -112,6 +112,26 @@ int veld_timer_table_full();
     g_timer_num = last;
 }
 
+// A timer in `slot` that fires and whose callback arms it again at once, as
+// the firing and the creation leave the table: the last live entry moves
+// into the slot and the timer, with its new parameter, start and due time,
+// goes to the end. The caller works out g_timer_next_due.
+[[gnu::always_inline]] inline veld_timer &veld_timer_rearm(int slot, int param, veld_time start, veld_time due)
+{
+    const int last = g_timer_num - 1;
+    if (slot != last) {
+        const veld_timer fired = timer_tab[slot];
+        timer_tab[slot] = timer_tab[last];
+        timer_tab[last].tag = fired.tag;
+        timer_tab[last].callback = fired.callback;
+    }
+    veld_timer &t = timer_tab[last];
+    t.param = param;
+    t.start = start;
+    t.due = due;
+    return t;
+}
+
 // The table work of a creation, without its trace: the timer goes to the
 // end of the table, which has room for it.
 inline void veld_timer_append(veld_callback callback, int param, int tag, veld_time start, veld_time due)

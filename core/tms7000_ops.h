@@ -4,6 +4,7 @@
 #pragma once
 
 #include "loop.h"
+#include "slice.h"
 #include "memory.h"
 #include "tms7000.h"
 #include "trace.h"
@@ -209,7 +210,7 @@ void tms7000_timer1_skip(int counts);
     return used;
 }
 
-// The frame loop's slices (`orv_slice`, loop.h): instructions back to back
+// The frame loop's slices (slice.h): instructions back to back
 // from the count `tms7000_budget` opened. Before each instruction: the
 // history ring (until-stop style), `p_pc` and the slice's marks. Once the
 // count reaches the slice's end, `orv_slice_boundary` takes the steps after

@@ -2,6 +2,7 @@
 
 #include "exec_mode.h"
 #include "loop.h"
+#include "slice.h"
 #include "memory.h"
 
 #include <cstdarg>
