@@ -1,5 +1,6 @@
 #include "loop.h"
 
+#include "components.h"
 #include "iocpu.h"
 #include "loop_steps.h"
 #include "memory.h"
@@ -146,9 +147,9 @@ orv_stop orv_loop(unsigned short stop_pc)
 
 int orv_reset()
 {
-    tms7000_reset(nullptr);
-    reset_iocpu();
-    tms3556_reset();
+    for (int i = 0; i < orv_component_count; i++)
+        if (orv_components[i].reset)
+            orv_components[i].reset();
     return 0;
 }
 

@@ -88,7 +88,8 @@ template <bool until_stop>
     return ORV_STOP_FRAME;
 }
 
-// Warm reset: processor, I/O processor, video processor.
+// Warm reset: processor, I/O processor, video processor (the parts with a
+// reset in components.h, in its order).
 int orv_reset();
 
 // Power-on sequence, once after the firmware has loaded.

@@ -81,7 +81,8 @@ const orv_global_place orv_global_places[] = {
     {"tms7000_*_ops::table", "constant tables (the slice runner's may be inlined away)"},
     {"vdp_name", "constant table"},
     {"frame_table", "constant table"},
-    {"state_sections", "constant table"},
+    {"orv_components", "constant table"},
+    {"state_parts()::parts", "constant: the parts with a state section, found once"},
     {"state_timer_kinds", "constant table"},
     {"orv_global_places", "constant table"},
 };
