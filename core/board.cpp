@@ -73,6 +73,16 @@ void io_write_byte_8(long port, unsigned char value)
     }
 }
 
+void board_iop_int1(int level) { tms7000_set_irq_line(0, level); }
+
+void board_cassette_in(bool level)
+{
+    if (level)
+        or_porta(BOARD_CASSETTE_BIT);
+    else
+        and_porta(static_cast<unsigned char>(~BOARD_CASSETTE_BIT));
+}
+
 void board_clear_state()
 {
     porta_val = portb_val = portc_val = portd_val = 0;

@@ -66,6 +66,26 @@ inline int get_portb() { return portb_val; }
 inline void and_porta(unsigned char mask) { porta_val &= mask; }
 inline void or_porta(unsigned char mask) { porta_val |= mask; }
 
+// The wires between the chips. Each chip drives and reads its own pins
+// through these; only this file knows what is on the other end.
+//
+// The handshake: the main processor's B0 (request) and B1 (strobe,
+// acknowledge) on port B bits 0 and 1, read by the I/O processor (whose
+// events their edges raise, board_handshake_edges); its A0 answer on port
+// A bit 0 (or_porta, and_porta); its INT1 output, the main processor's
+// interrupt line 0.
+inline bool board_b0() { return portb_val & 0x01; }
+inline bool board_b1() { return portb_val & 0x02; }
+void board_iop_int1(int level);
+// The one-bit sound the speech side plays while it is not speaking: the
+// beeper on port B bit 3, and the cassette input on port A bit 4, which
+// the tape drives.
+constexpr uint8_t BOARD_BEEPER_BIT = 0x08;   // port B
+constexpr uint8_t BOARD_CASSETTE_BIT = 0x10; // port A
+inline bool board_beeper() { return portb_val & BOARD_BEEPER_BIT; }
+inline bool board_cassette() { return porta_val & BOARD_CASSETTE_BIT; }
+void board_cassette_in(bool level);
+
 // Mailbox (peripheral-file P48) as the main processor reads and writes it;
 // the I/O side writes with `set_mailbox` (iocpu.h).
 inline unsigned char read_mailbox() { return mailbox_val; }

@@ -10,7 +10,6 @@
 
 #include "memory.h"
 #include "timers.h"
-#include "tms7000.h"
 #include "trace.h"
 
 #include <array>
@@ -155,11 +154,11 @@ std::array<veld_delay, IO_CPU_STATE_COUNT> io_timeout_delay = unconverted_timeou
 
 namespace {
 
-bool b0_high() { return get_portb() & 1; }
-bool b1_high() { return get_portb() & 2; }
+bool b0_high() { return board_b0(); }
+bool b1_high() { return board_b1(); }
 
-void int1_raise() { tms7000_set_irq_line(0, 1); }
-void int1_lower() { tms7000_set_irq_line(0, 0); }
+void int1_raise() { board_iop_int1(1); }
+void int1_lower() { board_iop_int1(0); }
 
 // Every event handler waits for one edge and ignores the others.
 int accept_event(trace_fn &tf, io_cpu_event ev, io_cpu_event wanted, int next)

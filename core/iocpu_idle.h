@@ -21,7 +21,7 @@
 inline bool io_cpu_idle_quiet(int state)
 {
     if (state == IO_STATE_READY)
-        return !(get_portb() & 1);
+        return !board_b0();
     if (state != IO_STATE_POLL)
         return false;
     if (tms7041.data_count != 0)
