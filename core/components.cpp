@@ -40,7 +40,7 @@ const orv_component orv_components[] = {
     {"cartridge area",        nullptr,               nullptr,         "CART",  cartridge_section,  cartridge_image},
     {"event timers",          timers_clear_state,    nullptr,         "TIME",  timers_section,     timers_image},
     {"frame loop",            loop_clear_state,      nullptr,         "LOOP",  loop_section,       loop_image},
-    {"TMS7041 I/O processor", iocpu_clear_state,     reset_iocpu,     "IOP ",  iop_section,        iop_image},
+    {"TMS7041 I/O processor", io_cpu_clear_state,    reset_iocpu,     "IOP ",  iop_section,        iop_image},
     {"TMS3556 video",         tms3556_clear_state,   tms3556_reset,   "VDP ",  vdp_section,        vdp_image},
     {"TMS5220 speech",        tms5220_clear_state,   nullptr,         "SPCH",  speech_section,     speech_image},
     {"cassette",              cassette_clear_state,  nullptr,         "TAPE",  tape_section,       tape_image},

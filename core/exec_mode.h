@@ -4,7 +4,7 @@
 // - the fast path: the frame loop runs slices (loop.h), the processor
 //   reaches its register file, RAM and ROMs inline, the ports the firmware
 //   polls and writes byte after byte are taken without the bus, the I/O
-//   processor's quiet idle steps are taken in place, and conversions of
+//   processor's idle steps are taken in place, and conversions of
 //   fixed delays are remembered;
 // - the reference path: one instruction at a time through the frame loop's
 //   instruction step, every access through the full bus functions
@@ -38,7 +38,7 @@ struct orv_fast_paths {
     bool port_b;      // P6 written without the bus, when no handshake line moves
     bool vram;        // the video data port written without the bus
     bool iocpu;       // the I/O processor's state entries without their trace calls
-    bool idle_steps;  // the idle cycle's quiet steps in place: no function is listed
+    bool idle_steps;  // the idle cycle's steps taken in place: no function is listed
     bool delays;      // fixed delays converted once
 };
 extern orv_fast_paths orv_fast;

@@ -92,7 +92,7 @@ namespace {
 // States are named in the table; the lookup by name is done here once, at
 // compile time, and the numbers the rest of the code uses are checked
 // against it.
-constexpr int state_by_name(const char *name)
+constexpr int io_cpu_state_by_name(const char *name)
 {
     if (!name)
         return -1;
@@ -102,45 +102,45 @@ constexpr int state_by_name(const char *name)
     return -1;
 }
 
-static_assert(state_by_name("reset") == IO_STATE_RESET);
-static_assert(state_by_name("init1_wait") == IO_STATE_INIT1_WAIT);
-static_assert(state_by_name("init1") == IO_STATE_INIT1);
-static_assert(state_by_name("init1_IE") == IO_STATE_INIT1_IE);
-static_assert(state_by_name("init2") == IO_STATE_INIT2);
-static_assert(state_by_name("init3") == IO_STATE_INIT3);
-static_assert(state_by_name("init4") == IO_STATE_INIT4);
-static_assert(state_by_name("ready") == IO_STATE_READY);
-static_assert(state_by_name("poll") == IO_STATE_POLL);
-static_assert(state_by_name("command") == IO_STATE_COMMAND);
-static_assert(state_by_name("comm_rd_mb") == IO_STATE_COMM_RD_MB);
-static_assert(state_by_name("comm_rd_IE") == IO_STATE_COMM_RD_IE);
-static_assert(state_by_name("comm_rd_ack") == IO_STATE_COMM_RD_ACK);
-static_assert(state_by_name("comm_ack2") == IO_STATE_COMM_ACK2);
-static_assert(state_by_name("comm_F1C8") == IO_STATE_COMM_F1C8);
-static_assert(state_by_name("comm_push") == IO_STATE_COMM_PUSH);
-static_assert(state_by_name("comm_send") == IO_STATE_COMM_SEND);
-static_assert(state_by_name("comm_send_IE") == IO_STATE_COMM_SEND_IE);
-static_assert(state_by_name("comm_send2") == IO_STATE_COMM_SEND2);
-static_assert(state_by_name("comm_send3") == IO_STATE_COMM_SEND3);
-static_assert(state_by_name("comm_send4") == IO_STATE_COMM_SEND4);
-static_assert(state_by_name("send_end") == IO_STATE_SEND_END);
-static_assert(state_by_name("void") == IO_STATE_VOID);
+static_assert(io_cpu_state_by_name("reset") == IO_STATE_RESET);
+static_assert(io_cpu_state_by_name("init1_wait") == IO_STATE_INIT1_WAIT);
+static_assert(io_cpu_state_by_name("init1") == IO_STATE_INIT1);
+static_assert(io_cpu_state_by_name("init1_IE") == IO_STATE_INIT1_IE);
+static_assert(io_cpu_state_by_name("init2") == IO_STATE_INIT2);
+static_assert(io_cpu_state_by_name("init3") == IO_STATE_INIT3);
+static_assert(io_cpu_state_by_name("init4") == IO_STATE_INIT4);
+static_assert(io_cpu_state_by_name("ready") == IO_STATE_READY);
+static_assert(io_cpu_state_by_name("poll") == IO_STATE_POLL);
+static_assert(io_cpu_state_by_name("command") == IO_STATE_COMMAND);
+static_assert(io_cpu_state_by_name("comm_rd_mb") == IO_STATE_COMM_RD_MB);
+static_assert(io_cpu_state_by_name("comm_rd_IE") == IO_STATE_COMM_RD_IE);
+static_assert(io_cpu_state_by_name("comm_rd_ack") == IO_STATE_COMM_RD_ACK);
+static_assert(io_cpu_state_by_name("comm_ack2") == IO_STATE_COMM_ACK2);
+static_assert(io_cpu_state_by_name("comm_F1C8") == IO_STATE_COMM_F1C8);
+static_assert(io_cpu_state_by_name("comm_push") == IO_STATE_COMM_PUSH);
+static_assert(io_cpu_state_by_name("comm_send") == IO_STATE_COMM_SEND);
+static_assert(io_cpu_state_by_name("comm_send_IE") == IO_STATE_COMM_SEND_IE);
+static_assert(io_cpu_state_by_name("comm_send2") == IO_STATE_COMM_SEND2);
+static_assert(io_cpu_state_by_name("comm_send3") == IO_STATE_COMM_SEND3);
+static_assert(io_cpu_state_by_name("comm_send4") == IO_STATE_COMM_SEND4);
+static_assert(io_cpu_state_by_name("send_end") == IO_STATE_SEND_END);
+static_assert(io_cpu_state_by_name("void") == IO_STATE_VOID);
 
-constexpr std::array<int, IO_CPU_STATE_COUNT> resolve_timeouts()
+constexpr std::array<int, IO_CPU_STATE_COUNT> io_cpu_resolve_timeouts()
 {
     std::array<int, IO_CPU_STATE_COUNT> t{};
     for (int i = 0; i < IO_CPU_STATE_COUNT; i++)
-        t[i] = state_by_name(io_cpu_auto[i].timeout_state);
+        t[i] = io_cpu_state_by_name(io_cpu_auto[i].timeout_state);
     return t;
 }
 
 } // namespace
 
-constexpr std::array<int, IO_CPU_STATE_COUNT> io_cpu_timeout_target = resolve_timeouts();
+constexpr std::array<int, IO_CPU_STATE_COUNT> io_cpu_timeout_target = io_cpu_resolve_timeouts();
 
 namespace {
 
-constexpr std::array<veld_delay, IO_CPU_STATE_COUNT> unconverted_timeouts()
+constexpr std::array<veld_delay, IO_CPU_STATE_COUNT> io_cpu_unconverted_timeouts()
 {
     std::array<veld_delay, IO_CPU_STATE_COUNT> d{};
     for (int i = 0; i < IO_CPU_STATE_COUNT; i++)
@@ -150,18 +150,18 @@ constexpr std::array<veld_delay, IO_CPU_STATE_COUNT> unconverted_timeouts()
 
 } // namespace
 
-std::array<veld_delay, IO_CPU_STATE_COUNT> io_timeout_delay = unconverted_timeouts();
+std::array<veld_delay, IO_CPU_STATE_COUNT> io_cpu_timeout_delay = io_cpu_unconverted_timeouts();
 
 namespace {
 
-bool b0_high() { return board_b0(); }
-bool b1_high() { return board_b1(); }
+bool io_cpu_b0_high() { return board_b0(); }
+bool io_cpu_b1_high() { return board_b1(); }
 
-void int1_raise() { board_iop_int1(1); }
-void int1_lower() { board_iop_int1(0); }
+void io_cpu_int1_raise() { board_iop_int1(1); }
+void io_cpu_int1_lower() { board_iop_int1(0); }
 
 // Every event handler waits for one edge and ignores the others.
-int accept_event(trace_fn &tf, io_cpu_event ev, io_cpu_event wanted, int next)
+int io_cpu_accept_event(trace_fn &tf, io_cpu_event ev, io_cpu_event wanted, int next)
 {
     trace_enter(tf);
     TRACE(tf, "called event %s", get_event_str(ev));
@@ -189,7 +189,7 @@ int io_cpu_state_reset()
 int io_cpu_dispatch_reset(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_reset()", 0};
-    return accept_event(tf, ev, B0_HIGH, IO_STATE_INIT1_WAIT);
+    return io_cpu_accept_event(tf, ev, B0_HIGH, IO_STATE_INIT1_WAIT);
 }
 
 // The greeting byte 0x08, A0 low and an INT1 pulse tell the firmware that
@@ -201,7 +201,7 @@ int io_cpu_state_init1()
     TRACE(tf, "called");
     set_mailbox(0x08);
     and_porta(0xFE);
-    int1_raise();
+    io_cpu_int1_raise();
     return -1;
 }
 
@@ -210,7 +210,7 @@ int io_cpu_state_init1_IE()
     static trace_fn tf = {"io_cpu_state_init1_IE()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    int1_lower();
+    io_cpu_int1_lower();
     return IO_STATE_INIT2;
 }
 
@@ -221,7 +221,7 @@ int io_cpu_state_init2()
     static trace_fn tf = {"io_cpu_state_init2()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (b1_high()) {
+    if (io_cpu_b1_high()) {
         TRACE(tf, "B1 was already high");
         return IO_STATE_INIT3;
     }
@@ -231,7 +231,7 @@ int io_cpu_state_init2()
 int io_cpu_dispatch_init2(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_init2()", 0};
-    return accept_event(tf, ev, B1_HIGH, IO_STATE_INIT3);
+    return io_cpu_accept_event(tf, ev, B1_HIGH, IO_STATE_INIT3);
 }
 
 int io_cpu_state_init3()
@@ -240,7 +240,7 @@ int io_cpu_state_init3()
     trace_enter(tf);
     TRACE(tf, "called");
     or_porta(1);
-    if (!b1_high()) {
+    if (!io_cpu_b1_high()) {
         TRACE(tf, "B1 was already low");
         return IO_STATE_INIT4;
     }
@@ -250,7 +250,7 @@ int io_cpu_state_init3()
 int io_cpu_dispatch_init3(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_init3()", 0};
-    return accept_event(tf, ev, B1_LOW, IO_STATE_INIT4);
+    return io_cpu_accept_event(tf, ev, B1_LOW, IO_STATE_INIT4);
 }
 
 int io_cpu_state_init4()
@@ -259,7 +259,7 @@ int io_cpu_state_init4()
     trace_enter(tf);
     TRACE(tf, "called");
     and_porta(0xFE);
-    if (!b0_high()) {
+    if (!io_cpu_b0_high()) {
         TRACE(tf, "B0 was already low");
         return IO_STATE_READY;
     }
@@ -269,7 +269,7 @@ int io_cpu_state_init4()
 int io_cpu_dispatch_init4(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_init4()", 0};
-    return accept_event(tf, ev, B0_LOW, IO_STATE_READY);
+    return io_cpu_accept_event(tf, ev, B0_LOW, IO_STATE_READY);
 }
 
 // ---- idle: ready and poll alternate until the firmware raises B0 ----
@@ -279,7 +279,7 @@ int io_cpu_state_ready()
     static trace_fn tf = {"io_cpu_state_ready()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (b0_high()) {
+    if (io_cpu_b0_high()) {
         TRACE(tf, "B0 was already high");
         return IO_STATE_COMMAND;
     }
@@ -289,7 +289,7 @@ int io_cpu_state_ready()
 int io_cpu_dispatch_ready(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_ready()", 0};
-    return accept_event(tf, ev, B0_HIGH, IO_STATE_COMMAND);
+    return io_cpu_accept_event(tf, ev, B0_HIGH, IO_STATE_COMMAND);
 }
 
 // ---- one byte from the main processor ----
@@ -299,7 +299,7 @@ int io_cpu_state_command()
     static trace_fn tf = {"io_cpu_state_command()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (!b1_high()) {
+    if (!io_cpu_b1_high()) {
         TRACE(tf, "B1 was already low");
         return IO_STATE_COMM_RD_MB;
     }
@@ -309,7 +309,7 @@ int io_cpu_state_command()
 int io_cpu_dispatch_command(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_command()", 0};
-    return accept_event(tf, ev, B1_LOW, IO_STATE_COMM_RD_MB);
+    return io_cpu_accept_event(tf, ev, B1_LOW, IO_STATE_COMM_RD_MB);
 }
 
 // The byte is taken and the mailbox answered with 0xFF, A0 high and an INT1
@@ -323,7 +323,7 @@ int io_cpu_state_comm_rd_mb()
     TRACE(tf, "Reading command x%x", tms7041.command);
     set_mailbox(0xFF);
     or_porta(1);
-    int1_raise();
+    io_cpu_int1_raise();
     return -1;
 }
 
@@ -332,7 +332,7 @@ int io_cpu_state_comm_rd_IE()
     static trace_fn tf = {"io_cpu_state_comm_rd_IE()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    int1_lower();
+    io_cpu_int1_lower();
     return IO_STATE_COMM_RD_ACK;
 }
 
@@ -341,7 +341,7 @@ int io_cpu_state_comm_rd_ack()
     static trace_fn tf = {"io_cpu_state_comm_rd_ack()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (!b0_high()) {
+    if (!io_cpu_b0_high()) {
         TRACE(tf, "B0 was already low");
         return IO_STATE_COMM_ACK2;
     }
@@ -351,7 +351,7 @@ int io_cpu_state_comm_rd_ack()
 int io_cpu_dispatch_comm_rd_ack(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_dispatch_comm_rd_ack()", 0};
-    return accept_event(tf, ev, B0_LOW, IO_STATE_COMM_ACK2);
+    return io_cpu_accept_event(tf, ev, B0_LOW, IO_STATE_COMM_ACK2);
 }
 
 int io_cpu_state_comm_ack2()
@@ -371,7 +371,7 @@ int io_cpu_state_comm_send()
     trace_enter(tf);
     TRACE(tf, "called");
     and_porta(0xFE);
-    int1_raise();
+    io_cpu_int1_raise();
     return -1;
 }
 
@@ -380,7 +380,7 @@ int io_cpu_state_comm_send_IE()
     static trace_fn tf = {"io_cpu_state_comm_send_IE()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    int1_lower();
+    io_cpu_int1_lower();
     return IO_STATE_COMM_SEND2;
 }
 
@@ -389,7 +389,7 @@ int io_cpu_state_comm_send2()
     static trace_fn tf = {"io_cpu_state_comm_send2()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (b1_high()) {
+    if (io_cpu_b1_high()) {
         TRACE(tf, "B1 was already high");
         return IO_STATE_COMM_SEND3;
     }
@@ -399,7 +399,7 @@ int io_cpu_state_comm_send2()
 int io_cpu_dispatch_comm_send2(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_dispatch_comm_send2()", 0};
-    return accept_event(tf, ev, B1_HIGH, IO_STATE_COMM_SEND3);
+    return io_cpu_accept_event(tf, ev, B1_HIGH, IO_STATE_COMM_SEND3);
 }
 
 int io_cpu_state_comm_send3()
@@ -408,7 +408,7 @@ int io_cpu_state_comm_send3()
     trace_enter(tf);
     TRACE(tf, "called");
     or_porta(1);
-    if (!b1_high()) {
+    if (!io_cpu_b1_high()) {
         TRACE(tf, "B1 was already low");
         return IO_STATE_COMM_SEND4;
     }
@@ -418,7 +418,7 @@ int io_cpu_state_comm_send3()
 int io_cpu_dispatch_comm_send3(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_dispatch_comm_send3()", 0};
-    return accept_event(tf, ev, B1_LOW, IO_STATE_COMM_SEND4);
+    return io_cpu_accept_event(tf, ev, B1_LOW, IO_STATE_COMM_SEND4);
 }
 
 int io_cpu_state_comm_send4()
@@ -427,7 +427,7 @@ int io_cpu_state_comm_send4()
     trace_enter(tf);
     TRACE(tf, "called");
     and_porta(0xFE);
-    if (!b0_high()) {
+    if (!io_cpu_b0_high()) {
         TRACE(tf, "B0 was already low");
         return IO_STATE_COMM_PUSH;
     }
@@ -437,7 +437,7 @@ int io_cpu_state_comm_send4()
 int io_cpu_dispatch_comm_send4(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_dispatch_comm_send4()", 0};
-    return accept_event(tf, ev, B0_LOW, IO_STATE_COMM_PUSH);
+    return io_cpu_accept_event(tf, ev, B0_LOW, IO_STATE_COMM_PUSH);
 }
 
 // No transition leads here.
@@ -449,14 +449,14 @@ int io_cpu_state_send_end()
     return -1;
 }
 
-const char *state_name(int s)
+} // namespace
+
+const char *io_cpu_state_name(int s)
 {
     if (s < 0 || s >= IO_CPU_STATE_COUNT)
         return "???";
     return io_cpu_auto[s].name;
 }
-
-} // namespace
 
 trace_fn tf_io_cpu_callback = {"io_cpu_callback()", 0};
 
@@ -519,7 +519,7 @@ void io_cpu_event_callback(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event()", 0};
     trace_enter(tf);
-    TRACE(tf, "called phase=%d %s event=%s", cur_state, state_name(cur_state), get_event_str(ev));
+    TRACE(tf, "called phase=%d %s event=%s", cur_state, io_cpu_state_name(cur_state), get_event_str(ev));
     const io_cpu_state_row &row = io_cpu_auto[cur_state];
     if (!row.dispatch_fn) {
         TRACE(tf, "received event in transitionnal state");
@@ -530,9 +530,9 @@ void io_cpu_event_callback(io_cpu_event ev)
         TRACE(tf, "Event not handled for this state...");
         return;
     }
-    TRACE(tf, "recall new state %s", state_name(next));
+    TRACE(tf, "recall new state %s", io_cpu_state_name(next));
     io_cpu_callback(next);
-    TRACE(tf, "new state %s", state_name(cur_state));
+    TRACE(tf, "new state %s", io_cpu_state_name(cur_state));
 }
 
 void reset_iocpu()
@@ -549,7 +549,7 @@ void reset_iocpu()
 
 int get_state_num(const char *name)
 {
-    return state_by_name(name);
+    return io_cpu_state_by_name(name);
 }
 
 const char *get_event_str(io_cpu_event ev)
@@ -573,10 +573,10 @@ void set_mailbox(unsigned char v)
 
 // One cell serves both directions: whoever writes last is read by the other.
 
-void iocpu_clear_state()
+void io_cpu_clear_state()
 {
-    io_timeout_delay = unconverted_timeouts();
-    speech_feed_clear_state();
+    io_cpu_timeout_delay = io_cpu_unconverted_timeouts();
+    io_cpu_speech_clear_state();
     tms7041 = {};
     cur_state = IO_STATE_RESET;
 }

@@ -95,11 +95,13 @@ void io_cpu_callback(int state);
 // Each state's timeout: the state its timer leads to (-1: none) and the
 // delay, converted once (double2time).
 extern const std::array<int, IO_CPU_STATE_COUNT> io_cpu_timeout_target;
-extern std::array<veld_delay, IO_CPU_STATE_COUNT> io_timeout_delay;
-inline veld_time io_cpu_timeout_wait(int s) { return veld_delay_time(io_timeout_delay[s]); }
+extern std::array<veld_delay, IO_CPU_STATE_COUNT> io_cpu_timeout_delay;
+inline veld_time io_cpu_timeout_wait(int s) { return veld_delay_time(io_cpu_timeout_delay[s]); }
 void io_cpu_event_callback(io_cpu_event ev);
 void reset_iocpu();
 int get_state_num(const char *name);
+// A state's name, "???" for a number outside the table.
+const char *io_cpu_state_name(int s);
 const char *get_event_str(io_cpu_event ev);
 
 // The I/O side's write to the mailbox (board.h holds the mailbox itself).
@@ -118,6 +120,6 @@ void speech_buffer_start();
 void speech_buffer_low();
 void speech_buffer_end();
 void speech_callback_start();
-void speech_feed_clear_state();
+void io_cpu_speech_clear_state();
 
-void iocpu_clear_state();
+void io_cpu_clear_state();

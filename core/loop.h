@@ -57,7 +57,7 @@ orv_stop orv_loop(unsigned short stop_pc);
 
 // One instruction outside the frame loop, timed as the frame loop times it:
 // `p_pc` = the program counter, the processor runs one instruction (or one
-// idle slice; an interrupt taken meanwhile included), its cycles advance the
+// idle pass; an interrupt taken meanwhile included), its cycles advance the
 // event clock and at most one due timer fires. The trace time, the scan-line
 // and frame counts and the history in `pc_debug` stay as they are, and
 // nothing is drawn. The debugger's step and step over are made of it.

@@ -124,15 +124,15 @@ void program_write(long address, unsigned char value)
 
 } // namespace
 
-// The quiet port accesses (memory.h) are taken first, in or out of a slice:
+// The port accesses of the fast path (memory.h) are taken first, in or out of a slice:
 // they look at no counter and arm no timer, and only a break that a write
 // watch requests ends a slice. Otherwise, inside a slice of the frame loop,
 // devices and log lines see the loop's counters as they are, and the slice
 // learns what the access changed.
 int program_read_byte_8(long address)
 {
-    if (program_quiet_port_a_read(static_cast<unsigned>(address) & 0xFFFF))
-        return program_port_a_read_quietly();
+    if (program_fast_port_a(static_cast<unsigned>(address) & 0xFFFF))
+        return program_port_a_read_fast();
     if (!orv_slice_live)
         return program_read(address);
     orv_slice_sync();
@@ -144,14 +144,14 @@ int program_read_byte_8(long address)
 void program_write_byte_8(long address, unsigned char value)
 {
     const unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (program_quiet_vram_write(a)) {
-        program_vram_write_quietly(a, value);
+    if (program_fast_vram(a)) {
+        program_vram_write_fast(a, value);
         if (orv_slice_live && ask_bkpt)
             orv_slice_check();
         return;
     }
-    if (program_quiet_port_b_write(a, value)) {
-        program_port_b_write_quietly(a, value);
+    if (program_fast_port_b(a, value)) {
+        program_port_b_write_fast(a, value);
         return;
     }
     if (!orv_slice_live) {

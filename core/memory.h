@@ -42,12 +42,12 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 // P4 (port A), which the firmware polls, once this function, the
 // peripheral file's read and the port read are all decided off: none of
 // them can write a line. Nothing here reads the loop's counters.
-[[gnu::always_inline]] inline bool program_quiet_port_a_read(unsigned a)
+[[gnu::always_inline]] inline bool program_fast_port_a(unsigned a)
 {
     return a == 0x104 && orv_fast.port_a;
 }
 
-[[gnu::always_inline]] inline int program_port_a_read_quietly()
+[[gnu::always_inline]] inline int program_port_a_read_fast()
 {
     return io_read_port<false>(0);
 }
@@ -55,12 +55,12 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 // The video data port, which the firmware writes byte after byte, once this
 // function and the port's write are both decided off. Nothing here reads the loop's counters or arms a timer; a
 // write watch may request a break.
-[[gnu::always_inline]] inline bool program_quiet_vram_write(unsigned a)
+[[gnu::always_inline]] inline bool program_fast_vram(unsigned a)
 {
     return a == 0x12E && orv_fast.vram;
 }
 
-[[gnu::always_inline]] inline void program_vram_write_quietly(unsigned a, unsigned char value)
+[[gnu::always_inline]] inline void program_vram_write_fast(unsigned a, unsigned char value)
 {
     PC_ON_WRITE[a] = p_pc;
     tms3556_vram_write<false>(value);
@@ -71,23 +71,24 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 // off: no edge reaches the I/O processor, so only the write's pc and the
 // port's two copies change. Nothing here
 // reads the loop's counters, arms a timer or requests a break.
-[[gnu::always_inline]] inline bool program_quiet_port_b_write(unsigned a, unsigned char value)
+[[gnu::always_inline]] inline bool program_fast_port_b(unsigned a, unsigned char value)
 {
     return a == 0x106 && ((value ^ portb_val) & 3) == 0 && orv_fast.port_b;
 }
 
-[[gnu::always_inline]] inline void program_port_b_write_quietly(unsigned a, unsigned char value)
+[[gnu::always_inline]] inline void program_port_b_write_fast(unsigned a, unsigned char value)
 {
     PC_ON_WRITE[a] = p_pc;
     tms7000.pf[6] = value;  // the peripheral file's copy, as tms70x0_pf_w keeps it
     board_port_b_write(value);
 }
 
-// The quiet read, for views, tools and tests: the byte `program_read_byte_8`
-// would return, without any of a read's effects. No device acts (reading
-// 0x0127 does not reset the video processor, 0x0125 requests no break, the
-// video data port's pointer stays, no read watch), no log line is written,
-// no trace flag is decided and the current trace name stays.
+// A read without effects, for views, tools and tests: the byte
+// `program_read_byte_8` would return, without any of a read's effects. No
+// device acts (reading 0x0127 does not reset the video processor, 0x0125
+// requests no break, the video data port's pointer stays, no read watch), no
+// log line is written, no trace flag is decided and the current trace name
+// stays.
 int program_peek_byte_8(long address);
 
 unsigned short get_pc_write(unsigned short address);

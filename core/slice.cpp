@@ -1,5 +1,5 @@
-// Slices: the frame loop's fast path (slice.h says what a slice is, what
-// lags inside it, when it syncs and why it ends).
+// Slices: the frame loop's fast path (slice.h says what a slice is, what is
+// updated lazily inside it, when it syncs and why it ends).
 #include "slice.h"
 
 #include "iocpu.h"
@@ -42,7 +42,7 @@ bool orv_slice_due_unchanged()
 // Where the slice ends, from the next due timer (`sl.due`): that timer or the
 // frame's end. When the due timer is the I/O processor's state timer,
 // waiting for "ready" or "poll" while no function is traced, the runner
-// takes its quiet steps itself (orv_slice_idle_fast) and the slice ends at
+// takes its steps taken in place itself (orv_slice_idle_fast) and the slice ends at
 // the next of the other timers instead.
 void orv_slice_set_end()
 {
@@ -98,10 +98,10 @@ void orv_slice_set_end()
         set_trace_time(static_cast<int>(sl.time + static_cast<unsigned>(sl.base - sl.prev)));
 }
 
-// A quiet step of the I/O processor's idle cycle due after the slice's last
-// instruction (`now`: the event clock after it): it reads none of the
-// loop's counters, so they stay lagging, and the slice goes on up to the
-// next due timer. Not when the step would not be quiet.
+// An idle step of the I/O processor due after the slice's last instruction
+// (`now`: the event clock after it), taken in place: it reads none of the
+// loop's counters, which stay updated lazily, and the slice goes on up to
+// the next due timer. Not when the entry action would act.
 [[gnu::always_inline]] inline bool orv_slice_idle_step(veld_time now)
 {
     if (!io_cpu_idle_fire(now))
@@ -135,14 +135,14 @@ bool orv_slice_speech_tick(veld_time now)
     return true;
 }
 
-// The runner's quiet step of the I/O processor's idle cycle, taken when the
+// The I/O processor's idle step, taken in place by the runner when the
 // count reaches `idle_end` and nothing else is due: what io_cpu_idle_fire
 // would do, knowing where the state timer is and when the others are due.
-// False when the step would not be quiet; the slice then ends there.
+// False when the entry action would act; the slice then ends there.
 bool orv_slice_idle_fast()
 {
     const int state = timer_tab[sl.idle_slot].param;
-    if (!io_cpu_idle_quiet(state))
+    if (!io_cpu_entry_does_nothing(state))
         return false;
     const int used = sl.base - tms7000_icount;
     const veld_timer &t = io_cpu_idle_step(sl.idle_slot, state, orv_slice_clock(used));
@@ -177,9 +177,9 @@ void orv_slice_count_timer1()
         tms7000_div_by_16_trigger -= 16 * pending;  // stopped: nothing counts
         return;
     }
-    const int quiet = tms7000_timer1_counts_to_event() - 1;
-    if (quiet > 0) {
-        const int n = pending < quiet ? pending : quiet;
+    const int unseen = tms7000_timer1_counts_to_event() - 1;
+    if (unseen > 0) {
+        const int n = pending < unseen ? pending : unseen;
         tms7000_div_by_16_trigger -= 16 * n;
         tms7000_timer1_skip(n);
     }
@@ -252,7 +252,7 @@ bool orv_slice_boundary()
 void orv_slice_sync()
 {
     // Timer 1's counts as the steps after the last instruction leave them
-    // (they lag while the timer is stopped, or before a count anything can
+    // (updated lazily while the timer is stopped, or before a count anything can
     // see: none of those raises INT2).
     if (const int counts = orv_timer1_counts_until(sl.cur)) {
         tms7000_div_by_16_trigger -= 16 * counts;

@@ -4,45 +4,45 @@
 // instruction and then the steps after it: the event clock moves by its
 // cycles and at most one due timer fires, the trace time stamp and the
 // scan-line count move on. Between two due timers those steps do nothing
-// anyone can see but count. So on the fast path the loop hands the
-// processor a budget of cycles (tms7000_budget) up to the next due timer or
-// the end of the frame, and the slice runner (tms7000_run_slice,
-// tms7000_ops.cpp) runs instructions back to back until the budget is
-// spent: a slice. Only the slice's last instruction takes the steps after
-// it, for the whole slice at once (orv_slice_boundary), and the next slice
-// opens there.
+// anyone can see but count. So on the fast path the loop hands the processor
+// a budget of cycles (tms7000_budget) up to the next due timer or the end of
+// the frame, and the slice runner (tms7000_run_slice, tms7000_ops.cpp) runs
+// instructions back to back until the budget is spent: a slice. Only the
+// slice's last instruction takes the steps after it, for the whole slice at
+// once (orv_slice_boundary), and the next slice opens there.
 //
-// What lags inside a slice. The processor's own count (tms7000_icount)
-// falls as cycles are charged; everything else stays where the slice
-// started: the event clock (g_timer_clock), the frame's counters (scan line,
-// cycles of the line, cycles since start), the trace time stamp, the last
-// instruction's cycles (instr_cycles, delta), and timer 1's counts while
-// none of them can be seen (a stopped timer, or the counts before the one
-// that raises INT2, tms7000_timer1_counts_to_event). All of them follow
+// What is updated lazily inside a slice. The processor's own count
+// (tms7000_icount) falls as cycles are charged; everything else stays where
+// the slice started: the event clock (g_timer_clock), the frame's counters
+// (scan line, cycles of the line, cycles since start), the trace time stamp,
+// the last instruction's cycles (instr_cycles, delta), and timer 1's counts
+// while none of them can be seen (a stopped timer, or the counts before the
+// one that raises INT2, tms7000_timer1_counts_to_event). All of them follow
 // from the count and the marks kept in `orv_slice`.
 //
-// When it syncs. Whatever may look at a lagging value from inside an
+// When it syncs. Whatever may look at a lazily updated value from inside an
 // instruction brings it up first, to where it stands when the current
 // instruction started: the full bus path (program_read_byte_8,
 // program_write_byte_8) before any device acts (orv_slice_sync: timer 1's
-// counts, the event clock, the frame's counters), and a log line before it
-// is stamped (orv_slice_sync_log: also the trace stamp and the last
+// counts, the event clock, the frame's counters), and a log line before it is
+// stamped (orv_slice_sync_log: also the trace stamp and the last
 // instruction's cycles). The inline accesses (register file, RAM, ROMs) and
-// the quiet port accesses (memory.h) look at none of them and do not sync.
+// the fast path's port accesses (memory.h) look at none of them and do not
+// sync.
 //
 // Why it ends. The runner compares the count with one mark after every
-// instruction (`limit`), the earliest of: the slice's end (the next due
-// timer or the frame's end), the I/O processor's next quiet idle step, and
-// timer 1's next count that anything can see; every step while the
+// instruction (`limit`), the earliest of: the slice's end (the next due timer
+// or the frame's end), the I/O processor's next idle step (taken in place),
+// and timer 1's next count that anything can see; every step while the
 // processor idles. Reaching the limit calls the full test
 // (orv_slice_full_test): timer 1 counts, the stop test (stop address, break
-// request, stop key), the quiet idle step (taken in place: the slice goes
-// on), or the slice's end. A full bus access that arms a timer due sooner or
-// requests a break ends the slice with its instruction (orv_slice_check).
-// A speech clock tick due at the end is taken in place too.
+// request, stop key), the idle step (taken in place: the slice goes on), or
+// the slice's end. A full bus access that arms a timer due sooner or requests
+// a break ends the slice with its instruction (orv_slice_check). A speech
+// clock tick due at the end is taken in place too.
 //
-// The result is exactly that of one step after another: the lockstep
-// oracle (tests/lockstep) compares the two after every frame.
+// The result is exactly that of one step after another: the lockstep oracle
+// (tests/lockstep) compares the two after every frame.
 #pragma once
 
 #include "loop.h"
@@ -65,7 +65,7 @@ struct orv_slice_state {
 
     // Marks (SLICE_NOW, SLICE_NEVER or a count).
     int end;       // the slice ends: the next due timer or the frame's end
-    int idle_end;  // the I/O processor's next quiet idle step (NEVER without one)
+    int idle_end;  // the I/O processor's next idle step, taken in place (NEVER without one)
     int timer1;    // timer 1's next count anything can see (NEVER while it does not count)
     int rest;      // the earlier of `end` and `idle_end`
     int limit;     // the earliest of all: the runner's one comparison (NOW while the processor idles)
@@ -91,7 +91,7 @@ struct orv_slice_state {
 };
 extern orv_slice_state orv_slice;
 
-// True while a slice runs (the values above lag behind the processor).
+// True while a slice runs (the values above are updated lazily).
 extern bool orv_slice_live;
 
 // Opens a slice from the event clock `now` (as the caller has it in hand)
@@ -103,7 +103,7 @@ bool orv_slice_open(veld_time now);
 // counters move to where they stand when that instruction started, as if
 // each instruction before it had taken the steps after it.
 void orv_slice_close();
-// The end of a slice: a quiet idle step or a speech tick taken in place
+// The end of a slice: an idle step or a speech tick taken in place
 // (the slice goes on: true), or the steps after the last instruction and
 // the next slice. False when none follows: the frame is complete
 // (`frame_done`) or the loop goes on one step at a time.

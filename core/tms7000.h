@@ -29,7 +29,7 @@ struct tms7000_state {
 
 extern tms7000_state tms7000;
 // Cycle budget of the execute loop: raised by each call, lowered by every
-// instruction, interrupt and idle slice. Timer 1 ticks each time it falls
+// instruction, interrupt and idle pass. Timer 1 ticks each time it falls
 // below the trigger mark, which then moves 16 lower. Both are moved back
 // together at the end of every call (the count to 0), so they stay small.
 extern int tms7000_icount;

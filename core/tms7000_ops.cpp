@@ -134,7 +134,7 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
     orv_slice_state &sl = orv_slice;
 
     // Before an instruction: the history ring, p_pc and the slice's marks;
-    // then its handler (or an idle slice). Only IDLE puts the processor in
+    // then its handler (or an idle pass). Only IDLE puts the processor in
     // its idle state, and the slice's limit sends every step through the
     // full test while it is there (`orv_slice_timer1_limit`): the quick step
     // after any other instruction need not ask.
@@ -181,7 +181,7 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
 #endif
     TMS7000_START;
 instruction_done:
-    // After an idle slice, or IDLE: the full test follows.
+    // After an idle pass, or IDLE: the full test follows.
     if (c.idle_state)
         orv_slice_timer1_limit();
     TMS7000_NEXT;

@@ -49,8 +49,8 @@ template <bool in_slice = false>
     }
     // In a slice, the port the firmware polls needs neither the bus nor the
     // loop's counters (as `program_read_byte_8` finds).
-    if (in_slice && program_quiet_port_a_read(address))
-        return static_cast<uint8_t>(program_port_a_read_quietly());
+    if (in_slice && program_fast_port_a(address))
+        return static_cast<uint8_t>(program_port_a_read_fast());
     return static_cast<uint8_t>(program_read_byte_8(address));
 }
 
@@ -72,14 +72,14 @@ template <bool in_slice = false>
         // no handshake line need neither the bus nor the loop's counters;
         // only a watch's break ends the slice (as `program_write_byte_8`
         // does it).
-        if (in_slice && program_quiet_vram_write(address)) {
-            program_vram_write_quietly(address, value);
+        if (in_slice && program_fast_vram(address)) {
+            program_vram_write_fast(address, value);
             if (ask_bkpt)
                 orv_slice_check();
             return;
         }
-        if (in_slice && program_quiet_port_b_write(address, value)) {
-            program_port_b_write_quietly(address, value);
+        if (in_slice && program_fast_port_b(address, value)) {
+            program_port_b_write_fast(address, value);
             return;
         }
     }
@@ -165,7 +165,7 @@ void tms7000_timer1_skip(int counts);
     }
 }
 
-// One instruction (or one idle slice) and the timer-1 counts it makes.
+// One instruction (or one idle pass) and the timer-1 counts it makes.
 [[gnu::always_inline]] inline void tms7000_exec_one(trace_fn &tf)
 {
     if (tms7000.idle_state) {
@@ -195,7 +195,7 @@ void tms7000_timer1_skip(int counts);
     tms7000_icount = 0;
 }
 
-// The execute loop: whole instructions (or idle slices) until the budget is
+// The execute loop: whole instructions (or idle passes) until the budget is
 // spent, at least one; returns the cycles used, interrupts included.
 [[gnu::always_inline]] inline int tms7000_run(int cycles)
 {

@@ -12,7 +12,7 @@
 // `g_func_name` names the function that is logging while a line is
 // written. Between lines it holds the last name set: a traced function's
 // entry sets it (trace_enter), as does every line. The fast path's inline
-// and quiet accesses pass by the bus functions without entering them, so
+// and port accesses pass by the bus functions without entering them, so
 // between lines its value may differ from the reference path's; nothing
 // reads it there, and the debuggers' views leave it as it is.
 //
@@ -59,10 +59,10 @@ inline void trace_enter(trace_fn &tf)
         trace_decide(tf);
 }
 
-// One line under the trace name `name`, the function that writes it: the
-// line carries that name whatever ran since the function was entered (a
-// line written inside a slice first brings the lagging counters up, which
-// enters other traced functions). `g_func_name` then names it too.
+// One line under the trace name `name`, the function that writes it: the line
+// carries that name whatever ran since the function was entered (a line
+// written inside a slice first brings the lazily updated counters up to date,
+// which enters other traced functions). `g_func_name` then names it too.
 void trace_line(const char *name, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
 #define TRACE(tf, ...)                                                         \
