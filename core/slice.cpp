@@ -201,6 +201,7 @@ bool orv_slice_open(veld_time now)
     sl.frame_left = frame_left;
     const int base = tms7000_budget(budget);
     sl.base = sl.cur = sl.prev = base;
+    sl.opened = budget;  // the count was 0 when the last budget closed
     sl.due = g_timer_next_due;
     sl.clock = now;
     orv_slice_set_end();
@@ -252,9 +253,10 @@ bool orv_slice_boundary()
 void orv_slice_sync()
 {
     // Timer 1's counts as the steps after the last instruction leave them
-    // (updated lazily while the timer is stopped, or before a count anything can
-    // see: none of those raises INT2).
-    if (const int counts = orv_timer1_counts_until(sl.cur)) {
+    // (updated lazily while the timer is stopped, or before a count anything
+    // can see: none of those raises INT2). In the first instruction, those
+    // of an interrupt taken before it are still to come after it.
+    if (const int counts = orv_timer1_counts_until(sl.cur == sl.base ? sl.opened : sl.cur)) {
         tms7000_div_by_16_trigger -= 16 * counts;
         if (tms7000_timer1_running())
             tms7000_timer1_skip(counts);

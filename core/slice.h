@@ -62,6 +62,11 @@ struct orv_slice_state {
     int base;
     int cur;
     int prev;
+    // Where the count would have started without an interrupt taken since
+    // the last steps (a timer's callback or the host raising a line): the
+    // timer-1 counts of that interrupt's cycles belong to the slice's first
+    // instruction, as the one-step path counts them after it.
+    int opened;
 
     // Marks (SLICE_NOW, SLICE_NEVER or a count).
     int end;       // the slice ends: the next due timer or the frame's end

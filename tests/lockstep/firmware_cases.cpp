@@ -107,6 +107,20 @@ std::vector<lockstep_case> lockstep_firmware_cases()
     timer_traced.debug_lst = "tms7000_service_timer1() tms7000_do_interrupt() bcd_sub() tms70x0_pf_r()";
     cases.push_back(timer_traced);
 
+    // Interrupts taken between instructions (the host pulsing INT3 between
+    // runs): their timer-1 counts belong to the next instruction, traced or
+    // not, and the INT2 they may bring is not lost.
+    for (const char *traced : {"", "tms7000_orv_execute() tms7000_service_timer1()"}) {
+        lockstep_case between = program("interrupt between instructions", "tests/programs/int_between.asm", 40);
+        between.debug_lst = traced;
+        for (size_t i = 0; i < between.calls.size(); i++) {
+            between.calls[i].before.push_back({lockstep_action::INT3, 1});
+            between.calls[i].before.push_back({lockstep_action::INT3, 0});
+            between.calls[i].stop_pc = static_cast<unsigned short>(i % 3 == 0 ? 0xF80D + i % 2 : 0xFFFF);
+        }
+        cases.push_back(between);
+    }
+
     lockstep_case builtin;
     builtin.name = "built-in firmware and demo cartridge, keys";
     builtin.source = "firmware/bios7020.asm";

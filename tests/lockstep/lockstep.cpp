@@ -11,6 +11,7 @@
 #include "core/memory.h"
 #include "core/state.h"
 #include "core/tms3556.h"
+#include "core/tms5220.h"
 #include "core/tms7000.h"
 #include "core/trace.h"
 
@@ -93,8 +94,16 @@ void on_sound(const unsigned char *block, int length)
     run.sound_blocks++;
 }
 
+lockstep_coverage seen;
+
 void on_log_line(const char *line)
 {
+    if (std::strstr(line, " idle():called"))
+        seen.idles++;
+    else if (std::strstr(line, " illegal():called"))
+        seen.undefined++;
+    else if (std::strstr(line, " bcd_sub():called"))
+        seen.decimal++;
     run.log.add(line, std::strlen(line) + 1);
     run.log_lines++;
     if (run.keep_lines)
@@ -218,7 +227,13 @@ std::vector<digest> run_path(const lockstep_case &c, path p, int keep_lines_of =
         run.sound_blocks = 0;
         run.log = fnv();
         run.log_lines = 0;
+        seen.speaking += tms5220.speak_state == 2;
+        seen.timer1 += tms7000_timer1_running();
+        seen.modes[tms3556.vdp_regs8[VDP_CM3] >> 6]++;
+        seen.io_states += cur_state >= IO_STATE_READY;
     }
+    for (int line = 0; line < 3; line++)
+        seen.interrupts[line] += tms7000.rf[20 + line];
     orv_host = {};
     orv_set_exec_mode(ORV_EXEC_FAST);
     return out;
@@ -269,11 +284,24 @@ std::string first_state_difference(const lockstep_case &c, int call)
 
 } // namespace
 
-std::string lockstep_compare(const lockstep_case &c)
+std::string lockstep_compare(const lockstep_case &c, lockstep_coverage *coverage)
 {
     if (c.bios7020.empty())
         return c.name + ":\n" + c.source;
+    seen = lockstep_coverage();
     std::vector<digest> fast = run_path(c, path::fast);
+    if (coverage) {
+        for (int i = 0; i < 3; i++)
+            coverage->interrupts[i] += seen.interrupts[i];
+        coverage->idles += seen.idles;
+        coverage->undefined += seen.undefined;
+        coverage->decimal += seen.decimal;
+        coverage->speaking += seen.speaking;
+        coverage->timer1 += seen.timer1;
+        for (int i = 0; i < 4; i++)
+            coverage->modes[i] += seen.modes[i];
+        coverage->io_states += seen.io_states;
+    }
     std::vector<digest> reference = run_path(c, path::reference);
     if (fast.size() != c.calls.size() || reference.size() != c.calls.size())
         return c.name + ": the firmware did not load";

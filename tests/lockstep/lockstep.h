@@ -74,7 +74,21 @@ lockstep_case lockstep_generate(lockstep_random &r);
 // it uses them.
 std::vector<lockstep_case> lockstep_firmware_cases();
 
+// What a run went through, counted on the fast path: that the generated
+// programs reach what they are meant to exercise.
+struct lockstep_coverage {
+    int interrupts[3] = {};  // INT1-INT3 taken (the generated programs count them in R20-R22)
+    int idles = 0;           // IDLE run
+    int undefined = 0;       // undefined opcodes run
+    int decimal = 0;         // DSB run
+    int speaking = 0;        // calls that ended with the synthesizer speaking
+    int timer1 = 0;          // calls that ended with timer 1 counting
+    int modes[4] = {};       // calls that ended in each display mode (CM3 bits 7-6)
+    int io_states = 0;       // calls that ended with the I/O processor past its greeting
+};
+
 // Runs the case on both paths in the current directory (which it fills with
 // the firmware files and debug.lst). "" when they agree after every call;
-// otherwise where they first differ.
-std::string lockstep_compare(const lockstep_case &c);
+// otherwise where they first differ. `coverage`, when given, adds what the
+// fast path's run went through.
+std::string lockstep_compare(const lockstep_case &c, lockstep_coverage *coverage = nullptr);
