@@ -89,6 +89,14 @@ struct tms7041_state {
 extern tms7041_state tms7041;
 extern int cur_state;
 
+// Whether the idle poll finds a report to send: one is pending and no
+// speech command is collecting its bytes.
+inline bool io_cpu_report_waiting()
+{
+    return tms7041.data_count == 0 &&
+           ((tms7041.flags & (KEY_PENDING | SPEECH_LOW | SERIAL_CHECK)) || (tms7041.speech_status & SPEECH_END));
+}
+
 // State machine.
 extern trace_fn tf_io_cpu_callback;  // "io_cpu_callback()"
 void io_cpu_callback(int state);

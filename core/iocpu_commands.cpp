@@ -168,8 +168,9 @@ int io_cpu_state_poll()
 
     // Reports wait while a speech command is still collecting its bytes;
     // then the key comes first, the end of speech before its low level.
-    if (tms7041.data_count != 0) {
-        TRACE(tf, "poll disabled by comm");
+    if (!io_cpu_report_waiting()) {
+        if (tms7041.data_count != 0)
+            TRACE(tf, "poll disabled by comm");
         return -1;
     }
     if (tms7041.flags & KEY_PENDING) {
@@ -188,12 +189,9 @@ int io_cpu_state_poll()
         TRACE(tf, "Polled low");
         return io_cpu_start_report(IO_REPORT_SPEECH_LOW);
     }
-    if (tms7041.flags & SERIAL_CHECK) {
-        tms7041.flags &= ~SERIAL_CHECK;
-        TRACE(tf, "Polled serial init");
-        return io_cpu_start_report(IO_REPORT_SERIAL);
-    }
-    return -1;
+    tms7041.flags &= ~SERIAL_CHECK;
+    TRACE(tf, "Polled serial init");
+    return io_cpu_start_report(IO_REPORT_SERIAL);
 }
 
 // One latched code, no queue: a key not yet reported is overwritten.

@@ -18,17 +18,13 @@
 
 // Whether the entry action of `state` would do nothing but wait, so that
 // the firing toward it can be taken in place: "ready" moves on when B0 is
-// already high, "poll" when a report is pending and no speech command is
-// collecting its bytes; any other state acts.
+// already high (io_cpu_state_ready), "poll" when it finds a report
+// (io_cpu_state_poll); any other state acts.
 inline bool io_cpu_entry_does_nothing(int state)
 {
     if (state == IO_STATE_READY)
         return !board_b0();
-    if (state != IO_STATE_POLL)
-        return false;
-    if (tms7041.data_count != 0)
-        return true;
-    return !(tms7041.flags & (KEY_PENDING | SPEECH_LOW | SERIAL_CHECK)) && !(tms7041.speech_status & SPEECH_END);
+    return state == IO_STATE_POLL && !io_cpu_report_waiting();
 }
 
 // The step itself: the state timer in table slot `slot` fires toward
