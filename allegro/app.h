@@ -13,10 +13,13 @@ struct app_options {
     bool bios_named = false;      // --bios given: the directory must hold the firmware
     bool fast = false;            // start at fastest speed
     bool help = false;
+    bool version = false;
 };
 // Reads the command line. Returns an empty string, or the error to report.
 std::string app_parse_args(int argc, const char *const *argv, app_options &opt);
 extern const char *const app_usage;
+// A file name ending in .wav (any case): a tape given where a cartridge goes.
+bool app_is_wav_name(const std::string &name);
 
 // What the program was started with and loaded since: a power cycle reloads
 // the same files.
@@ -28,9 +31,13 @@ extern std::string app_title;       // the window's title between messages
 // GUI colours (set once the graphics mode is known).
 void app_gui_colours(int r_mg, int g_mg, int b_mg, int r_bg, int g_bg, int b_bg);
 int app_white();
-// The window's close button was pressed: the program ends at the next frame
-// or closes the dialog it shows.
+// Requests to end the program from outside (quit.cpp): the window's close
+// button, SIGINT, SIGTERM. Installed once the library has started.
+void app_quit_requests_install();
+// One has come: the program ends at the next frame, or from the dialog it shows.
 bool app_close_asked();
+int app_quit_status();              // 0, or 128 plus the signal's number
+void app_quit_if_asked();           // ends the program if one has come
 // A dialog object that closes its dialog once that has happened.
 struct DIALOG;
 int app_close_watch_proc(int msg, DIALOG *d, int c);
@@ -59,12 +66,26 @@ void screen_set_title_message(const std::string &text);
 // after every frame.
 void states_frame_end();
 
-// Keyboard: the poll run every second frame.
+// Keyboard: the poll run every second frame (key_poll.h); every press is
+// recorded as it happens, so that a short one is not lost.
+void keys_init();
 void keys_poll();
+void keys_run_start();              // keys down now reach the machine only once released
+
+// A run of the frame loop starts: keys, sound pacing and the 50 Hz tick
+// made ready; `app_run` runs the machine until it stops.
+void app_run_start();
+void app_run();
+// The emulator menu asked for the debugger (the log view then says so).
+extern bool app_menu_break;
 
 // Sound: one Allegro sample per block, started back to back by a timer.
+// While the machine runs in real time with sound, the sound paces it: a
+// block waits while the queue is full.
 void sound_init(bool driver);      // driver: install_sound succeeded
 void sound_block(const unsigned char *block, int length);
+void sound_set_pacing(bool on);    // on: real-time runs of the frame loop
+bool sound_paced_frame();          // after each frame: sound paced it, no tick wait
 void sound_shutdown();
 
 // Pacing: the 50 Hz tick.
@@ -77,19 +98,17 @@ int pacing_now();                   // ticks since start
 void menu_run();                    // the Esc menu
 void menu_load_rom();               // file selector, RomLoad, warm reset
 void menu_load_cassette();          // file selector, Allegro's sample loader
-bool app_load_rom(const std::string &path);          // alert on failure
+bool app_load_rom(const std::string &path);          // alert on failure; the machine unchanged
 bool app_load_cassette(const std::string &path);     // alert on failure
 void app_power_cycle();             // every global back, firmware and cartridge reloaded
 [[noreturn]] void app_quit(int status);
 
-// Hexadecimal text as far as it goes (blanks, then "0x" or "$", allowed
-// first), as the shared debugger reads its address field.
-// False when it holds no hexadecimal digit.
-bool app_parse_hex(const char *text, unsigned long &value);
-
-// The integrated debugger and its memory explorer.
-void debugger_dialog_run();
+// The integrated debugger and its memory explorer. The debugger returns true
+// for "Continue" (the machine runs on), false to end the program.
+bool debugger_dialog_run();
 void explorer_run();
+// Firmware files of the wrong size: an alert for each, and the program goes on.
+void app_firmware_warnings();
 
 // Host contract.
 void host_install();

@@ -1,8 +1,11 @@
 // The integrated debugger: one dialog over the whole window with the four
 // views, the address field, the menus and the keyboard shortcuts. Every
 // command is the shared debugger's; this file only shows and asks.
+#include "alert_text.h"
 #include "app.h"
+#include "stop_reason.h"
 
+#include "core/address_text.h"
 #include "core/debugger.h"
 #include "core/loop.h"
 #include "core/tms3556.h"
@@ -10,18 +13,25 @@
 
 #include <allegro.h>
 
-#include <cctype>
 #include <cstdio>
 
 namespace {
 
+// Whether the dialog closed to let the machine run on.
+bool continue_asked;
+
 // A command that runs the machine draws frames over the dialog: no pointer
-// meanwhile, and no key left over for the dialog (Esc would close it).
-template <void (*command)()>
+// meanwhile, and no key left over for the dialog (Esc would close it). A
+// run of the frame loop (`frame_loop`) polls the keyboard: the key that
+// started it, still down, is not the machine's.
+template <void (*command)(), bool frame_loop>
 int run_machine()
 {
     app_mouse(false);
+    if (frame_loop)
+        app_run_start();
     command();
+    sound_set_pacing(false);  // also when the run was not confirmed
     app_mouse_restore();
     app_wait_release(KEY_ESC);
     clear_keybuf();
@@ -34,9 +44,15 @@ int dbg_step()
     return D_REDRAW;
 }
 
-int dbg_stepover() { return run_machine<stepover>(); }
-int dbg_tobreak() { return run_machine<tobreak>(); }
-int dbg_tobreaknoconfirm() { return run_machine<tobreaknoconfirm>(); }
+int dbg_stepover() { return run_machine<stepover, false>(); }
+int dbg_tobreak() { return run_machine<tobreak, true>(); }
+int dbg_tobreaknoconfirm() { return run_machine<tobreaknoconfirm, true>(); }
+
+int dbg_continue()
+{
+    continue_asked = true;
+    return D_CLOSE;
+}
 
 int dbg_reset()
 {
@@ -64,21 +80,32 @@ int dbg_load_rom()
 
 int dbg_vdp_break()
 {
+    // The video RAM's addresses: a break beyond them would never fire.
     unsigned long address;
-    if (!app_parse_hex(breakpoint_str, address)) {
-        app_alert("Set VDP break: no address", "Type a hexadecimal address", "in the breakpoint field", "OK");
+    std::string refusal = orv_parse_hex_address(breakpoint_str, TMS3556_VRAM_SIZE - 1, address);
+    if (!refusal.empty()) {
+        std::vector<std::string> lines = alert_lines(refusal, 2);
+        app_alert("Set VDP break: no break was set.", lines[0], lines[1], "OK");
         return D_REDRAW;
     }
     char question[64];
     std::snprintf(question, sizeof question, "Set VDP breakpoint %04lx ?", address);
     app_modal_begin();
-    int answer = alert(question, nullptr, nullptr, "Read", "Write", 'y', 'n');
+    // Esc answers the last button: Cancel, which sets nothing.
+    int answer = alert3(question, nullptr, nullptr, "Read", "Write", "Cancel", 'y', 'n', 0);
     app_modal_end();
     if (answer == 1)
         set_bkpt_vdpread(address);
-    else
+    else if (answer == 2)
         set_bkpt_vdpwrite(address);
     get_log_str(log_box, 65536);
+    return D_REDRAW;
+}
+
+int dbg_clear_vdp_break()
+{
+    set_bkpt_vdpread(TMS3556_NO_BKPT);
+    set_bkpt_vdpwrite(TMS3556_NO_BKPT);
     return D_REDRAW;
 }
 
@@ -86,8 +113,10 @@ int dbg_preview()
 {
     app_mouse(false);
     screen_show_preview();
-    while (!key[KEY_SPACE])
+    while (!key[KEY_SPACE]) {
+        app_quit_if_asked();
         rest(10);
+    }
     app_wait_release(KEY_SPACE);
     clear_keybuf();
     app_mouse_restore();
@@ -103,6 +132,8 @@ int dbg_explorer()
 
 int dbg_quit()
 {
+    // From Esc: the key is up before the question, so that it cannot answer it.
+    app_wait_release(KEY_ESC);
     app_modal_begin();
     int answer = alert("Really Quit?", nullptr, nullptr, "&Yes", "&No", 'y', 'n');
     app_modal_end();
@@ -111,8 +142,9 @@ int dbg_quit()
 
 int dbg_about()
 {
-    app_alert("Orvane integrated debugger", "F7 step, F8 step over, B run to the address,",
-              "R reset, C clear log, P written by, F4 load ROM", "OK");
+    app_alert("Orvane integrated debugger: F7 step, F8 step over,",
+              "B run to the address, R reset, C clear log, P written by,",
+              "F4 load ROM, F9 continue, Esc quit", "OK");
     return D_REDRAW;
 }
 
@@ -122,8 +154,10 @@ MENU commands_menu[] = {
     {const_cast<char *>("Step over\tF8"), dbg_stepover, nullptr, 0, nullptr},
     {const_cast<char *>("Go to breakpoint"), dbg_tobreak, nullptr, 0, nullptr},
     {const_cast<char *>("Set VDP break"), dbg_vdp_break, nullptr, 0, nullptr},
+    {const_cast<char *>("Clear VDP break"), dbg_clear_vdp_break, nullptr, 0, nullptr},
     {const_cast<char *>("screen preview"), dbg_preview, nullptr, 0, nullptr},
     {const_cast<char *>("Load ROM\tF4"), dbg_load_rom, nullptr, 0, nullptr},
+    {const_cast<char *>("Continue\tF9"), dbg_continue, nullptr, 0, nullptr},
     {const_cast<char *>("&Quit debugger\tESC"), dbg_quit, nullptr, 0, nullptr},
     {nullptr, nullptr, nullptr, 0, nullptr},
 };
@@ -159,26 +193,7 @@ int app_close_watch_proc(int msg, DIALOG *, int)
     return msg == MSG_IDLE && app_close_asked() ? D_CLOSE : D_O_K;
 }
 
-bool app_parse_hex(const char *text, unsigned long &value)
-{
-    const char *p = text;
-    while (*p == ' ' || *p == '\t')
-        p++;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && std::isxdigit(static_cast<unsigned char>(p[2])))
-        p += 2;
-    else if (p[0] == '$')
-        p++;
-    if (!std::isxdigit(static_cast<unsigned char>(*p)))
-        return false;
-    value = 0;
-    for (; std::isxdigit(static_cast<unsigned char>(*p)); p++) {
-        int c = std::tolower(static_cast<unsigned char>(*p));
-        value = (value << 4 | static_cast<unsigned long>(c <= '9' ? c - '0' : c - 'a' + 10)) & 0xFFFFFFFFul;
-    }
-    return true;
-}
-
-void debugger_dialog_run()
+bool debugger_dialog_run()
 {
     app_gui_colours(128, 128, 128, 200, 200, 200);
     char title[] = "Orvane integrated debugger";
@@ -199,6 +214,10 @@ void debugger_dialog_run()
         shortcut('p', 0, dbg_written_by),
         shortcut(0, KEY_F4, dbg_load_rom),
         shortcut(0, KEY_F1, dbg_about),
+        shortcut(0, KEY_F9, dbg_continue),
+        // Esc asks before it ends the program (the dialog manager would
+        // close the dialog at once).
+        shortcut(27, 0, dbg_quit),
         {app_close_watch_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
         {d_yield_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
         {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
@@ -208,7 +227,10 @@ void debugger_dialog_run()
     position_dialog(d, 2, 2);
 
     refresh_debugger();
+    continue_asked = false;
     app_modal_begin();
     do_dialog(d, 3);
     app_mouse_restore();
+    app_quit_if_asked();
+    return continue_asked;
 }

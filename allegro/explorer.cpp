@@ -1,12 +1,17 @@
 // The memory explorer's dialog: the Start and End fields, the listing, the
 // menu of dumps (the texts and files are explorer_text's).
+#include "alert_text.h"
 #include "app.h"
 #include "explorer_text.h"
+
+#include "core/address_text.h"
+#include "core/file_replace.h"
 
 #include <allegro.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -21,42 +26,62 @@ void build_listing(unsigned long start)
     explorer_listing(start, listing, sizeof listing);
 }
 
+// An address of the Start or End field, within the explorer's range
+// (machine memory, then the video RAM from 10000 to 17FFF); on refusal an
+// alert says why.
+bool field_address(const char *field, const char *text, const char *outcome, unsigned long &value)
+{
+    std::string refusal = orv_parse_hex_address(text, EXPLORER_LAST_VRAM, value);
+    if (refusal.empty())
+        return true;
+    std::vector<std::string> lines = alert_lines(refusal, 2);
+    app_alert(std::string(field) + ": " + outcome, lines[0], lines[1], "OK");
+    return false;
+}
+
 int explorer_redraw()
 {
     unsigned long start;
-    if (!app_parse_hex(start_text, start)) {
-        app_alert("Start Address: no hexadecimal address", "The listing is unchanged.", "", "OK");
-        return D_REDRAW;
-    }
-    build_listing(start);
+    if (field_address("Start Address", start_text, "the listing is unchanged.", start))
+        build_listing(start);
     return D_REDRAW;
 }
 
 int dump(explorer_dump_kind kind)
 {
     unsigned long start, end;
-    if (!app_parse_hex(start_text, start) || !app_parse_hex(end_text, end)) {
-        app_alert("Dump: Start and End Address need", "hexadecimal addresses.", "Nothing was written.", "OK");
+    if (!field_address("Start Address", start_text, "nothing was written.", start) ||
+        !field_address("End Address", end_text, "nothing was written.", end))
         return D_REDRAW;
-    }
     if (start > EXPLORER_LAST_MACHINE) {
         app_alert("Dump: the start lies beyond FFFF,", "outside machine memory.", "Nothing was written.", "OK");
         return D_REDRAW;
     }
     int n = explorer_next_dump_number(dump_counter);
+    if (n < 0) {
+        app_alert("Dump: cannot create", "a file: FILE000 to FILE99999 all exist", "", "OK");
+        return D_REDRAW;
+    }
     char name[32];
     std::snprintf(name, sizeof name, kind == EXPLORER_DUMP_BIN ? "FILE%03d.bin" : "FILE%03d.asm", n);
-    // "x": a file made meanwhile by someone else is not overwritten either.
-    FILE *f = n >= 0 ? std::fopen(name, kind == EXPLORER_DUMP_BIN ? "wbx" : "wx") : nullptr;
+    // The dump is made in memory, then written as a whole.
+    char *bytes = nullptr;
+    size_t size = 0;
+    FILE *f = open_memstream(&bytes, &size);
     if (!f) {
-        app_alert("Dump: cannot create", n >= 0 ? name : "a file: FILE000 to FILE99999 all exist",
-                  n >= 0 ? std::strerror(errno) : "", "OK");
+        app_alert("Dump: cannot create", name, std::strerror(errno), "OK");
+        return D_REDRAW;
+    }
+    explorer_dump(f, kind, start, end);
+    std::string error = std::fclose(f) == 0 ? orv_replace_file(name, bytes, size) : std::strerror(errno);
+    std::free(bytes);
+    if (!error.empty()) {
+        std::vector<std::string> lines = alert_lines(error, 2);
+        app_alert(std::string("Dump: cannot write ") + name, lines[0], lines[1], "OK");
         return D_REDRAW;
     }
     dump_counter = n + 1;
-    explorer_dump(f, kind, start, end);
-    bool ok = std::fclose(f) == 0;
-    app_alert(ok ? "Dump written to" : "Dump: write error in", name, "", "OK");
+    app_alert("Dump written to", name, "", "OK");
     return D_REDRAW;
 }
 

@@ -6,7 +6,7 @@
 #include "core/trace.h"
 
 #include <cstring>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -106,7 +106,8 @@ int explorer_next_dump_number(int from)
     for (int n = from < 0 ? 0 : from; n < 100000; n++) {
         std::snprintf(bin, sizeof bin, "FILE%03d.bin", n);
         std::snprintf(asm_, sizeof asm_, "FILE%03d.asm", n);
-        if (access(bin, F_OK) != 0 && access(asm_, F_OK) != 0)
+        struct stat st;
+        if (lstat(bin, &st) != 0 && lstat(asm_, &st) != 0)
             return n;
     }
     return -1;

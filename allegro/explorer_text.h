@@ -29,6 +29,6 @@ enum explorer_dump_kind { EXPLORER_DUMP_BIN, EXPLORER_DUMP_HEX, EXPLORER_DUMP_DA
 void explorer_dump(FILE *f, explorer_dump_kind kind, unsigned long start, unsigned long end);
 
 // The first number from `from` on for which neither FILE%03d.bin nor
-// FILE%03d.asm exists in the current directory; -1 when none is free below
-// 100000.
+// FILE%03d.asm is in the current directory (a link to nothing counts as
+// there); -1 when none is free below 100000.
 int explorer_next_dump_number(int from);

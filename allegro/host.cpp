@@ -3,18 +3,21 @@
 // state keys, Esc and the pacing after each frame, F1 as the stop key, speech through Allegro
 // samples, the debugger's questions as alerts.
 #include "app.h"
+#include "stop_reason.h"
 
 #include "core/debugger.h"
 #include "core/host.h"
 
 #include <allegro.h>
 
+bool app_menu_break;
+
 namespace {
 
 void host_frame_end()
 {
-    if (app_close_asked())
-        app_quit(0);
+    // The close button or a signal: the frame is complete, the program ends.
+    app_quit_if_asked();
     screen_frame_end();
     states_frame_end();
     if (key[KEY_ESC]) {
@@ -22,13 +25,20 @@ void host_frame_end()
         app_wait_release(KEY_ESC);
         menu_run();
     }
-    if (app_real_time)
+    sound_set_pacing(app_real_time);
+    // With sound, the sound device has paced the frame; without, the tick.
+    if (!sound_paced_frame() && app_real_time)
         pacing_wait();
 }
 
 void host_stopped()
 {
+    sound_set_pacing(false);
+    std::string reason = stop_reason_text(stop_facts_now(app_menu_break, key[KEY_F1] != 0));
+    app_menu_break = false;
     app_wait_release(KEY_F1);
+    stop_reason_log(reason);
+    screen_set_title_message(reason);
     refresh_debugger();
     pacing_restart();
 }
@@ -50,7 +60,7 @@ void host_message(const char *text)
 
 int host_interrupt_held()
 {
-    return key[KEY_SPACE] || key[KEY_ESC];
+    return key[KEY_SPACE] || key[KEY_ESC] || app_close_asked();
 }
 
 } // namespace

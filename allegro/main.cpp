@@ -5,12 +5,16 @@
 // Allegro's own TRACE macro gives way to the core's trace facility.
 #undef TRACE
 
+#include "alert_text.h"
+
 #include "core/cassette.h"
 #include "core/debugger.h"
 #include "core/loop.h"
 #include "core/memory.h"
+#include "core/rom_files.h"
 #include "core/trace.h"
 #include "firmware/builtin.h"
+#include "orvane_version.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,14 +28,6 @@ namespace {
 
 int gui_white;
 bool sound_driver;
-volatile int close_asked;
-
-// The window's close button (called on another thread: only a flag).
-void close_button()
-{
-    close_asked = 1;
-}
-END_OF_FUNCTION(close_button)
 
 // The graphics mode and the host devices. Returns false when the window
 // cannot be opened (the library's reason has been shown).
@@ -54,8 +50,7 @@ bool app_host_setup()
         return false;
     }
     set_window_title("Orvane");
-    LOCK_FUNCTION(close_button);
-    set_close_button_callback(close_button);
+    app_quit_requests_install();
     install_timer();
     install_mouse();
     pacing_init();
@@ -72,11 +67,6 @@ void app_gui_colours(int r_mg, int g_mg, int b_mg, int r_bg, int g_bg, int b_bg)
     gui_white = makecol(255, 255, 255);
 }
 
-bool app_close_asked()
-{
-    return close_asked != 0;
-}
-
 int app_white()
 {
     return gui_white;
@@ -84,8 +74,10 @@ int app_white()
 
 void app_wait_release(int scancode)
 {
-    while (key[scancode])
+    while (key[scancode]) {
+        app_quit_if_asked();
         rest(10);
+    }
 }
 
 void app_alert(const std::string &l1, const std::string &l2, const std::string &l3, const char *button)
@@ -134,6 +126,32 @@ void app_modal_end()
 {
     app_mouse_restore();
     app_wait_release(KEY_ESC);
+    app_quit_if_asked();
+    // What was typed into the dialog is not the machine's.
+    keys_run_start();
+}
+
+void app_firmware_warnings()
+{
+    std::string warnings = orv_firmware_warnings(app_opt.bios.c_str());
+    for (const std::string &warning : alert_wrap(warnings, 1000)) {
+        std::fprintf(stderr, "orvane: warning: %s\n", warning.c_str());
+        std::vector<std::string> lines = alert_lines(warning, 2);
+        app_alert("Firmware warning: the machine starts anyway", lines[0], lines[1], "OK");
+    }
+}
+
+void app_run_start()
+{
+    keys_run_start();
+    sound_set_pacing(app_real_time);
+    pacing_restart();
+}
+
+void app_run()
+{
+    app_run_start();
+    orv_loop(0xFFFF);
 }
 
 void app_quit(int status)
@@ -154,6 +172,10 @@ int main(int argc, char **argv)
         std::fputs(app_usage, stdout);
         return 0;
     }
+    if (app_opt.version) {
+        std::puts("orvane " ORVANE_VERSION);
+        return 0;
+    }
     app_real_time = !app_opt.fast;
 
     static trace_fn tf = {"main()", 0};
@@ -162,6 +184,7 @@ int main(int argc, char **argv)
         return -1;
     app_gui_colours(128, 128, 128, 200, 200, 200);
     screen_init();
+    keys_init();
     sound_init(sound_driver);
     host_install();
     get_log_str(log_box, 65536);
@@ -177,6 +200,8 @@ int main(int argc, char **argv)
     if (builtin) {
         app_title = std::string("Orvane (") + orv_builtin_notice + ")";
         set_window_title(app_title.c_str());
+    } else {
+        app_firmware_warnings();
     }
     orv_cold_start();
     if (!app_opt.cartridge.empty())
@@ -184,8 +209,11 @@ int main(int argc, char **argv)
     if (!app_opt.cassette.empty())
         app_load_cassette(app_opt.cassette);
 
-    orv_loop(0xFFFF);
-    debugger_dialog_run();
-    app_quit(0);
+    // The machine runs until it stops, then the debugger: its "Continue"
+    // runs the machine on, anything else ends the program.
+    do
+        app_run();
+    while (debugger_dialog_run());
+    app_quit(app_quit_status());
 }
 END_OF_MAIN()

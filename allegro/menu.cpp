@@ -6,6 +6,7 @@
 #include "core/loop.h"
 #include "core/machine.h"
 #include "core/memory.h"
+#include "core/rom_files.h"
 #include "firmware/builtin.h"
 
 #include <allegro.h>
@@ -51,6 +52,7 @@ void menu_box(const menu_button *buttons, int count)
 void menu_call_debugger()
 {
     ask_bkpt = 1;  // the run stops at the end of this frame
+    app_menu_break = true;
 }
 
 void menu_fastest() { app_real_time = false; }
@@ -141,9 +143,10 @@ void menu_run()
 bool app_load_rom(const std::string &path)
 {
     if (const char *message = RomLoad(path.c_str())) {
-        // The cartridge area has been cleared: the machine runs without one.
-        app_cartridge.clear();
-        app_alert("Not a valid ROM", message, short_name(path), "OK");
+        // The machine runs on exactly as it was, its cartridge included.
+        std::string reason = orv_open_reason(path.c_str());
+        app_alert("Not a valid ROM", reason.empty() ? message : std::string(message) + ": " + reason,
+                  short_name(path), "OK");
         return false;
     }
     app_cartridge = path;
@@ -198,8 +201,9 @@ bool app_load_cassette(const std::string &path)
 
 void menu_load_cassette()
 {
+    // The tape playing now goes on if the selection is cancelled; a new
+    // one replaces it only once loaded.
     static char path[1024];
-    K7_release();
     if (select_file("Load an ORVANE WAV K7", path))
         app_load_cassette(path);
 }

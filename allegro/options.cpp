@@ -1,19 +1,23 @@
 // The command line: orvane [CARTRIDGE] [--cassette FILE.wav] [--bios DIR] [--fast]
 #include "app.h"
 
+#include <strings.h>
+
 const char *const app_usage =
     "Usage: orvane [CARTRIDGE] [--cassette FILE.wav] [--bios DIR] [--fast]\n"
     "\n"
     "Runs the machine in a 640 x 500 window at 50 frames a second.\n"
     "\n"
-    "  CARTRIDGE           cartridge image of 8, 16, 32256 or 32768 bytes\n"
+    "  CARTRIDGE           cartridge image of 8, 16, 32256 or 32768 bytes; a file\n"
+    "                      whose name ends in .wav is taken as the tape instead\n"
     "  --cassette FILE     plays a WAV recording into the cassette input\n"
     "  --bios DIR          firmware directory holding bios7020.bin and 7041b.bin\n"
     "                      (default: bios/ in the current directory; without it\n"
     "                      the built-in open firmware runs, with its demo\n"
     "                      cartridge when no CARTRIDGE is given)\n"
     "  --fast              starts at fastest speed instead of real time\n"
-    "  --help              shows this text\n"
+    "  -h, --help          shows this text\n"
+    "  --version           shows the program's version\n"
     "\n"
     "Keys while the machine runs:\n"
     "  A-Z, 0-9, - = .     the machine's keys (- and = type 0, . types *)\n"
@@ -34,7 +38,12 @@ const char *const app_usage =
     "Keys in the debugger:\n"
     "  F7 step   F8 step over   B run to the address typed   R reset\n"
     "  C clear the log   P who last wrote the address typed   F4 load a cartridge\n"
-    "  Esc quits the program\n";
+    "  F9 continue (the machine runs on)   Esc quits the program (asks first)\n";
+
+bool app_is_wav_name(const std::string &name)
+{
+    return name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".wav") == 0;
+}
 
 std::string app_parse_args(int argc, const char *const *argv, app_options &opt)
 {
@@ -49,6 +58,8 @@ std::string app_parse_args(int argc, const char *const *argv, app_options &opt)
         std::string error;
         if (a == "--help" || a == "-h")
             opt.help = true;
+        else if (a == "--version")
+            opt.version = true;
         else if (a == "--fast")
             opt.fast = true;
         else if (a == "--cassette")
@@ -59,6 +70,13 @@ std::string app_parse_args(int argc, const char *const *argv, app_options &opt)
         }
         else if (a.size() > 1 && a[0] == '-')
             error = "unknown option " + a;
+        else if (app_is_wav_name(a)) {
+            // A tape opened from the desktop comes where a cartridge goes.
+            if (!opt.cassette.empty())
+                error = "only one tape: " + a;
+            else
+                opt.cassette = a;
+        }
         else if (!opt.cartridge.empty())
             error = "only one cartridge: " + a;
         else

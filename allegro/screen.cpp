@@ -1,6 +1,7 @@
 // The machine's picture in the window, and screenshots (F12).
 #include "app.h"
 
+#include "core/file_replace.h"
 #include "core/host.h"
 #include "core/tms3556.h"
 #include "tools/png/picture_png.h"
@@ -8,7 +9,8 @@
 #include <allegro.h>
 
 #include <cstdio>
-#include <unistd.h>
+#include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -33,13 +35,15 @@ void picture_update()
             putpixel(picture, x, y, colours[tms3556_screen[y][x] & 7]);
 }
 
-// The next orvane-NNN.png that does not exist, or an empty string.
+// The next orvane-NNN.png that is not there, not even as a link to nothing,
+// or an empty string.
 std::string screenshot_name()
 {
     char name[32];
+    struct stat st;
     for (int n = 0; n < 1000; n++) {
         std::snprintf(name, sizeof name, "orvane-%03d.png", n);
-        if (access(name, F_OK) != 0)
+        if (lstat(name, &st) != 0)
             return name;
     }
     return "";
@@ -53,8 +57,11 @@ void screenshot()
         return;
     }
     // What the window shows: every dot 2 x 2 pixels.
-    std::string error = orv_write_new_png(name, tms3556_screen, 2);
-    screen_set_title_message(error.empty() ? "saved " + name : "screenshot failed: " + error);
+    std::vector<uint8_t> png;
+    std::string error = orv_png_encode(tms3556_screen, 2, png);
+    if (error.empty())
+        error = orv_replace_file(name, png.data(), png.size());
+    screen_set_title_message(error.empty() ? "saved " + name : "screenshot failed: " + name + ": " + error);
 }
 
 } // namespace

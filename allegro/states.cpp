@@ -59,6 +59,7 @@ void rewind_while_held()
 {
     int seconds = 0;
     while (key[KEY_BACKSPACE]) {
+        app_quit_if_asked();
         if (!orv_rewind_back()) {
             screen_set_title_message(seconds ? "rewind: " + std::to_string(seconds) + " s back, no older state"
                                              : "rewind: no older state");

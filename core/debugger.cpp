@@ -1,5 +1,6 @@
 #include "debugger.h"
 
+#include "address_text.h"
 #include "dasm7000.h"
 #include "host.h"
 #include "loop.h"
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 char disass_box[4800];
 char registers_box[2400];
@@ -35,37 +37,15 @@ bool ask_yes(const char *question)
     return !orv_host.ask || orv_host.ask(question) != 0;
 }
 
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// The address in `breakpoint_str`: hexadecimal as far as it goes, after
-// blanks and an optional "0x" or "$" (the disassembly writes addresses as
-// $F800). Without a single digit there is no address: the command has no
-// effect and the user is told so.
+// The address in `breakpoint_str` (address_text.h). Without a digit, or
+// above FFFF, there is no address: the command has no effect and the user
+// is told why.
 bool breakpoint_value(unsigned long &value)
 {
-    const char *s = breakpoint_str;
-    const char *end = breakpoint_str + sizeof breakpoint_str;
-    while (s < end && (*s == ' ' || *s == '\t'))
-        s++;
-    if (end - s >= 3 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X') && hex_digit(s[2]) >= 0)
-        s += 2;
-    else if (s < end && *s == '$')
-        s++;
-    value = 0;
-    int digits = 0;
-    for (; s < end && hex_digit(*s) >= 0; s++, digits++)
-        value = ((value << 4) | static_cast<unsigned long>(hex_digit(*s))) & 0xFFFFFFFFul;
-    if (digits == 0) {
-        tell("No address: type a hexadecimal address first (for example F800)");
+    std::string text(breakpoint_str, strnlen(breakpoint_str, sizeof breakpoint_str));
+    std::string why = orv_parse_hex_address(text.c_str(), 0xFFFF, value);
+    if (!why.empty()) {
+        tell(why.c_str());
         return false;
     }
     return true;
@@ -142,7 +122,7 @@ void step()
     refresh_debugger();
 }
 
-void stepover()
+bool stepover_run()
 {
     // The window just after the instruction: p + 1 to p + 4, computed without
     // wrapping, so a step over at 0xFFFC and above never ends by itself.
@@ -153,19 +133,24 @@ void stepover()
         cycles += orv_step();
         unsigned q = get_pc();
         if (p < q && q <= p + 4)
-            break;
+            return true;
         if (orv_host.interrupt_held) {
             if (q > p && orv_host.interrupt_held())
-                break;
+                return false;
         } else if (cycles >= limit) {
             char text[128];
             std::snprintf(text, sizeof text,
                           "Step over from %04x gave up after %d seconds of machine time: now at PC=%04x",
                           p, DEBUGGER_STEPOVER_SECONDS, q);
             tell(text);
-            break;
+            return false;
         }
     }
+}
+
+void stepover()
+{
+    stepover_run();
     refresh_debugger();
 }
 

@@ -39,11 +39,16 @@ void step();
 // start; without that hook it gives up after DEBUGGER_STEPOVER_SECONDS.
 // Waiting for a key's release afterwards is the program's business.
 void stepover();
-// The address in `breakpoint_str` (hexadecimal as far as it goes; "0x" or
-// "$" before it allowed). `tobreak` asks "Go to %06x ?" first and on No only
-// refills the log view; both then run `orv_loop` to the address's low 16 bits
-// and rebuild the views. Text without a hexadecimal digit: nothing runs and
-// `message` says so (the same for `info_address_mmu`).
+// The same without the views' refresh, for a command that repeats it and
+// refreshes once at the end: true when control came back into the window,
+// false when the program's key ended it or it gave up (then said so).
+bool stepover_run();
+// The address in `breakpoint_str`, read by `orv_parse_hex_address`
+// (address_text.h: hexadecimal as far as it goes; "0x" or "$" before it
+// allowed). `tobreak` asks "Go to %06x ?" first and on No only refills the
+// log view; both then run `orv_loop` to the address and rebuild the views.
+// Text without a hexadecimal digit, or a value above FFFF: nothing runs and
+// `message` says why (the same for `info_address_mmu`).
 void tobreak();
 void tobreaknoconfirm();
 // `message`: "Address 0x%04x was written at PC=0x%04x".

@@ -23,7 +23,8 @@ struct orv_loop_state {
     veld_time delta;       // the event-clock step for it
     int cycle_line;        // cycles charged to the current scan line
     int scanline;          // scan lines completed in the current frame, 0 to 280
-    int vblnum;            // frames completed since start (frame style)
+    int64_t vblnum;        // frames completed since start (frame style):
+                           // 64 bits, so that no run can make it overflow
     int g_time;            // cycles since start, the trace time stamp; wraps
     int ask_bkpt;          // break request: video watches, a program's menu
     uint16_t pc_debug[8];  // until-stop style: the last eight instructions started
@@ -36,7 +37,9 @@ inline int &instr_cycles = orv_loop_vars.instr_cycles;
 inline veld_time &delta = orv_loop_vars.delta;
 inline int &cycle_line = orv_loop_vars.cycle_line;
 inline int &scanline = orv_loop_vars.scanline;
-inline int &vblnum = orv_loop_vars.vblnum;
+inline int64_t &vblnum = orv_loop_vars.vblnum;
+// The largest frame count a loaded state may hold.
+constexpr int64_t ORV_MAX_LOADED_FRAMES = int64_t{1} << 62;
 inline int &g_time = orv_loop_vars.g_time;
 inline int &ask_bkpt = orv_loop_vars.ask_bkpt;
 inline uint16_t (&pc_debug)[8] = orv_loop_vars.pc_debug;

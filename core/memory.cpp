@@ -48,8 +48,9 @@ bool read_file(const std::string &path, uint8_t *buffer, size_t max, size_t *got
 }
 
 // Writes the rearranged I/O processor image to orvane_7041.bin in the
-// current directory, replacing the file whole (a symbolic link of that name
-// is replaced, never followed). Any failure only means no copy.
+// current directory, by the rule of every output (file_replace.h): a
+// regular file is replaced whole, a device written into, a symbolic link
+// or anything else left alone. Any failure only means no copy.
 void write_7041_copy()
 {
     orv_replace_file("orvane_7041.bin", rom_7041, sizeof rom_7041);
@@ -185,23 +186,29 @@ unsigned short get_pc_write(unsigned short address) { return PC_ON_WRITE[address
 
 namespace {
 
-// The cartridge area as every load leaves it before placing an image: erased.
+// The cartridge area as the firmware loading leaves it: erased.
 void erase_cartridge_area()
 {
     std::memset(rom_cart + 0x200, 0xFF, sizeof rom_cart - 0x200);
 }
 
-// Places a cartridge image by its size; the area has been erased already.
+// Places a cartridge image by its size. The size is checked before
+// anything changes: an image that does not load leaves the cartridge area
+// exactly as it was (the running program goes on). One that loads replaces
+// the whole area, the bytes it does not cover erased.
 const char *place_cartridge(trace_fn &tf, const uint8_t *image, size_t n)
 {
     TRACE_ALWAYS(tf, "Rom size is %dKb", static_cast<int>(n / 1024));
+    if (n != 8192 && n != 16384 && n != 32256 && n != 32768)
+        return "Sorry, unknown rom size";
+    erase_cartridge_area();
     switch (n) {
-    case 8192: std::memcpy(rom_cart + 0x6000, image, 0x2000); return nullptr;
-    case 16384: std::memcpy(rom_cart + 0x4000, image, 0x4000); return nullptr;
-    case 32256: std::memcpy(rom_cart + 0x0200, image, 0x7E00); return nullptr;
-    case 32768: std::memcpy(rom_cart + 0x0200, image + 0x200, 0x7E00); return nullptr;
-    default: return "Sorry, unknown rom size";
+    case 8192: std::memcpy(rom_cart + 0x6000, image, 0x2000); break;
+    case 16384: std::memcpy(rom_cart + 0x4000, image, 0x4000); break;
+    case 32256: std::memcpy(rom_cart + 0x0200, image, 0x7E00); break;
+    default: std::memcpy(rom_cart + 0x0200, image + 0x200, 0x7E00); break;
     }
+    return nullptr;
 }
 
 // The processor's internal ROM. A short image is accepted; the rest of it
@@ -234,7 +241,6 @@ const char *RomLoad(const char *path)
     static trace_fn tf = {"RomLoad()", 0};
     trace_enter(tf);
     TRACE(tf, "Called");
-    erase_cartridge_area();
 
     std::vector<uint8_t> scratch(65536);
     size_t n = 0;
@@ -248,7 +254,6 @@ const char *RomLoadImage(const uint8_t *image, size_t size)
     static trace_fn tf = {"RomLoad()", 0};
     trace_enter(tf);
     TRACE(tf, "Called");
-    erase_cartridge_area();
     // As from a file: no more than 32 KB is read.
     return place_cartridge(tf, image, std::min<size_t>(size, 32768));
 }

@@ -95,7 +95,9 @@ unsigned short get_pc_write(unsigned short address);
 
 // Firmware and cartridge loading. Each returns null on success or the
 // message to show. The image forms take the files' contents from memory (the
-// built-in firmware) and follow the same rules as the file forms.
+// built-in firmware) and follow the same rules as the file forms. A
+// cartridge is read and its size checked before the cartridge area changes:
+// on any failure the area, and so the running program, stays as it was.
 const char *MemInit(const char *directory);
 const char *MemInitImages(const uint8_t *bios7020, size_t bios7020_size, const uint8_t *rom7041,
                           size_t rom7041_size);

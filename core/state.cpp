@@ -12,6 +12,7 @@
 #include "state_hash.h"
 #include "state_image.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -51,16 +52,16 @@ std::string printable_tag(const uint8_t *p)
     return s;
 }
 
-std::vector<uint8_t> write_sections(orv_state_image &m)
+std::vector<uint8_t> write_sections(orv_state_image &m, uint32_t version = ORV_STATE_VERSION)
 {
     std::vector<uint8_t> out(STATE_MAGIC, STATE_MAGIC + 8);
-    put_u32(out, ORV_STATE_VERSION);
+    put_u32(out, version);
     put_u32(out, static_cast<uint32_t>(state_part_count()));
     for (int i = 0; i < state_part_count(); i++) {
         out.insert(out.end(), state_parts()[i]->section, state_parts()[i]->section + 4);
         size_t size_at = out.size();
         put_u32(out, 0);
-        state_fields f(out);
+        state_fields f(out, version);
         state_parts()[i]->fields(f, m);
         uint32_t size = static_cast<uint32_t>(out.size() - size_at - 4);
         for (int b = 0; b < 4; b++)
@@ -70,22 +71,22 @@ std::vector<uint8_t> write_sections(orv_state_image &m)
     return out;
 }
 
-// The size of each section as this program writes it (every section has a
-// fixed size), found once by writing a blank machine.
-const std::vector<uint32_t> &section_sizes()
+// The size of each section in a file of format `version` (every section has
+// a fixed size), found once per version by writing a blank machine.
+const std::vector<uint32_t> &section_sizes(uint32_t version)
 {
-    static const std::vector<uint32_t> sizes = [] {
+    static std::vector<uint32_t> sizes[ORV_STATE_VERSION + 1];
+    std::vector<uint32_t> &v = sizes[version];
+    if (v.empty()) {
         auto blank = std::make_unique<orv_state_image>();
-        std::vector<uint8_t> file = write_sections(*blank);
-        std::vector<uint32_t> v;
+        std::vector<uint8_t> file = write_sections(*blank, version);
         size_t at = HEADER_BYTES;
         for (int i = 0; i < state_part_count(); i++) {
             v.push_back(get_u32(file.data() + at + 4));
             at += SECTION_HEAD_BYTES + v.back();
         }
-        return v;
-    }();
-    return sizes;
+    }
+    return v;
 }
 
 // Where each section's fields lie in a state whose layout has been checked.
@@ -95,22 +96,23 @@ struct section_span {
 };
 
 // Checks everything about the file but the values: magic, version, the
-// sections and their sizes, the checksum. Fills `spans` in file order.
-std::string check_layout(const uint8_t *data, size_t size, std::vector<section_span> &spans)
+// sections and their sizes, the checksum. Fills `spans` in file order and
+// `version`.
+std::string check_layout(const uint8_t *data, size_t size, std::vector<section_span> &spans, uint32_t &version)
 {
     if (size > ORV_STATE_MAX_BYTES)
         return "The file is too long to be a state (" + std::to_string(size) + " bytes)";
     if (size < HEADER_BYTES + TRAILER_BYTES || std::memcmp(data, STATE_MAGIC, 8) != 0)
         return "Not an Orvane state file";
-    uint32_t version = get_u32(data + 8);
+    version = get_u32(data + 8);
     if (version > ORV_STATE_VERSION)
         return "The state has format version " + std::to_string(version) +
                ", newer than this program reads (version " + std::to_string(ORV_STATE_VERSION) + ")";
-    if (version < ORV_STATE_VERSION)
+    if (version < ORV_STATE_OLDEST_VERSION)
         return "The state has format version " + std::to_string(version) +
-               ", older than this program reads (version " + std::to_string(ORV_STATE_VERSION) + ")";
+               ", older than this program reads (version " + std::to_string(ORV_STATE_OLDEST_VERSION) + ")";
 
-    const std::vector<uint32_t> &expected_size = section_sizes();
+    const std::vector<uint32_t> &expected_size = section_sizes(version);
 
     uint32_t count = get_u32(data + 12);
     if (count != static_cast<uint32_t>(state_part_count()))
@@ -161,14 +163,15 @@ std::string orv_state_load(const uint8_t *data, size_t size, std::string &note)
 {
     note.clear();
     std::vector<section_span> spans;
-    std::string error = check_layout(data, size, spans);
+    uint32_t version;
+    std::string error = check_layout(data, size, spans, version);
     if (!error.empty())
         return error;
 
     auto m = std::make_unique<orv_state_image>();
     for (int i = 0; i < state_part_count(); i++) {
         std::string name = tag_text(state_parts()[i]->section);
-        state_fields f(spans[i].data, spans[i].size, name.c_str());
+        state_fields f(spans[i].data, spans[i].size, name.c_str(), version);
         state_parts()[i]->fields(f, *m);
         if (!f.error().empty())
             return "The state holds a value this machine cannot have (" + f.error() + ")";
@@ -222,13 +225,14 @@ std::string orv_state_load_file(const std::string &path, std::string &note)
     note.clear();
     FILE *f = std::fopen(path.c_str(), "rb");
     if (!f)
-        return "Cannot open " + path;
+        return "Cannot open " + path + ": " + std::strerror(errno);
     std::vector<uint8_t> bytes(ORV_STATE_MAX_BYTES + 1);
+    errno = 0;
     size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
-    bool failed = std::ferror(f);
+    int read_error = std::ferror(f) ? (errno ? errno : EIO) : 0;
     std::fclose(f);
-    if (failed)
-        return "Cannot read " + path;
+    if (read_error)
+        return "Cannot read " + path + ": " + std::strerror(read_error);
     std::string error = orv_state_load(bytes.data(), n, note);
     return error.empty() ? "" : path + ": " + error;
 }
@@ -236,7 +240,8 @@ std::string orv_state_load_file(const std::string &path, std::string &note)
 std::vector<orv_state_section_hash> orv_state_section_hashes(const std::vector<uint8_t> &state)
 {
     std::vector<section_span> spans;
-    if (!check_layout(state.data(), state.size(), spans).empty())
+    uint32_t version;
+    if (!check_layout(state.data(), state.size(), spans, version).empty())
         return {};
     std::vector<orv_state_section_hash> out;
     for (int i = 0; i < state_part_count(); i++)

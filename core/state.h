@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
-constexpr uint32_t ORV_STATE_VERSION = 1;
+// The format written. Version 1 (the frame count in 32 bits) is still read.
+constexpr uint32_t ORV_STATE_VERSION = 2;
+constexpr uint32_t ORV_STATE_OLDEST_VERSION = 1;
 // No state comes near this; a longer file is refused unread.
 constexpr size_t ORV_STATE_MAX_BYTES = 1 << 22;
 

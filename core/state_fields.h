@@ -6,6 +6,8 @@
 // that look for a field the file leaves out).
 #pragma once
 
+#include "state.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -15,29 +17,35 @@
 
 class state_fields {
 public:
-    // Writing: the fields are appended to `out`.
-    explicit state_fields(std::vector<uint8_t> &out) : out_(&out) {}
-    // Reading: the fields are taken from `size` bytes at `data`. `section`
-    // names the section in error messages.
-    state_fields(const uint8_t *data, size_t size, const char *section)
-        : in_(data), left_(size), section_(section)
+    // Writing: the fields are appended to `out`, laid out as format
+    // `version` has them.
+    explicit state_fields(std::vector<uint8_t> &out, uint32_t version) : out_(&out), version_(version) {}
+    // Reading: the fields are taken from `size` bytes at `data`, a section of
+    // a file of format `version`. `section` names the section in error
+    // messages.
+    state_fields(const uint8_t *data, size_t size, const char *section, uint32_t version)
+        : in_(data), left_(size), section_(section), version_(version)
     {
     }
-    // Randomising: each field takes a value drawn from `seed` onwards.
+    // Randomising: each field takes a value drawn from `seed` onwards, in the
+    // layout of the format written.
     struct random_values {
         uint64_t seed;
     };
-    explicit state_fields(random_values r) : random_(r.seed | 1) {}
+    explicit state_fields(random_values r) : random_(r.seed | 1), version_(ORV_STATE_VERSION) {}
 
     bool reading() const { return out_ == nullptr && !random_; }
     bool randomising() const { return random_ != 0; }
+    // The format version the fields are laid out for: a section whose
+    // layout changed between versions asks it.
+    uint32_t version() const { return version_; }
     // Reading: the first fault found, or "" (later fields are then skipped).
     const std::string &error() const { return error_; }
     // Reading: bytes of the section not taken by its fields.
     size_t left() const { return left_; }
 
     // One integer (or enum) in the width of its type. Reading refuses a value
-    // outside lo..hi.
+    // outside lo..hi (64-bit fields give both).
     template <class T>
     void num(const char *name, T &v, int64_t lo = lowest<T>(), int64_t hi = highest<T>())
     {
@@ -199,5 +207,6 @@ private:
     const uint8_t *in_ = nullptr;
     size_t left_ = 0;
     const char *section_ = "";
+    uint32_t version_;
     std::string error_;
 };

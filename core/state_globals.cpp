@@ -75,7 +75,7 @@ const orv_global_place orv_global_places[] = {
     {"d2t_memo_next", "cache of a pure conversion"},
     {"rewind_*", "rewind ring: states kept by the programs"},
     {"program_pages", "constant: the memory map, by page"},
-    {"section_sizes()::sizes", "constant: the state sections' sizes, found once"},
+    {"section_sizes(unsigned int)::sizes", "constant: the state sections' sizes, found once"},
     {"io_cpu_auto", "constant table"},
     {"opfn_orv", "constant table"},
     {"tms7000_*_ops::table", "constant tables (the slice runner's may be inlined away)"},

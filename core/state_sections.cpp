@@ -96,7 +96,18 @@ void loop_section(state_fields &f, orv_state_image &m)
     time_fields(f, "clock step", l.delta);
     f.num("line cycles", l.cycle_line, 0, ORV_CYCLES_PER_LINE + 1000);
     f.num("scan line", l.scanline, 0, ORV_LINES_PER_FRAME);
-    f.num("frames", l.vblnum);
+    if (f.version() >= 2) {
+        // 64 bits, and a loaded count leaves room for 2^62 frames (some
+        // three thousand million years of machine time) before it could
+        // overflow.
+        f.num("frames", l.vblnum, 0, ORV_MAX_LOADED_FRAMES);
+    } else {
+        // Format 1 kept the count in 32 bits: a negative one had passed
+        // 2^31 and wrapped, once.
+        int32_t frames = static_cast<int32_t>(l.vblnum);
+        f.num("frames", frames);
+        l.vblnum = static_cast<uint32_t>(frames);
+    }
     f.num("cycles since start", l.g_time);
     f.num("break request", l.ask_bkpt, 0, 1);
     f.nums("program counter history", l.pc_debug);

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "asm_support.h"
+#include "core/address_text.h"
 #include "core/debugger.h"
 #include "core/host.h"
 #include "core/loop.h"
@@ -232,4 +233,51 @@ TEST_F(DebuggerTest, WriteWatchMessageAndAddressesWithoutDigits)
     EXPECT_EQ(messages, (std::vector<std::string>{"Address 0xc010 was written at PC=0xf80e",
                                                   "Address 0xc011 was written at PC=0x0000", no_address,
                                                   no_address}));
+}
+
+// Typed addresses: one reading everywhere, and a value too large is refused
+// with the limit, never wrapped.
+TEST(AddressText, ReadsHexadecimalAndRefusesValuesAboveTheLimit)
+{
+    unsigned long v = 7;
+    EXPECT_EQ(orv_parse_hex_address("  f800 and more", 0xFFFF, v), "");
+    EXPECT_EQ(v, 0xF800u);
+    EXPECT_EQ(orv_parse_hex_address("\t0XfFfF", 0xFFFF, v), "");
+    EXPECT_EQ(v, 0xFFFFu);
+    EXPECT_EQ(orv_parse_hex_address("$0000000012", 0xFFFF, v), "");
+    EXPECT_EQ(v, 0x12u);
+    EXPECT_EQ(orv_parse_hex_address("0xyz", 0xFFFF, v), "");  // "0", then other text
+    EXPECT_EQ(v, 0u);
+
+    const std::string none = "No address: type a hexadecimal address first (for example F800)";
+    v = 7;
+    for (const char *text : {"", "   ", "$", "xyz", "-1", "$$1"})
+        EXPECT_EQ(orv_parse_hex_address(text, 0xFFFF, v), none) << text;
+    EXPECT_EQ(orv_parse_hex_address(nullptr, 0xFFFF, v), none);
+    EXPECT_EQ(v, 7u);  // untouched on failure
+
+    EXPECT_EQ(orv_parse_hex_address("10000", 0xFFFF, v), "10000 is above FFFF: type an address from 0 to FFFF");
+    EXPECT_EQ(orv_parse_hex_address("$123456", 0xFFFF, v), "123456 is above FFFF: type an address from 0 to FFFF");
+    // However many digits: nothing wraps back into range.
+    EXPECT_EQ(orv_parse_hex_address("100000000000000000000F800", 0xFFFF, v),
+              "1000000000000000... is above FFFF: type an address from 0 to FFFF");
+    EXPECT_EQ(v, 7u);
+    EXPECT_EQ(orv_parse_hex_address("800", 0x7FF, v), "800 is above 7FF: type an address from 0 to 7FF");
+    // The widest limit still refuses a value one digit too long.
+    EXPECT_EQ(orv_parse_hex_address("FFFFFFFFFFFFFFFF", ~0ul, v), "");
+    EXPECT_EQ(v, ~0ul);
+    EXPECT_NE(orv_parse_hex_address("FFFFFFFFFFFFFFFF0", ~0ul, v), "");
+}
+
+TEST_F(DebuggerTest, AnAddressAboveFFFFRunsNothingAndSaysWhy)
+{
+    boot(CALL_PROGRAM);
+    set_address("1F80C");  // once read as F80C
+    tobreak();
+    tobreaknoconfirm();
+    info_address_mmu();
+    EXPECT_TRUE(questions.empty());
+    EXPECT_EQ(get_pc(), 0xF800);
+    const std::string above = "1F80C is above FFFF: type an address from 0 to FFFF";
+    EXPECT_EQ(messages, (std::vector<std::string>{above, above, above}));
 }

@@ -169,6 +169,14 @@ TEST_F(HeadlessTest, BadCommandLinesAreRefusedWithStatus2)
     }
     EXPECT_EQ(run({"--bogus"}), 2);
     EXPECT_EQ(err, "orvane-headless: unknown option '--bogus'\nTry 'orvane-headless --help'.\n");
+    // Addresses too large are refused, never wrapped.
+    EXPECT_EQ(run({"--break", "0x123456"}), 2);
+    EXPECT_EQ(err.rfind("orvane-headless: --break: 123456 is above FFFF: type an address from 0 to FFFF\n", 0), 0u)
+        << err;
+    hl_options o;
+    const char *top[] = {"x", "--break=$00FFFF"};
+    ASSERT_EQ(hl_parse_args(2, top, o), "");
+    EXPECT_EQ(o.break_addr, 0xFFFF);
 }
 
 TEST_F(HeadlessTest, FilesThatDoNotLoadEndTheRunWithTheirMessage)
@@ -438,7 +446,7 @@ TEST_F(HeadlessTest, OutputsNeverReplaceInputsOrEachOther)
     EXPECT_EQ(hl_last.frames_run, 0);
     EXPECT_EQ(run({"--frames", "5", "--screenshot", "old.png", "--rom", "missing.rom"}), 1);
     EXPECT_EQ(read_file("old.png"), "old");
-    EXPECT_EQ(std::system("ls -a | grep -q orvane-out"), 256);  // no temporary file left
+    EXPECT_EQ(std::system("ls -a | grep -q '^\\.orvane-'"), 256);  // no temporary file left
 }
 
 TEST_F(HeadlessTest, WrongSizedFirmwareAndUnreadableTapesAreNamed)
@@ -521,8 +529,14 @@ TEST_F(HeadlessTest, DebugScriptDrivesTheSharedDebugger)
     // Mistakes are found before anything runs, with their line.
     write_file("bad.txt", "step\nregs\ngo 12345\n");
     EXPECT_EQ(command("--bios bios --debug bad.txt"), 2);
-    EXPECT_EQ(err, "orvane-headless: bad.txt:3: '12345' is not an address (hexadecimal, 0 to FFFF)\n");
+    EXPECT_EQ(err, "orvane-headless: bad.txt:3: 12345 is above FFFF: type an address from 0 to FFFF\n");
     EXPECT_EQ(out, "");
+    write_file("bad.txt", "who $00010000\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "bad.txt"}), 2);
+    EXPECT_EQ(err, "orvane-headless: bad.txt:1: 00010000 is above FFFF: type an address from 0 to FFFF\n");
+    write_file("bad.txt", "who F80G\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "bad.txt"}), 2);
+    EXPECT_EQ(err, "orvane-headless: bad.txt:1: 'F80G' is not an address (hexadecimal, 0 to FFFF)\n");
     write_file("bad.txt", "# nothing\nstepp 2\n");
     EXPECT_EQ(run({"--bios", "bios", "--debug", "bad.txt"}), 2);
     EXPECT_EQ(err, "orvane-headless: bad.txt:2: unknown command 'stepp'\n");
@@ -554,4 +568,73 @@ TEST_F(HeadlessTest, ADebuggerScriptWithATapeGivesTheSameOutputInEveryProcess)
     EXPECT_EQ(read_file("a.wav"), wav1);
     EXPECT_EQ(read_file("s.png"), png1);
     EXPECT_EQ(read_file("mid.png"), mid1);
+}
+
+// A script is text of a bounded size: an endless or binary input is
+// refused with a message and status 2, never read until memory runs out;
+// what is echoed of it cannot drive the terminal.
+TEST_F(HeadlessTest, DebugScriptsAreBoundedTextAndEchoedSafely)
+{
+    firmware("sum");
+    EXPECT_EQ(command("--bios bios --debug /dev/zero"), 2);
+    EXPECT_EQ(err, "orvane-headless: /dev/zero: longer than 4194304 bytes, the most a script may hold\n");
+    std::string cmd = std::string("yes regs | ") + ORVANE_HEADLESS_COMMAND + " --bios bios --debug - >out.txt 2>err.txt";
+    int rc = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(rc));
+    EXPECT_EQ(WEXITSTATUS(rc), 2);
+    EXPECT_EQ(read_file("err.txt"), "orvane-headless: stdin: longer than 4194304 bytes, the most a script may hold\n");
+    EXPECT_EQ(read_file("out.txt"), "");
+
+    // The limit itself is allowed: blank lines up to it.
+    write_file("blank.dbg", "regs\n" + std::string(HL_MAX_SCRIPT_BYTES - 5, '\n'));
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "blank.dbg"}), 0) << err;
+    write_file("blank.dbg", "regs\n" + std::string(HL_MAX_SCRIPT_BYTES - 4, '\n'));
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "blank.dbg"}), 2);
+
+    ASSERT_EQ(std::system("mkdir -p dir.dbg"), 0);
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "dir.dbg"}), 2);
+    EXPECT_EQ(err, "orvane-headless: --debug: cannot read 'dir.dbg': Is a directory\n");
+
+    write_file("long.dbg", "regs\nstep" + std::string(HL_MAX_SCRIPT_LINE - 4, ' ') + "\nstep" +
+                               std::string(HL_MAX_SCRIPT_LINE - 3, ' ') + "\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "long.dbg"}), 2);
+    EXPECT_EQ(err, "orvane-headless: long.dbg:3: the line is longer than 1000 characters\n");
+
+    write_file("nul.dbg", std::string("frames 1\0" "999\n", 13));
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "nul.dbg"}), 2);
+    EXPECT_EQ(err, "orvane-headless: nul.dbg:1: the line holds a NUL byte: a script is text\n");
+    EXPECT_EQ(hl_last.frames_run, 0);
+
+    // Control bytes, C1 ones in UTF-8 included, are shown as \xHH.
+    write_file("esc.dbg", "clear\x1B]0;title\x07\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "esc.dbg"}), 2);
+    EXPECT_EQ(err, "orvane-headless: esc.dbg:1: unknown command 'clear\\x1B]0;title\\x07'\n");
+    write_file("esc.dbg", "clear\xC2\x9B" "2J\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "esc.dbg"}), 2);
+    EXPECT_EQ(err, "orvane-headless: esc.dbg:1: unknown command 'clear\\xC2\\x9B2J'\n");
+    write_file("esc.dbg", "\xEF\xBB\xBF" "clear\f\r\nwho \xC3\xA9\n");  // a BOM first; é is no control
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "esc.dbg"}), 2);
+    EXPECT_EQ(err, "orvane-headless: esc.dbg:2: '\xC3\xA9' is not an address (hexadecimal, 0 to FFFF)\n");
+    write_file("esc.dbg", "\xEF\xBB\xBF" "clear\f\r\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "esc.dbg"}), 0) << err;
+    EXPECT_EQ(out, "> clear\\x0C\n");
+}
+
+// A repeated step over ends at the first that gives up, and says so; a
+// repeated step shows where the last one left the machine.
+TEST_F(HeadlessTest, RepeatedStepsStopAtAStepOverThatGivesUp)
+{
+    firmware("sum");
+    write_file("loop.dbg", "go F81B\nover 1000000\nstep 1000\nover 3\n");
+    EXPECT_EQ(run({"--bios", "bios", "--debug", "loop.dbg"}), 0) << err;
+    const std::string gave_up = "Step over from f81b gave up after 5 seconds of machine time: now at PC=f81b\n";
+    size_t at = out.find("> over 1000000\n" + gave_up + "over stopped after 1 of 1000000\nF81B E0FE        JMP $-2\n");
+    EXPECT_NE(at, std::string::npos) << out;
+    EXPECT_NE(out.find("> step 1000\nF81B E0FE        JMP $-2\n", at), std::string::npos) << out;
+    EXPECT_NE(out.find("> over 3\n" + gave_up + "over stopped after 1 of 3\n", at), std::string::npos) << out;
+    // Each gave up once: ten seconds of machine time, not days.
+    size_t count = 0;
+    for (size_t p = out.find(gave_up); p != std::string::npos; p = out.find(gave_up, p + 1))
+        count++;
+    EXPECT_EQ(count, 2u);
 }

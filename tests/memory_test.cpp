@@ -147,21 +147,38 @@ TEST_F(CoreTest, RomLoadPlacesEachSize)
     EXPECT_NE(log_text().find("RomLoad():Rom size is 32Kb\n"), std::string::npos);
 }
 
-TEST_F(CoreTest, RomLoadFailuresLeaveABlankCartridge)
+// A cartridge that does not load leaves the running one exactly as it was,
+// whatever the failure; a good one replaces the whole area.
+TEST_F(CoreTest, RomLoadFailuresLeaveTheCartridgeAsItWas)
 {
     write_file("good.bin", pattern(16384, 1));
     ASSERT_EQ(RomLoad("good.bin"), nullptr);
+    const std::string loaded(reinterpret_cast<char *>(rom_cart), sizeof rom_cart);
+    auto unchanged = [&] { return std::string(reinterpret_cast<char *>(rom_cart), sizeof rom_cart) == loaded; };
+
     write_file("odd.bin", pattern(20000, 2));
     EXPECT_STREQ(RomLoad("odd.bin"), "Sorry, unknown rom size");
-    EXPECT_TRUE(cart_is_blank(0x200, 0x8000));
+    EXPECT_TRUE(unchanged());
     EXPECT_NE(log_text().find("RomLoad():Rom size is 19Kb\n"), std::string::npos);
-
-    ASSERT_EQ(RomLoad("good.bin"), nullptr);
     EXPECT_STREQ(RomLoad("missing.bin"), "fatal error cannot open rom");
-    EXPECT_TRUE(cart_is_blank(0x200, 0x8000));
+    EXPECT_TRUE(unchanged());
     write_file("empty.bin", "");
     EXPECT_STREQ(RomLoad("empty.bin"), "Sorry, unknown rom size");
+    EXPECT_TRUE(unchanged());
+    mkdir("dir.bin", 0755);
+    EXPECT_NE(RomLoad("dir.bin"), nullptr);
+    EXPECT_TRUE(unchanged());
     EXPECT_STREQ(RomLoad(nullptr), "fatal error cannot open rom");
+    EXPECT_TRUE(unchanged());
+    const uint8_t image[100] = {};
+    EXPECT_STREQ(RomLoadImage(image, sizeof image), "Sorry, unknown rom size");
+    EXPECT_TRUE(unchanged());
+
+    // A smaller good one: the part it does not cover is erased.
+    write_file("small.bin", pattern(8192, 3));
+    ASSERT_EQ(RomLoad("small.bin"), nullptr);
+    EXPECT_TRUE(cart_is_blank(0x200, 0x6000));
+    EXPECT_EQ(rom_cart[0x6000], static_cast<uint8_t>(pattern(8192, 3)[0]));
 }
 
 TEST_F(CoreTest, MemInitLoadsAndRearrangesFirmware)
@@ -171,14 +188,17 @@ TEST_F(CoreTest, MemInitLoadsAndRearrangesFirmware)
     mkdir("bios", 0755);
     write_file("bios/bios7020.bin", bios);
     write_file("bios/7041b.bin", io);
-    // A symbolic link of the copy's name is replaced, not followed.
+    // A symbolic link of the copy's name is neither followed nor replaced;
+    // the firmware loads all the same.
     write_file("elsewhere.bin", "keep");
     ASSERT_EQ(symlink("elsewhere.bin", "orvane_7041.bin"), 0);
     EXPECT_EQ(MemInit("bios/"), nullptr);  // the double slash is harmless
     EXPECT_EQ(read_file("elsewhere.bin"), "keep");
     struct stat st;
     ASSERT_EQ(lstat("orvane_7041.bin", &st), 0);
-    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(unlink("orvane_7041.bin"), 0);
+    EXPECT_EQ(MemInit("bios/"), nullptr);
     EXPECT_EQ(orv_firmware_warnings("bios/"), "");
     EXPECT_EQ(program_read_byte_8(0xF800), static_cast<uint8_t>(bios[0]));
     EXPECT_EQ(program_read_byte_8(0xFFFF), static_cast<uint8_t>(bios[2047]));

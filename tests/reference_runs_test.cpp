@@ -54,7 +54,9 @@ std::string state_hash()
     f.add(PC_ON_WRITE, sizeof PC_ON_WRITE).add(ram_2k, sizeof ram_2k);
     f.add(&porta_val, 1).add(&portb_val, 1);
     f.add(tms3556.vram, sizeof tms3556.vram);
-    f.add(&g_time, sizeof g_time).add(&vblnum, sizeof vblnum);
+    // The frame count in the 32 bits these hashes were first taken with.
+    const int32_t frames = static_cast<int32_t>(vblnum);
+    f.add(&g_time, sizeof g_time).add(&frames, sizeof frames);
     f.add(&g_timer_clock.seconds, 4).add(&g_timer_clock.cycles, 4);
     return f.hex();
 }

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -342,7 +343,7 @@ TEST_F(StateTest, BadFilesAreRefusedWithTheirReasonAndChangeNothing)
 
     s = good;
     s[8] = 7;
-    EXPECT_EQ(refused(s), "The state has format version 7, newer than this program reads (version 1)");
+    EXPECT_EQ(refused(s), "The state has format version 7, newer than this program reads (version 2)");
     s[8] = 0;
     EXPECT_EQ(refused(s), "The state has format version 0, older than this program reads (version 1)");
 
@@ -377,10 +378,14 @@ TEST_F(StateTest, BadFilesAreRefusedWithTheirReasonAndChangeNothing)
     EXPECT_EQ(orv_state_save(), good);
     EXPECT_EQ(note, "");
 
+    // Files that cannot be read: the system's reason.
     std::string error = orv_state_load_file("missing.state", note);
-    EXPECT_EQ(error, "Cannot open missing.state");
+    EXPECT_EQ(error, "Cannot open missing.state: No such file or directory");
     EXPECT_EQ(command("--bios bios --load-state missing.state"), 1);
-    EXPECT_EQ(err, "orvane-headless: Cannot open missing.state\n");
+    EXPECT_EQ(err, "orvane-headless: Cannot open missing.state: No such file or directory\n");
+    ASSERT_EQ(mkdir("dir.state", 0755), 0);
+    EXPECT_EQ(orv_state_load_file("dir.state", note), "Cannot read dir.state: Is a directory");
+    EXPECT_EQ(orv_state_save(), good);
 }
 
 TEST_F(StateTest, AStateFromOtherFirmwareIsRefusedNamingWhatDiffers)
@@ -427,7 +432,7 @@ TEST_F(StateTest, RewindGoesBackOneSecondOfFramesAtATime)
     boot(false);
     ram_2k[0] = 2;  // speak: every timer busy
     bytes at_second_2, five_frames_later;
-    int frames_at_2 = 0;
+    int64_t frames_at_2 = 0;
     for (int i = 1; i <= 1 + 3 * ORV_REWIND_FRAMES; i++) {
         frames(1);
         orv_rewind_frame();
@@ -472,16 +477,100 @@ TEST_F(StateTest, SlotFilesLieBesideTheCartridge)
     EXPECT_EQ(orv_state_slot_path("", 2), "orvane.st2");
 }
 
-TEST_F(StateTest, SavingReplacesTheFileWholeAndNeverFollowsALink)
+TEST_F(StateTest, SavingReplacesTheFileWholeAndNeverALink)
 {
     boot();
     write_file("kept.bin", "user data");
     ASSERT_EQ(symlink("kept.bin", "slot.st1"), 0);
-    ASSERT_EQ(orv_state_save_file("slot.st1"), "");
+    EXPECT_EQ(orv_state_save_file("slot.st1"), "Cannot write slot.st1: Is a symbolic link");
     EXPECT_EQ(read_file("kept.bin"), "user data");
+    write_file("slot.st2", "an older state");
+    ASSERT_EQ(orv_state_save_file("slot.st2"), "");
     std::string note;
-    EXPECT_EQ(orv_state_load_file("slot.st1", note), "");
+    EXPECT_EQ(orv_state_load_file("slot.st2", note), "");
 
     // A directory that does not exist: the reason, and nothing left behind.
     EXPECT_EQ(orv_state_save_file("missing/slot.st1"), "Cannot write missing/slot.st1: No such file or directory");
+}
+
+namespace {
+
+// Where the LOOP section's fields start in a state, and where its frame
+// count lies in them (after the last instruction's cycles, its clock step,
+// the line's cycles and the scan line).
+size_t loop_fields(const bytes &s)
+{
+    size_t at = 16;
+    while (std::memcmp(&s[at], "LOOP", 4) != 0)
+        at += 8 + (s[at + 4] | s[at + 5] << 8 | s[at + 6] << 16);
+    return at + 8;
+}
+constexpr size_t FRAMES_IN_LOOP = 4 + 8 + 4 + 4;
+
+// The same state as format 1 wrote it: the frame count in 32 bits.
+bytes as_format_1(bytes s)
+{
+    size_t loop = loop_fields(s);
+    s[8] = 1;
+    s[loop - 4] -= 4;  // the section's size
+    s.erase(s.begin() + static_cast<long>(loop + FRAMES_IN_LOOP + 4), s.begin() + static_cast<long>(loop + FRAMES_IN_LOOP + 8));
+    fix_checksum(s);
+    return s;
+}
+
+} // namespace
+
+// The frame count cannot overflow: a state whose count has passed the
+// 32-bit limit runs on with its keys delivered on time, older files with
+// the 32-bit count still load, and a count no run could reach is refused.
+TEST_F(StateTest, TheFrameCountNeverOverflows)
+{
+    boot(false);
+    frames(3);
+    vblnum = 0x7FFFFFFF - 3;  // even: the keyboard is polled on frames 0, 2, 4 ... of the run
+    ASSERT_EQ(orv_state_save_file("near.state"), "");
+    std::string out, err;
+    ASSERT_EQ(run_headless({"--bios", "bios", "--load-state", "near.state", "--frames", "8", "--key", "2:65", "--key",
+                            "5:66"},
+                           out, err),
+              0)
+        << err;
+    EXPECT_EQ(vblnum, int64_t{0x7FFFFFFF} + 5);
+    ASSERT_EQ(hl_last.keys_sent.size(), 2u);
+    EXPECT_EQ(hl_last.keys_sent[0].frame, 2);
+    EXPECT_EQ(hl_last.keys_sent[1].frame, 6);  // the next poll
+
+    // A count past 2^31 goes into a file and comes back whole.
+    bytes past = orv_state_save();
+    std::string note;
+    frames(1);
+    ASSERT_EQ(orv_state_load(past.data(), past.size(), note), "");
+    EXPECT_EQ(vblnum, int64_t{0x7FFFFFFF} + 5);
+
+    // Format 1: the same machine with a 32-bit count, one that had wrapped
+    // included.
+    vblnum = 12345;
+    bytes v2 = orv_state_save();
+    bytes v1 = as_format_1(v2);
+    ASSERT_EQ(v1.size(), v2.size() - 4);
+    vblnum = 0;
+    ASSERT_EQ(orv_state_load(v1.data(), v1.size(), note), "");
+    EXPECT_EQ(vblnum, 12345);
+    EXPECT_EQ(orv_state_save(), v2);
+    vblnum = 0x80000005;  // wrapped to -2147483643 in 32 bits
+    v1 = as_format_1(orv_state_save());
+    vblnum = 0;
+    ASSERT_EQ(orv_state_load(v1.data(), v1.size(), note), "");
+    EXPECT_EQ(vblnum, 0x80000005);
+
+    vblnum = ORV_MAX_LOADED_FRAMES + 1;
+    bytes s = orv_state_save();
+    vblnum = 0;
+    EXPECT_EQ(refused(s), "The state holds a value this machine cannot have "
+                          "(LOOP: frames is 4611686018427387905, outside 0 to 4611686018427387904)");
+    vblnum = -1;
+    s = orv_state_save();
+    vblnum = 0;
+    EXPECT_EQ(refused(s), "The state holds a value this machine cannot have "
+                          "(LOOP: frames is -1, outside 0 to 4611686018427387904)");
 }

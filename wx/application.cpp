@@ -1,18 +1,23 @@
 #include "application.h"
 
+#include "debug_frame.h"
 #include "events.h"
-#include "main_frame.h"
 #include "keys.h"
+#include "main_frame.h"
+#include "run_control.h"
 #include "screen.h"
 #include "sound_ring.h"
 
 #include "core/host.h"
 #include "core/loop.h"
 
+#include "orvane_version.h"
+
 #include <wx/msgdlg.h>
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 wxIMPLEMENT_APP_NO_MAIN(MyApp);
 
@@ -21,6 +26,8 @@ namespace {
 // The command line, read before the toolkit starts: --help and mistakes
 // need no display.
 wxo_options options;
+// The status the process ends with when the machine could not start.
+int init_exit_code;
 
 } // namespace
 
@@ -35,13 +42,25 @@ int main(int argc, char **argv)
         std::fputs(wxo_usage, stdout);
         return 0;
     }
-    return wxEntry(argc, argv);
+    if (options.version) {
+        std::puts("wxOrvane " ORVANE_VERSION);
+        return 0;
+    }
+    int status = wxEntry(argc, argv);
+    return init_exit_code ? init_exit_code : status;
 }
 
 const char *const wxo_usage =
     "Usage: wxOrvane [CARTRIDGE] [--cassette FILE.wav] [--bios DIR]\n"
     "Runs the machine in a window: the firmware from DIR (default: bios),\n"
-    "a cartridge image (.bin, .rom) and a tape (WAV file) if given.\n";
+    "a cartridge image (.bin, .rom) and a tape (WAV file) if given.\n"
+    "\n"
+    "  CARTRIDGE          cartridge image; a file whose name ends in .wav is\n"
+    "                     taken as the tape instead\n"
+    "  --cassette FILE    plays a WAV recording into the cassette input\n"
+    "  --bios DIR         firmware directory holding bios7020.bin and 7041b.bin\n"
+    "  -h, --help         shows this text\n"
+    "  --version          shows the program's version\n";
 
 std::string wxo_parse_args(int argc, const char *const *argv, wxo_options &opt)
 {
@@ -64,8 +83,15 @@ std::string wxo_parse_args(int argc, const char *const *argv, wxo_options &opt)
                 return name + " needs a value";
         } else if (arg == "--help" || arg == "-h") {
             opt.help = true;
+        } else if (arg == "--version") {
+            opt.version = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option " + arg;
+        } else if (arg.size() > 4 && strcasecmp(arg.c_str() + arg.size() - 4, ".wav") == 0) {
+            // A tape opened from the desktop comes where a cartridge goes.
+            if (!opt.cassette.empty())
+                return "one tape only: " + arg;
+            opt.cassette = arg;
         } else if (opt.cartridge.empty()) {
             opt.cartridge = arg;
         } else {
@@ -84,7 +110,17 @@ int wx_ask(const char *question)
 
 void wx_message(const char *text)
 {
+    event_log("debugger message: %s", text);
     wxMessageBox(wxString::FromUTF8(text), "", wxYES_NO);
+}
+
+// A run to an address got there: the debugger shows where, the status bar
+// that the machine is stopped.
+void machine_stopped_by_itself()
+{
+    DebugFrame::redraw_all();
+    if (auto *frame = dynamic_cast<MyFrame *>(wxTheApp->GetTopWindow()))
+        frame->show_run_status();
 }
 
 } // namespace
@@ -93,11 +129,10 @@ bool MyApp::OnInit()
 {
     const wxo_options &opt = options;
 
-    // Without SDL or an audio device the machine still runs, silently.
+    // Without SDL or an audio device the machine still runs, silently; the
+    // window comes first and the message after it, while the machine runs.
     bool init_failed = false;
     std::string sound_error = sound_open(init_failed);
-    if (!sound_error.empty())
-        wxMessageBox(wxString::FromUTF8(sound_error), "wxOrvane", wxOK | wxICON_INFORMATION);
 
     orv_host = {};
     orv_host.style = ORV_LOOP_FRAME;
@@ -106,9 +141,24 @@ bool MyApp::OnInit()
     orv_host.sound_block = acd_sound_block;
     orv_host.ask = wx_ask;
     orv_host.message = wx_message;
+    run_stopped_hook = machine_stopped_by_itself;
 
     auto *frame = new MyFrame(opt.bios, opt.bios_named, sound_error);
+    if (frame->init_failed()) {
+        frame->Destroy();
+        sound_close();
+        orv_host = {};
+        init_exit_code = 1;
+        return false;
+    }
     frame->Show(true);
+    if (!sound_error.empty())
+        frame->show_later("sound message", sound_error, wxICON_INFORMATION);
+    // Firmware files of the wrong size load by the machine's rules (padded
+    // with 0xFF, or cut): the machine runs, and the user is told.
+    std::string warnings = frame->firmware_warnings();
+    if (!warnings.empty())
+        frame->show_later("firmware warnings: " + warnings, warnings, wxICON_WARNING);
     if (!opt.cartridge.empty())
         frame->load_rom(wxString::FromUTF8(opt.cartridge));
     if (!opt.cassette.empty())
@@ -125,8 +175,8 @@ int MyApp::OnRun()
 int MyApp::OnExit()
 {
     if (acd)
-        event_log("sound played=%ld underruns=%ld dropped=%ld frames=%d", acd->played.load(),
-                  acd->underruns.load(), acd->dropped.load(), vblnum);
+        event_log("sound played=%ld underruns=%ld dropped=%ld frames=%lld", acd->played.load(),
+                  acd->underruns.load(), acd->dropped.load(), static_cast<long long>(vblnum));
     sound_close();
     orv_host = {};
     return wxApp::OnExit();

@@ -13,6 +13,7 @@ struct wxo_options {
     std::string cartridge;
     std::string cassette;
     bool help = false;
+    bool version = false;
 };
 
 // Reads the arguments after the program name. Returns an empty string, or

@@ -1,8 +1,12 @@
 #include "debug_frame.h"
 
 #include "events.h"
+#include "main_frame.h"
+#include "run_control.h"
 
+#include "core/address_text.h"
 #include "core/debugger.h"
+#include "core/host.h"
 #include "core/loop.h"
 #include "core/tms7000.h"
 
@@ -13,7 +17,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <cctype>
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 const long DebugFrame::ID_PANEL1 = wxNewId();
@@ -21,6 +26,7 @@ const long DebugFrame::ID_LISTBOX1 = wxNewId();
 const long DebugFrame::ID_LISTBOX2 = wxNewId();
 const long DebugFrame::ID_LISTBOX3 = wxNewId();
 const long DebugFrame::ID_LISTBOX4 = wxNewId();
+std::vector<DebugFrame *> DebugFrame::open_;
 
 namespace {
 
@@ -33,7 +39,22 @@ enum {
     ID_DBG_CLEAR_LOG = 6014,
     ID_DBG_INFO_ADDRESS = 6015,
     ID_DBG_ADDRESS = 6016,
+    ID_DBG_CONTINUE = 6017,
 };
+
+constexpr const char *ABOUT_TEXT =
+    "wxOrvane debugger\n\n"
+    "F7: step one instruction\n"
+    "F8: step over a call\n"
+    "Go to breakpoint (or Return in the Address field): run to the address\n"
+    "F9: continue running\n"
+    "Esc: close the debugger (the machine runs on)\n\n"
+    "With the focus on the views:\n"
+    "b: run to the address without asking\n"
+    "p: which instruction last wrote the address\n"
+    "r: reset the machine\n"
+    "c: clear the log\n\n"
+    "A step, a step over or a run to an address stops the machine there.";
 
 wxTextCtrl *view(wxPanel *panel, long id, const char *name, int x, int y, int w, int h, const wxFont &font)
 {
@@ -53,11 +74,13 @@ wxBEGIN_EVENT_TABLE(DebugFrame, wxFrame)
     EVT_MENU(ID_DBG_BREAKPOINT_NO_CONFIRM, DebugFrame::OnBreakpointNoConfirm)
     EVT_MENU(ID_DBG_CLEAR_LOG, DebugFrame::OnClearLog)
     EVT_MENU(ID_DBG_INFO_ADDRESS, DebugFrame::OnInfoAdress)
+    EVT_MENU(ID_DBG_CONTINUE, DebugFrame::OnContinue)
     EVT_MENU(wxID_EXIT, DebugFrame::OnQuit)
     EVT_MENU(wxID_ABOUT, DebugFrame::OnAbout)
     EVT_TEXT(ID_DBG_ADDRESS, DebugFrame::OnAddressText)
     EVT_TEXT_ENTER(ID_DBG_ADDRESS, DebugFrame::OnBreakpoint)
     EVT_CHAR_HOOK(DebugFrame::OnCharHook)
+    EVT_CLOSE(DebugFrame::OnClose)
 wxEND_EVENT_TABLE()
 
 DebugFrame::DebugFrame(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSize &size)
@@ -71,6 +94,7 @@ DebugFrame::DebugFrame(wxWindow *parent, wxWindowID id, const wxPoint &pos, cons
     commands->Append(ID_DBG_STEP, "&Step\tF7");
     commands->Append(ID_DBG_STEP_OVER, "Step &Over\tF8");
     commands->Append(ID_DBG_BREAKPOINT, "&Go to breakpoint");
+    commands->Append(ID_DBG_CONTINUE, "&Continue\tF9");
     commands->Append(wxID_EXIT, "&Quit debugger\tESC");
     auto *help = new wxMenu;
     help->Append(wxID_ABOUT, "&About...\tF1");
@@ -110,6 +134,29 @@ DebugFrame::DebugFrame(wxWindow *parent, wxWindowID id, const wxPoint &pos, cons
     periph_debugger();
     DoRedraw();
     ListBox1->SetFocus();
+    open_.push_back(this);
+}
+
+DebugFrame::~DebugFrame()
+{
+    // Also when the main window takes its children with it.
+    open_.erase(std::remove(open_.begin(), open_.end(), this), open_.end());
+}
+
+void DebugFrame::redraw_all()
+{
+    if (open_.empty())
+        return;
+    refresh_debugger();
+    for (DebugFrame *frame : open_)
+        frame->DoRedraw();
+}
+
+void DebugFrame::finish()
+{
+    redraw_all();
+    if (auto *main = dynamic_cast<MyFrame *>(GetParent()))
+        main->show_run_status();
 }
 
 void DebugFrame::DoRedraw()
@@ -121,12 +168,13 @@ void DebugFrame::DoRedraw()
     event_log("debugger pc=%04X", static_cast<unsigned>(get_pc()));
 }
 
-bool DebugFrame::have_address()
+bool DebugFrame::read_address(unsigned long &address)
 {
-    for (const char *p = breakpoint_str; *p; p++)
-        if (std::isxdigit(static_cast<unsigned char>(*p)))
-            return true;
-    wxMessageBox("Type a hexadecimal address in the Address field first.", "", wxOK, this);
+    std::string why = orv_parse_hex_address(breakpoint_str, 0xFFFF, address);
+    if (why.empty())
+        return true;
+    event_log("address refused: %s", why.c_str());
+    wxMessageBox(wxString::FromUTF8(why), "", wxOK, this);
     address_->SetFocus();
     return false;
 }
@@ -143,6 +191,19 @@ void DebugFrame::OnCharHook(wxKeyEvent &event)
     event.Skip();
 }
 
+void DebugFrame::OnClose(wxCloseEvent &event)
+{
+    open_.erase(std::remove(open_.begin(), open_.end(), this), open_.end());
+    event_log("debugger closed");
+    // With no debugger left to continue from, the machine runs again.
+    if (open_.empty()) {
+        run_continue();
+        if (auto *main = dynamic_cast<MyFrame *>(GetParent()))
+            main->show_run_status();
+    }
+    event.Skip();
+}
+
 void DebugFrame::OnAddressText(wxCommandEvent &)
 {
     std::string text(address_->GetValue().utf8_str());
@@ -153,52 +214,86 @@ void DebugFrame::OnAddressText(wxCommandEvent &)
 void DebugFrame::OnReset(wxCommandEvent &)
 {
     orv_reset();
-    DoRedraw();
+    event_log("debugger reset");
+    finish();
 }
 
 void DebugFrame::OnStep(wxCommandEvent &)
 {
+    // Stopped first: nothing runs while a message box of the command is open.
+    run_stop();
     step();
-    DoRedraw();
+    finish();
 }
 
 void DebugFrame::OnStepOver(wxCommandEvent &)
 {
+    run_stop();
     stepover();
-    DoRedraw();
+    finish();
+}
+
+void DebugFrame::go(bool confirm)
+{
+    unsigned long address;
+    if (!read_address(address)) {
+        finish();
+        return;
+    }
+    if (confirm) {
+        char question[64];
+        std::snprintf(question, sizeof question, "Go to %06lx ?", address);
+        if (orv_host.ask && !orv_host.ask(question)) {
+            finish();
+            return;
+        }
+    }
+    // The debugger's run ends at the address or at the end of the frame;
+    // in the second case the frames go on until the machine gets there.
+    run_stop();
+    tobreaknoconfirm();
+    if (get_pc() != address)
+        run_to(static_cast<unsigned short>(address));
+    finish();
 }
 
 void DebugFrame::OnBreakpoint(wxCommandEvent &)
 {
-    if (have_address())
-        tobreak();
-    DoRedraw();
+    go(true);
 }
 
 void DebugFrame::OnBreakpointNoConfirm(wxCommandEvent &)
 {
-    if (have_address())
-        tobreaknoconfirm();
-    DoRedraw();
+    go(false);
 }
 
 void DebugFrame::OnInfoAdress(wxCommandEvent &)
 {
-    if (have_address())
+    unsigned long address;
+    if (read_address(address))
         info_address_mmu();
-    DoRedraw();
+    finish();
 }
 
 void DebugFrame::OnClearLog(wxCommandEvent &)
 {
     clear_log();
-    DoRedraw();
+    finish();
+}
+
+void DebugFrame::OnContinue(wxCommandEvent &)
+{
+    run_continue();
+    finish();
 }
 
 void DebugFrame::OnQuit(wxCommandEvent &)
 {
+    Close();
 }
 
 void DebugFrame::OnAbout(wxCommandEvent &)
 {
+    event_log("debugger about");
+    wxMessageBox(ABOUT_TEXT, "About the debugger", wxOK | wxICON_INFORMATION, this);
 }

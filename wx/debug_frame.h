@@ -1,11 +1,16 @@
 // The debugger window: four read-only views (disassembly, registers,
 // peripheral, log) over the shared debugger, its commands on menus and keys,
 // and a field for the address that "Go to breakpoint" and the write-watch
-// query use. The machine keeps running beside it; each command runs to its
-// end inside its handler.
+// query use. The machine keeps running beside it until a step, a step over
+// or a run to an address stops it there (the main window's status bar then
+// says "Stopped"); Continue (F9) lets it run again, and so does closing the
+// last debugger window. Each command runs to its end inside its handler and
+// leaves every open debugger window showing the machine as it is.
 #pragma once
 
 #include <wx/frame.h>
+
+#include <vector>
 
 class wxPanel;
 class wxTextCtrl;
@@ -13,6 +18,7 @@ class wxTextCtrl;
 class DebugFrame : public wxFrame {
 public:
     DebugFrame(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSize &size);
+    ~DebugFrame() override;
 
     static const long ID_PANEL1;
     static const long ID_LISTBOX1;
@@ -21,6 +27,8 @@ public:
     static const long ID_LISTBOX4;
 
     void DoRedraw();
+    // Rebuilds the views and shows them in every open debugger window.
+    static void redraw_all();
 
     void OnReset(wxCommandEvent &event);
     void OnStep(wxCommandEvent &event);
@@ -29,14 +37,23 @@ public:
     void OnBreakpointNoConfirm(wxCommandEvent &event);
     void OnInfoAdress(wxCommandEvent &event);
     void OnClearLog(wxCommandEvent &event);
+    void OnContinue(wxCommandEvent &event);
     void OnQuit(wxCommandEvent &event);
     void OnAbout(wxCommandEvent &event);
 
 private:
     void OnAddressText(wxCommandEvent &event);
     void OnCharHook(wxKeyEvent &event);
-    // False (and the user told) when the address field holds no hexadecimal digit.
-    bool have_address();
+    void OnClose(wxCloseEvent &event);
+    // The address in the field, or false (and the user told why) when it
+    // holds none or one above FFFF.
+    bool read_address(unsigned long &address);
+    // Runs to the typed address, after asking when `confirm`.
+    void go(bool confirm);
+    // After a command: the views everywhere and the main window's status.
+    void finish();
+
+    static std::vector<DebugFrame *> open_;
 
     wxPanel *Panel1 = nullptr;
     wxTextCtrl *ListBox1 = nullptr;

@@ -4,7 +4,9 @@
 
 #include "core/iocpu.h"
 
-int last_keycode = -1;
+#include <cstddef>
+#include <deque>
+
 int last_pressed = -1;
 int shift;
 
@@ -12,6 +14,17 @@ namespace {
 
 constexpr int HOST_SHIFT = 306;
 constexpr unsigned char KEY_RELEASED = 0x04;
+// A key-up that releases whatever key was sent last.
+constexpr int ANY_KEY = -2;
+
+struct key_event {
+    int host;   // wx key code, or ANY_KEY
+    bool down;
+};
+
+std::deque<key_event> queue;
+bool in_flight;  // a code was sent and the machine has not taken it yet
+int waited;      // polls since it was sent
 
 struct key_row {
     int host;       // wx key code
@@ -75,40 +88,112 @@ int orv_translate_key(int host_code, bool shifted)
     return -1;
 }
 
-void orv_key_poll()
+namespace {
+
+// Whether the I/O processor has passed the latched code on: its report has
+// begun (the pending flag is down) and has put the code in the mailbox
+// (the report's second byte), or no report of it is under way.
+bool machine_took_key()
 {
-    int host_code = last_keycode;
-    last_keycode = -1;
-    int code = orv_translate_key(host_code, shift != 0);
-    if (code < 0)
-        return;
-    if (host_code == HOST_SHIFT)
-        shift = shift <= 0 ? 1 : 0;
-    send_key(static_cast<unsigned char>(code));
+    if (tms7041.flags & KEY_PENDING)
+        return false;
+    return !(tms7041.command == IO_REPORT_KEY && tms7041.byte_index < 2);
+}
+
+void send(unsigned char code)
+{
+    send_key(code);
     event_log("key %d", code);
-    last_pressed = host_code;
+}
+
+// Hands one event to the machine; false when it sends nothing (a key the
+// machine lacks, the release of a key not sent last).
+bool deliver(const key_event &event)
+{
+    if (!event.down) {
+        if (last_pressed < 0 || (event.host != ANY_KEY && event.host != last_pressed))
+            return false;
+        send(KEY_RELEASED);
+        last_pressed = -1;
+        return true;
+    }
+    int code = orv_translate_key(event.host, shift != 0);
+    if (code < 0)
+        return false;
+    if (event.host == HOST_SHIFT)
+        shift = shift <= 0 ? 1 : 0;
+    send(static_cast<unsigned char>(code));
+    last_pressed = event.host;
     // One-shot: the press of Shift counts 1 -> 2, the next key 2 -> 3 -> off.
     if (shift != 0 && ++shift == 3)
         shift = 0;
+    return true;
+}
+
+void add(const key_event &event)
+{
+    if (queue.size() >= static_cast<std::size_t>(KEY_QUEUE_MAX)) {
+        event_log("key queue full: %s %d dropped", event.down ? "press" : "release", event.host);
+        return;
+    }
+    queue.push_back(event);
+}
+
+} // namespace
+
+void orv_key_poll()
+{
+    if (in_flight) {
+        if (!machine_took_key() && ++waited < KEY_WAIT_POLLS)
+            return;
+        if (waited >= KEY_WAIT_POLLS)
+            event_log("key not taken by the machine: given up");
+        in_flight = false;
+    }
+    while (!queue.empty()) {
+        key_event event = queue.front();
+        queue.pop_front();
+        if (deliver(event)) {
+            in_flight = true;
+            waited = 0;
+            return;
+        }
+    }
 }
 
 void orv_key_down(int host_code)
 {
-    last_keycode = host_code;
+    // Auto-repeat: a key-down while the last event of that key still
+    // waiting is its press (no key-up since) is a repeat, and one is enough.
+    for (auto event = queue.rbegin(); event != queue.rend(); ++event)
+        if (event->host == host_code) {
+            if (event->down)
+                return;
+            break;
+        }
+    add({host_code, true});
 }
 
 void orv_key_up(int host_code)
 {
-    if (host_code == last_pressed) {
-        send_key(KEY_RELEASED);
-        event_log("key %d", KEY_RELEASED);
-        last_pressed = -1;
-    }
+    add({host_code, false});
+}
+
+void orv_keys_lost()
+{
+    add({ANY_KEY, false});
+}
+
+int keys_waiting()
+{
+    return static_cast<int>(queue.size());
 }
 
 void keys_clear_state()
 {
-    last_keycode = -1;
+    queue.clear();
+    in_flight = false;
+    waited = 0;
     last_pressed = -1;
     shift = 0;
 }

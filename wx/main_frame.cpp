@@ -2,37 +2,40 @@
 
 #include "debug_frame.h"
 #include "events.h"
+#include "keys.h"
 #include "pane.h"
 #include "render_timer.h"
+#include "run_control.h"
 #include "screen.h"
+#include "screenshot.h"
 #include "sound_ring.h"
+#include "startup.h"
 #include "states.h"
+#include "status_layout.h"
 #include "tape.h"
 
 #include "core/loop.h"
 #include "core/memory.h"
-#include "firmware/builtin.h"
+#include "core/rom_files.h"
 #include "core/tms3556.h"
-#include "tools/png/picture_png.h"
+#include "firmware/builtin.h"
 
 #include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/gauge.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
+#include <wx/time.h>
 #include <wx/utils.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
+#include <array>
 
 namespace {
 
 constexpr const char *VERSION = "0.1";
 constexpr int ID_STATUS_TIMER = 6100;
-
-// Status bar fields: menu help, frame rate, sound, tape time, tape gauge.
-enum { FIELD_HELP, FIELD_RATE, FIELD_SOUND, FIELD_TAPE, FIELD_GAUGE, FIELD_COUNT };
+constexpr int ID_NOTICE_TIMER = 6101;
 
 void show_message(const wxString &text, wxWindow *parent)
 {
@@ -43,6 +46,29 @@ wxString minutes(double seconds)
 {
     int s = static_cast<int>(seconds);
     return wxString::Format("%d:%02d", s / 60, s % 60);
+}
+
+// The modifiers of an accelerator as the menu key set counts them.
+int menu_key_modifiers(int flags)
+{
+    return (flags & wxACCEL_ALT ? MENU_KEY_ALT : 0) | (flags & wxACCEL_CTRL ? MENU_KEY_CTRL : 0) |
+           (flags & wxACCEL_SHIFT ? MENU_KEY_SHIFT : 0);
+}
+
+// Every key of the menu bar: the titles' letters and the entries' accelerators.
+void collect_menu_keys(wxMenuBar *bar, menu_key_set &keys)
+{
+    for (size_t i = 0; i < bar->GetMenuCount(); i++) {
+        keys.add_title(std::string(bar->GetMenuLabel(i).utf8_str()));
+        for (wxMenuItem *item : bar->GetMenu(i)->GetMenuItems()) {
+            wxAcceleratorEntry *accel = item->GetAccel();
+            if (accel)
+                keys.add_accelerator(menu_key_modifiers(accel->GetFlags()), accel->GetKeyCode());
+            delete accel;
+        }
+    }
+    // GTK opens the menu bar with F10.
+    keys.add_accelerator(0, WXK_F10);
 }
 
 } // namespace
@@ -59,12 +85,14 @@ wxBEGIN_EVENT_TABLE(MyFrame, wxFrame)
     EVT_MENU(wxID_EXIT, MyFrame::OnQuit)
     EVT_MENU(wxID_ABOUT, MyFrame::OnAbout)
     EVT_CLOSE(MyFrame::onClose)
+    EVT_MENU_OPEN(MyFrame::on_menu_open)
     EVT_TIMER(ID_STATUS_TIMER, MyFrame::update_status)
+    EVT_TIMER(ID_NOTICE_TIMER, MyFrame::show_notices)
 wxEND_EVENT_TABLE()
 
 MyFrame::MyFrame(const std::string &bios, bool bios_named, const std::string &sound_note)
     : wxFrame(nullptr, wxID_ANY, "wxOrvane", wxPoint(50, 50), wxSize(640, 550)),
-      status_timer_(this, ID_STATUS_TIMER)
+      status_timer_(this, ID_STATUS_TIMER), notice_timer_(this, ID_NOTICE_TIMER)
 {
     auto *file = new wxMenu;
     file->Append(ID_LOAD_ROM, "&Load ROM", "Load a ROM");
@@ -84,24 +112,29 @@ MyFrame::MyFrame(const std::string &bios, bool bios_named, const std::string &so
     bar->Append(file, "&File");
     bar->Append(help, "&Help");
     SetMenuBar(bar);
+    collect_menu_keys(bar, menu_keys_);
 
     CreateStatusBar(FIELD_COUNT);
-    const int widths[FIELD_COUNT] = {-1, 100, 80, 120, 90};
-    SetStatusWidths(FIELD_COUNT, widths);
-    SetStatusText(sound_note.empty() ? "Sound on" : "No sound", FIELD_SOUND);
     tape_gauge_ = new wxGauge(GetStatusBar(), wxID_ANY, 1000);
     tape_gauge_->Hide();
+    lay_out_status();
     GetStatusBar()->Bind(wxEVT_SIZE, &MyFrame::place_gauge, this);
+    set_field(sound_note.empty() ? "Sound on" : "No sound", FIELD_SOUND);
 
     bool builtin = false;
     const char *message = orv_load_firmware(bios.c_str(), bios_named, &builtin);
     if (builtin)
         SetTitle(wxString("wxOrvane (") + orv_builtin_notice + ")");
     if (message) {
-        wxMessageBox(wxString::Format("Fatal error at init\n%s\n", message), "wxOrvane",
+        std::string text = firmware_failure_text(bios, message);
+        event_log("fatal %s", text.c_str());
+        wxMessageBox(wxString::Format("Fatal error at init\n%s\n", wxString::FromUTF8(text)), "wxOrvane",
                      wxOK | wxICON_INFORMATION, this);
-        std::exit(0);
+        init_failed_ = true;
+        return;
     }
+    if (!builtin)
+        firmware_warnings_ = orv_firmware_warnings(bios.c_str());
     orv_cold_start();
     screen_create();
 
@@ -111,6 +144,7 @@ MyFrame::MyFrame(const std::string &bios, bool bios_named, const std::string &so
     wxSize client = GetClientSize();
     if (client.GetWidth() < SCREEN_WIDTH || client.GetHeight() < SCREEN_HEIGHT)
         SetClientSize(SCREEN_WIDTH, SCREEN_HEIGHT);
+    panel_->set_menu_keys(&menu_keys_);
     panel_->SetFocus();
     debug_ = nullptr;
 
@@ -121,19 +155,25 @@ MyFrame::MyFrame(const std::string &bios, bool bios_named, const std::string &so
 
 MyFrame::~MyFrame()
 {
+    if (timer_)
+        timer_->Stop();
     delete timer_;
 }
 
 bool MyFrame::load_rom(const wxString &path)
 {
+    // A rejected image changes nothing: the machine runs on as it was, with
+    // the cartridge it had, and no reset.
     bool ok = RomLoad(path.utf8_str()) == nullptr;
-    // A rejected image leaves the cartridge area empty.
-    states_set_cartridge(ok ? std::string(path.utf8_str()) : "");
-    if (!ok)
-        show_message(wxString::Format("%s is not a valid ROM", path), this);
-    orv_reset();
     event_log("rom %s %s", static_cast<const char *>(path.utf8_str()), ok ? "loaded" : "rejected");
-    return ok;
+    if (!ok) {
+        show_message(wxString::Format("%s is not a valid ROM", path), this);
+        return false;
+    }
+    states_set_cartridge(std::string(path.utf8_str()));
+    orv_reset();
+    machine_changed();
+    return true;
 }
 
 bool MyFrame::load_tape(const wxString &path)
@@ -143,7 +183,7 @@ bool MyFrame::load_tape(const wxString &path)
     if (!error.empty())
         show_message(wxString::FromUTF8(error), this);
     else if (!warning.empty())
-        SetStatusText(wxString::FromUTF8(warning), FIELD_HELP);
+        show_status(warning);
     event_log("tape %s %s", static_cast<const char *>(path.utf8_str()), error.empty() ? "loaded" : "rejected");
     return error.empty();
 }
@@ -170,6 +210,7 @@ void MyFrame::OnReset(wxCommandEvent &)
 {
     orv_reset();
     event_log("reset");
+    machine_changed();
 }
 
 void MyFrame::OnCallDebug(wxCommandEvent &)
@@ -181,26 +222,65 @@ void MyFrame::OnCallDebug(wxCommandEvent &)
 
 void MyFrame::OnScreenshot(wxCommandEvent &)
 {
-    // The next name not taken in the current directory.
-    for (int n = 0; n < 1000; n++) {
-        wxString name = wxString::Format("orvane-%03d.png", n);
-        if (wxFileName::Exists(name))
-            continue;
-        std::string error = orv_write_new_png(std::string(name.utf8_str()), tms3556_screen, 2);
-        if (error.empty()) {
-            SetStatusText("Saved " + name, FIELD_HELP);
-            event_log("screenshot %s", static_cast<const char *>(name.utf8_str()));
-        } else {
-            show_message(wxString::FromUTF8(error), this);
-        }
-        return;
+    std::string name;
+    std::string error = screenshot_save(tms3556_screen, name);
+    if (error.empty()) {
+        show_status("Saved " + name);
+        event_log("screenshot %s", name.c_str());
+    } else {
+        event_log("screenshot failed: %s", error.c_str());
+        show_message(wxString::FromUTF8(error), this);
     }
-    show_message("orvane-000.png to orvane-999.png all exist", this);
 }
 
 void MyFrame::show_status(const std::string &text)
 {
-    SetStatusText(wxString::FromUTF8(text), FIELD_HELP);
+    message_ = wxString::FromUTF8(text);
+    message_wide_until_ = wxGetLocalTimeMillis() + 1000 * MESSAGE_WIDE_SECONDS;
+    set_field(message_, FIELD_HELP);
+    lay_out_status();
+}
+
+void MyFrame::set_field(const wxString &text, int field)
+{
+    if (GetStatusBar()->GetStatusText(field) == text)
+        return;
+    SetStatusText(text, field);
+    if (field != FIELD_RATE || !text.EndsWith(" fps"))
+        event_log("status %d %s", field, static_cast<const char *>(text.utf8_str()));
+}
+
+void MyFrame::lay_out_status()
+{
+    wxStatusBar *bar = GetStatusBar();
+    int text_width = message_.empty() ? 0 : bar->GetTextExtent(message_).GetWidth();
+    bool widen = !message_.empty() && wxGetLocalTimeMillis() < message_wide_until_;
+    std::array<int, FIELD_COUNT> widths = status_widths(bar->GetClientSize().GetWidth(), text_width, tape_shown_, widen);
+    int now[FIELD_COUNT];
+    for (int field = 0; field < FIELD_COUNT; field++)
+        now[field] = bar->GetStatusWidth(field);
+    if (std::equal(widths.begin(), widths.end(), now))
+        return;
+    bar->SetStatusWidths(FIELD_COUNT, widths.data());
+    wxRect rect;
+    if (bar->GetFieldRect(FIELD_HELP, rect))
+        event_log("status width %d for a text of %d", rect.GetWidth(), text_width);
+    wxSizeEvent size;
+    place_gauge(size);
+}
+
+void MyFrame::machine_changed()
+{
+    DebugFrame::redraw_all();
+}
+
+void MyFrame::show_run_status()
+{
+    std::string text = run_status_text();
+    if (!text.empty())
+        set_field(wxString::FromUTF8(text), FIELD_RATE);
+    else if (timer_)
+        set_field(wxString::Format("%.1f/50 fps", timer_->frame_rate()), FIELD_RATE);
 }
 
 void MyFrame::OnSaveState(wxCommandEvent &)
@@ -216,6 +296,7 @@ void MyFrame::OnLoadState(wxCommandEvent &)
         // The state holds its picture: show it now, not at the next frame.
         screen_frame_ready();
         panel_->Refresh(true);
+        machine_changed();
     }
 }
 
@@ -237,29 +318,57 @@ void MyFrame::OnAbout(wxCommandEvent &)
 
 void MyFrame::onClose(wxCloseEvent &event)
 {
-    timer_->Stop();
+    if (timer_)
+        timer_->Stop();
     status_timer_.Stop();
+    notice_timer_.Stop();
+    event.Skip();
+}
+
+void MyFrame::show_later(const std::string &log_line, const std::string &text, long icon)
+{
+    notices_.push_back({log_line, text, icon});
+    notice_timer_.StartOnce(1);
+}
+
+void MyFrame::show_notices(wxTimerEvent &)
+{
+    // One at a time: a box's own event loop may bring this handler back.
+    while (!notices_.empty()) {
+        notice n = notices_.front();
+        notices_.erase(notices_.begin());
+        event_log("%s", n.log_line.c_str());
+        wxMessageBox(wxString::FromUTF8(n.text), "wxOrvane", wxOK | n.icon, this);
+    }
+}
+
+void MyFrame::on_menu_open(wxMenuEvent &event)
+{
+    // The menu takes the keyboard: the key held for Alt+F comes up there.
+    orv_keys_lost();
     event.Skip();
 }
 
 void MyFrame::update_status(wxTimerEvent &)
 {
-    SetStatusText(wxString::Format("%.1f/50 fps", timer_->frame_rate()), FIELD_RATE);
+    show_run_status();
     double position, length;
-    if (tape_position(position, length)) {
-        SetStatusText("Tape " + minutes(position) + "/" + minutes(length), FIELD_TAPE);
+    tape_shown_ = tape_position(position, length);
+    if (tape_shown_) {
+        set_field("Tape " + minutes(position) + "/" + minutes(length), FIELD_TAPE);
         tape_gauge_->SetValue(length > 0 ? static_cast<int>(1000 * position / length) : 0);
-        tape_gauge_->Show();
     } else {
-        SetStatusText("", FIELD_TAPE);
-        tape_gauge_->Hide();
+        set_field("", FIELD_TAPE);
     }
+    lay_out_status();
 }
 
 void MyFrame::place_gauge(wxSizeEvent &event)
 {
     wxRect rect;
-    if (GetStatusBar()->GetFieldRect(FIELD_GAUGE, rect))
+    bool shown = tape_shown_ && GetStatusBar()->GetFieldRect(FIELD_GAUGE, rect) && rect.GetWidth() > 4;
+    if (shown)
         tape_gauge_->SetSize(rect.Deflate(2));
+    tape_gauge_->Show(shown);
     event.Skip();
 }

@@ -2,10 +2,14 @@
 // timer and a status bar (messages, frame rate, sound, tape).
 #pragma once
 
+#include "menu_keys.h"
+
 #include <wx/frame.h>
+#include <wx/longlong.h>
 #include <wx/timer.h>
 
 #include <string>
+#include <vector>
 
 class BasicDrawPane;
 class DebugFrame;
@@ -28,8 +32,15 @@ public:
     // `bios` is the firmware directory (`bios_named`: the user named it, so
     // it must be there; otherwise the built-in firmware stands in when it is
     // missing); `sound_note` says why there is no sound (empty when there is).
+    // When the firmware cannot be loaded the window says so and is left
+    // without a machine: `init_failed` is then true and nothing runs.
     MyFrame(const std::string &bios, bool bios_named, const std::string &sound_note);
     ~MyFrame() override;
+
+    bool init_failed() const { return init_failed_; }
+    // What is wrong with the firmware files that did load (wrong sizes),
+    // one line each; empty when nothing is.
+    const std::string &firmware_warnings() const { return firmware_warnings_; }
 
     BasicDrawPane *getPanel() { return panel_; }
 
@@ -39,6 +50,14 @@ public:
 
     // A message in the status bar's first field.
     void show_status(const std::string &text);
+    // The machine's state changed outside the frame loop (reset, ROM, state
+    // load): the open debugger windows show it.
+    void machine_changed();
+    // Shows at once whether the debugger holds the machine.
+    void show_run_status();
+    // A message box (caption "wxOrvane") shown as soon as the window is up,
+    // the machine running behind it; `log_line` goes to the event log then.
+    void show_later(const std::string &log_line, const std::string &text, long icon);
 
     void OnLoadROM(wxCommandEvent &event);
     void OnLoadK7(wxCommandEvent &event);
@@ -54,12 +73,31 @@ public:
 
 private:
     void update_status(wxTimerEvent &event);
+    void on_menu_open(wxMenuEvent &event);
+    void show_notices(wxTimerEvent &event);
     void place_gauge(wxSizeEvent &event);
+    // Sets the status bar's field widths for the message shown and the tape.
+    void lay_out_status();
+    void set_field(const wxString &text, int field);
 
+    bool init_failed_ = false;
+    std::string firmware_warnings_;
+    menu_key_set menu_keys_;
+    wxString message_;                // the message field's text
+    wxLongLong message_wide_until_;   // until when it may take the whole bar (ms)
+    bool tape_shown_ = false;
     RenderTimer *timer_ = nullptr;
     BasicDrawPane *panel_ = nullptr;
     DebugFrame *debug_ = nullptr;   // the debugger window last opened
     wxTimer status_timer_;
+    // Messages for show_later. A timer shows them rather than an idle-time
+    // call, which a busy render timer could put off for long.
+    struct notice {
+        std::string log_line, text;
+        long icon;
+    };
+    std::vector<notice> notices_;
+    wxTimer notice_timer_;
     wxGauge *tape_gauge_ = nullptr;
 
     wxDECLARE_EVENT_TABLE();

@@ -1,6 +1,8 @@
 #include "pane.h"
 
+#include "events.h"
 #include "keys.h"
+#include "menu_keys.h"
 #include "screen.h"
 #include "states.h"
 
@@ -69,8 +71,17 @@ void BasicDrawPane::onEraseBackground(wxEraseEvent &)
     // Never cleared: the picture covers the panel.
 }
 
-// Backspace is the rewind key and F5 to F7 the state keys (menu
-// accelerators): none of them is the machine's.
+bool BasicDrawPane::is_menu_key(const wxKeyEvent &event) const
+{
+    if (!menu_keys_)
+        return false;
+    int modifiers = (event.AltDown() ? MENU_KEY_ALT : 0) | (event.ControlDown() ? MENU_KEY_CTRL : 0) |
+                    (event.ShiftDown() ? MENU_KEY_SHIFT : 0);
+    return menu_keys_->contains(modifiers, event.GetKeyCode());
+}
+
+// Backspace is the rewind key, and the menus' keys (Alt+F, F5 ...) are the
+// window's: none of them reaches the machine.
 void BasicDrawPane::OnKeyDown(wxKeyEvent &event)
 {
     int code = event.GetKeyCode();
@@ -78,7 +89,9 @@ void BasicDrawPane::OnKeyDown(wxKeyEvent &event)
         rewind_key_down();
         return;
     }
-    if (code != WXK_F5 && code != WXK_F6 && code != WXK_F7)
+    if (is_menu_key(event))
+        event_log("menu key %d", code);
+    else
         orv_key_down(code);
     event.Skip();
 }
@@ -90,13 +103,16 @@ void BasicDrawPane::OnKeyUp(wxKeyEvent &event)
         rewind_key_up();
         return;
     }
-    orv_key_up(code);
+    if (!is_menu_key(event))
+        orv_key_up(code);
     event.Skip();
 }
 
 void BasicDrawPane::OnKillFocus(wxFocusEvent &event)
 {
-    // A key-up that goes to another window must not leave the rewind running.
+    // A key-up that goes to another window must not leave the rewind
+    // running, nor the machine's key held down.
     rewind_key_up();
+    orv_keys_lost();
     event.Skip();
 }

@@ -3,10 +3,15 @@
 
 #include <wx/panel.h>
 
+class menu_key_set;
+
 class BasicDrawPane : public wxPanel {
 public:
     explicit BasicDrawPane(wxFrame *parent);
     ~BasicDrawPane() override;
+
+    // The keys of the window's menus, which never reach the machine.
+    void set_menu_keys(const menu_key_set *keys) { menu_keys_ = keys; }
 
     void paintEvent(wxPaintEvent &event);
     void render();
@@ -18,5 +23,9 @@ public:
     void createScreen();
 
 private:
+    bool is_menu_key(const wxKeyEvent &event) const;
+
+    const menu_key_set *menu_keys_ = nullptr;
+
     wxDECLARE_EVENT_TABLE();
 };

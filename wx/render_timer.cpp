@@ -2,6 +2,7 @@
 
 #include "main_frame.h"
 #include "pane.h"
+#include "run_control.h"
 #include "screen.h"
 #include "sound_ring.h"
 #include "states.h"
@@ -47,8 +48,8 @@ void RenderTimer::start()
 
 void RenderTimer::run_frame()
 {
-    int before = vblnum;
-    if (orv_loop(0xFFFF) == ORV_STOP_FRAME)
+    int64_t before = vblnum;
+    if (run_one_frame() == ORV_STOP_FRAME)
         orv_rewind_frame();
     frames_run_++;
     if (vblnum != before)
@@ -107,7 +108,7 @@ void RenderTimer::run_due_frames()
         return;
     }
     for (long extra = 0; extra < MAX_EXTRA_FRAMES && frames_run_ < due; extra++) {
-        if (ring_holds(RING_HIGH_WATER, now))
+        if (run_current() == RUN_STOPPED || ring_holds(RING_HIGH_WATER, now))
             break;
         run_frame();
     }
@@ -117,12 +118,24 @@ void RenderTimer::Notify()
 {
     vbl++;
     auto now = clock::now();
+    if (run_current() == RUN_STOPPED) {
+        // The debugger holds the machine: no frame, no rewind step. The
+        // time it stays stopped is not owed as frames afterwards.
+        stopped_ = true;
+        update_rate(now);
+        return;
+    }
+    if (stopped_) {
+        stopped_ = false;
+        base_ = now;
+        base_frames_ = frames_run_;
+    }
     if (rewinding(now)) {
         update_rate(now);
         return;
     }
     for (int i = 0; i < 2; i++)
-        if (!ring_holds(RING_FULL, now))
+        if (run_current() != RUN_STOPPED && !ring_holds(RING_FULL, now))
             run_frame();
     run_due_frames();
     update_rate(now);

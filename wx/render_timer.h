@@ -14,6 +14,8 @@
 // ring already holds 150 ms, the extra frames wait, and while it is full
 // even the tick's own frames wait: the sound device then sets the pace and
 // speech plays without gaps.
+//
+// While the debugger holds the machine (run_control.h) a tick runs nothing.
 #pragma once
 
 #include <wx/timer.h>
@@ -51,6 +53,7 @@ private:
     clock::time_point rate_start_;
     int rate_frames_ = 0;
     double rate_ = 0;
+    bool stopped_ = false;       // the last tick found the machine stopped
     long played_seen_ = -1;      // the ring's played count when last looked at
     clock::time_point played_at_;
 };

@@ -1,14 +1,12 @@
 // orvane-asm: assembles a TMS7000 source file into a raw binary image.
 #include "asm7000.h"
 #include "core/file_replace.h"
+#include "orvane_version.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -24,6 +22,8 @@ const char usage[] =
     "  --fill BYTE          value of the bytes no line writes (default $FF)\n"
     "  --cartridge 8|16|32  a cartridge image of that many kilobytes, placed\n"
     "                       as the emulator loads it (at $6000, $4000 or $0000)\n"
+    "  -h, --help           shows this text\n"
+    "  --version            shows the program's version\n"
     "Numbers are decimal, or hexadecimal after $ or 0x.\n";
 
 // Reads a command-line number: decimal, $hex or 0xhex, optional K suffix.
@@ -53,48 +53,6 @@ bool parse_number(const char *text, long *out)
     return true;
 }
 
-// An output waiting in a temporary file of its own directory until every
-// output is written.
-struct pending_file {
-    std::string path, temp;
-};
-
-// Writes `data` to a new temporary file beside `path`. The temporary name
-// is short whatever the output's name, so a legal name never fails for
-// want of room. Returns an empty string, or why it failed.
-std::string write_temp(const std::string &path, const void *data, size_t size, pending_file *out)
-{
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return std::strerror(EISDIR);
-    size_t slash = path.rfind('/');
-    std::string temp = (slash == std::string::npos ? "" : path.substr(0, slash + 1)) + ".orvane-asm-XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return std::strerror(errno);
-    out->path = path;
-    out->temp = temp;
-    // mkstemp makes the file private; give it the mode a new file gets.
-    mode_t mask = umask(0);
-    umask(mask);
-    int error = fchmod(fd, 0666 & ~mask) == 0 ? 0 : errno;
-    const char *p = static_cast<const char *>(data);
-    while (error == 0 && size > 0) {
-        ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    if (close(fd) != 0 && error == 0)
-        error = errno;
-    return error ? std::strerror(error) : "";
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -107,6 +65,9 @@ int main(int argc, char **argv)
         long v = 0;
         if (a == "-h" || a == "--help") {
             std::fputs(usage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::puts("orvane-asm " ORVANE_VERSION);
             return 0;
         } else if ((a == "-o" || a == "-l" || a == "-M") && has_value) {
             std::string &target = a == "-o" ? output : a == "-l" ? listing : depfile;
@@ -208,31 +169,35 @@ int main(int argc, char **argv)
         {listing, r.listing.data(), r.listing.size()},
         {depfile, deps.data(), deps.size()},
     };
-    // Every output goes to a temporary file first; only when all are
-    // written do they take their names, so a failure replaces nothing.
-    std::vector<pending_file> files;
+    // Every output is written aside first (core/file_replace.h); only when
+    // all are complete do they take their places, so a failure replaces
+    // nothing.
+    orv_output files[3];
     bool ok = true;
-    for (const auto &o : outputs) {
+    for (size_t i = 0; i < 3 && ok; i++) {
+        const auto &o = outputs[i];
         if (o.path.empty())
             continue;
-        pending_file f;
-        std::string why = write_temp(o.path, o.data, o.size, &f);
-        if (!f.temp.empty())
-            files.push_back(f);
+        std::string why = orv_output_begin(files[i], o.path);
+        if (why.empty() && !orv_output_write(files[i], o.data, o.size))
+            why = std::strerror(files[i].error);
         if (!why.empty()) {
             std::fprintf(stderr, "orvane-asm: cannot write '%s': %s\n", o.path.c_str(), why.c_str());
             ok = false;
-            break;
         }
     }
-    for (const pending_file &f : files) {
-        if (ok && std::rename(f.temp.c_str(), f.path.c_str()) != 0) {
-            std::fprintf(stderr, "orvane-asm: cannot write '%s': %s\n", f.path.c_str(), std::strerror(errno));
-            ok = false;
+    // Devices and FIFOs first: writing into them is what may still fail.
+    for (bool into : {true, false})
+        for (orv_output &f : files) {
+            if (!f.f || f.into != into)
+                continue;
+            std::string why = ok ? orv_output_commit(f) : "";
+            if (!why.empty()) {
+                std::fprintf(stderr, "orvane-asm: cannot write '%s': %s\n", f.path.c_str(), why.c_str());
+                ok = false;
+            }
+            orv_output_discard(f);
         }
-        if (!ok)
-            std::remove(f.temp.c_str());
-    }
     if (!ok)
         std::fprintf(stderr, "orvane-asm: no output written\n");
     return ok ? 0 : 1;

@@ -14,9 +14,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
+#include <algorithm>
 #include <sstream>
+#include <string_view>
+#include <sys/stat.h>
 
 namespace {
 
@@ -47,16 +48,6 @@ bool hl_number(const std::string &s, int base, long min, long max, long &out)
     return true;
 }
 
-// Hexadecimal, "0x" or "$" allowed before it.
-bool hl_address(std::string s, long &out)
-{
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
-        s = s.substr(2);
-    else if (!s.empty() && s[0] == '$')
-        s = s.substr(1);
-    return hl_number(s, 16, 0, 0xFFFF, out);
-}
-
 // Decimal, or hexadecimal after "0x".
 bool hl_count(const std::string &s, long min, long max, long &out)
 {
@@ -74,8 +65,8 @@ std::string hl_check_command(hl_debug_command &c)
         if (a && !hl_count(*a, 1, HL_MAX_STEPS, c.number))
             return c.name + " takes a count from 1 to " + std::to_string(HL_MAX_STEPS) + ", not '" + *a + "'";
     } else if (c.name == "go" || c.name == "who") {
-        if (!hl_address(*a, c.number))
-            return "'" + *a + "' is not an address (hexadecimal, 0 to FFFF)";
+        if (std::string why = hl_parse_address(*a, c.number); !why.empty())
+            return why;
         c.frames = HL_GO_FRAMES;
         if (c.args.size() > 1 && !hl_count(c.args[1], 1, HL_MAX_FRAMES, c.frames))
             return "go stops after a number of frames from 1 to " + std::to_string(HL_MAX_FRAMES) + ", not '" +
@@ -142,13 +133,22 @@ void hl_go(const hl_debug_command &c, FILE *out)
 // Runs one command; returns false when the run must end with status 1.
 bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out, FILE *err)
 {
+    // A repeated step refreshes the views once, at the end.
     if (c.name == "step") {
         for (long i = 0; i < c.number && !hl_signal; i++)
-            step();
+            orv_step();
+        refresh_debugger();
         hl_print(out, disass_box);
     } else if (c.name == "over") {
+        // One that gives up ends the repetition: the next would too, as
+        // likely as not after as long.
         for (long i = 0; i < c.number && !hl_signal; i++)
-            stepover();
+            if (!stepover_run()) {
+                if (c.number > 1)
+                    std::fprintf(out, "over stopped after %ld of %ld\n", i + 1, c.number);
+                break;
+            }
+        refresh_debugger();
         hl_print(out, disass_box);
     } else if (c.name == "go") {
         hl_go(c, out);
@@ -180,7 +180,7 @@ bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out,
         hl_draw_last_frame();
         std::string e = hl_write_png(c.args[0], tms3556_screen, opt.scale);
         if (!e.empty()) {
-            std::fprintf(err, "orvane-headless: %s\n", e.c_str());
+            std::fprintf(err, "orvane-headless: %s\n", hl_printable(e).c_str());
             return false;
         }
     }
@@ -189,15 +189,54 @@ bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out,
 
 } // namespace
 
-std::string hl_parse_debug_script(const std::string &text, const std::string &name,
+std::string hl_printable(const std::string &text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); i++) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        // C1 controls written in UTF-8 (C2 80 to C2 9F) act on some
+        // terminals as their one-byte forms do.
+        bool c1 = c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if ((c < 0x20 && c != '\t') || c == 0x7F || c1) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02X", c);
+            out += code;
+            if (c1) {
+                std::snprintf(code, sizeof code, "\\x%02X", static_cast<unsigned char>(text[++i]));
+                out += code;
+            }
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string hl_parse_debug_script(const std::string &whole, const std::string &name,
                                   std::vector<hl_debug_command> &out)
 {
     out.clear();
-    std::istringstream lines(text);
+    if (whole.size() > HL_MAX_SCRIPT_BYTES)
+        return hl_printable(name) + ": longer than " + std::to_string(HL_MAX_SCRIPT_BYTES) +
+               " bytes, the most a script may hold";
+    // A byte-order mark that some editors put first is no command.
+    std::string_view text = whole;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
     std::string line;
-    for (int number = 1; std::getline(lines, line); number++) {
+    for (int number = 1; !text.empty(); number++) {
+        size_t newline = text.find('\n');
+        line = text.substr(0, newline);
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        auto where = [&] { return hl_printable(name) + ":" + std::to_string(number) + ": "; };
+        if (line.size() > HL_MAX_SCRIPT_LINE)
+            return where() + "the line is longer than " + std::to_string(HL_MAX_SCRIPT_LINE) + " characters";
+        if (line.find('\0') != std::string::npos)
+            return where() + "the line holds a NUL byte: a script is text";
         if (size_t hash = line.find('#'); hash != std::string::npos)
             line.erase(hash);
+        if (line.find_first_not_of(" \t\r\v\f") == std::string::npos)
+            continue;  // blank
         std::istringstream words(line);
         hl_debug_command c;
         c.line = number;
@@ -206,21 +245,20 @@ std::string hl_parse_debug_script(const std::string &text, const std::string &na
             continue;
         for (std::string w; words >> w;)
             c.args.push_back(w);
-        std::string where = name + ":" + std::to_string(number) + ": ";
         const hl_command_kind *kind = nullptr;
         for (const hl_command_kind &k : hl_commands)
             if (c.name == k.name)
                 kind = &k;
         if (!kind)
-            return where + "unknown command '" + c.name + "'";
+            return where() + "unknown command '" + hl_printable(c.name) + "'";
         int n = static_cast<int>(c.args.size());
         if (n < kind->min_args)
-            return where + c.name + " needs " + (kind->min_args == 1 ? "a value" : "more values");
+            return where() + c.name + " needs " + (kind->min_args == 1 ? "a value" : "more values");
         if (n > kind->max_args)
-            return where + "too many values for " + c.name;
+            return where() + "too many values for " + c.name;
         std::string e = hl_check_command(c);
         if (!e.empty())
-            return where + e;
+            return where() + hl_printable(e);
         size_t start = c.text.find_first_not_of(" \t");
         size_t end = c.text.find_last_not_of(" \t\r");
         c.text = c.text.substr(start, end - start + 1);
@@ -231,19 +269,30 @@ std::string hl_parse_debug_script(const std::string &text, const std::string &na
 
 std::string hl_load_debug_script(hl_options &opt)
 {
-    std::string text, name = opt.debug == "-" ? "stdin" : opt.debug;
-    if (opt.debug == "-") {
-        std::ostringstream all;
-        all << std::cin.rdbuf();
-        text = all.str();
-    } else {
-        std::ifstream in(opt.debug, std::ios::binary);
-        if (!in)
-            return "--debug: cannot read '" + opt.debug + "': " + std::strerror(errno);
-        std::ostringstream all;
-        all << in.rdbuf();
-        text = all.str();
+    bool from_stdin = opt.debug == "-";
+    std::string name = from_stdin ? "stdin" : opt.debug;
+    auto cannot = [&](int e) { return "--debug: cannot read '" + hl_printable(name) + "': " + std::strerror(e); };
+    FILE *f = from_stdin ? stdin : std::fopen(opt.debug.c_str(), "rb");
+    if (!f)
+        return cannot(errno);
+    struct stat st;
+    int error = fstat(fileno(f), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    // Read no further than one byte past the limit: an endless input
+    // (/dev/zero, `yes`) is refused as soon as it is too long.
+    std::string text;
+    std::vector<char> block(1 << 16);
+    while (!error && text.size() <= HL_MAX_SCRIPT_BYTES) {
+        size_t n = std::fread(block.data(), 1, std::min(block.size(), HL_MAX_SCRIPT_BYTES + 1 - text.size()), f);
+        text.append(block.data(), n);
+        if (n == 0) {
+            error = std::ferror(f) ? (errno ? errno : EIO) : 0;
+            break;
+        }
     }
+    if (!from_stdin)
+        std::fclose(f);
+    if (error)
+        return cannot(error);
     return hl_parse_debug_script(text, name, opt.debug_script);
 }
 
@@ -258,7 +307,7 @@ int hl_run_debug_script(const hl_options &opt, FILE *out, FILE *err)
     for (const hl_debug_command &c : opt.debug_script) {
         if (hl_signal)
             break;
-        std::fprintf(out, "> %s\n", c.text.c_str());
+        std::fprintf(out, "> %s\n", hl_printable(c.text).c_str());
         if (!hl_run_command(c, opt, out, err))
             status = 1;
     }

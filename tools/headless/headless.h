@@ -4,6 +4,7 @@
 // the same inputs give the same files, byte for byte.
 #pragma once
 
+#include "core/file_replace.h"
 #include "core/tms3556.h"
 
 #include <csignal>
@@ -44,6 +45,7 @@ struct hl_options {
     bool trace = false;
     long break_addr = -1;    // -1: none
     bool help = false;
+    bool version = false;
     std::string debug;       // --debug script file, "-" for standard input
     std::vector<hl_debug_command> debug_script;  // read by hl_load_debug_script
 };
@@ -51,6 +53,12 @@ struct hl_options {
 // Reads the command line into `opt`. Returns an empty string, or the error to
 // report (the run then ends with status 2).
 std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt);
+
+// An address typed on the command line or in a script: the whole text is
+// hexadecimal, "0x" or "$" allowed before it, at most FFFF. Returns an
+// empty string and sets `out`, or the message (above FFFF, the core's,
+// core/address_text.h).
+std::string hl_parse_address(const std::string &text, long &out);
 
 // The --help text.
 extern const char *const hl_usage;
@@ -85,10 +93,18 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err);
 int hl_main(int argc, const char *const *argv, FILE *out, FILE *err);
 
 // --debug. Reads the script named by opt.debug into opt.debug_script;
-// returns an empty string, or the error ("NAME:LINE: ..."; status 2).
+// returns an empty string, or the error ("NAME:LINE: ..."; status 2). A
+// script holds text: at most HL_MAX_SCRIPT_BYTES, lines of at most
+// HL_MAX_SCRIPT_LINE characters, no NUL byte; a UTF-8 byte-order mark
+// at its start is skipped. A directory is refused.
 std::string hl_load_debug_script(hl_options &opt);
 std::string hl_parse_debug_script(const std::string &text, const std::string &name,
                                   std::vector<hl_debug_command> &out);
+constexpr size_t HL_MAX_SCRIPT_BYTES = 1 << 22;  // 4 MB, as a state file
+constexpr size_t HL_MAX_SCRIPT_LINE = 1000;
+// `text` with its control bytes written as \xHH, for echoing script text
+// to a terminal that would obey them.
+std::string hl_printable(const std::string &text);
 // Runs the script on the started machine, printing to `out`. Returns 0, or 1
 // when a screenshot could not be written.
 int hl_run_debug_script(const hl_options &opt, FILE *out, FILE *err);
@@ -101,17 +117,12 @@ void hl_draw_last_frame();
 // The longest run: about 56 hours of machine time.
 constexpr long HL_MAX_FRAMES = 10000000;
 
-// An output file under construction: a temporary file beside `path`,
-// renamed to it when complete.
-struct hl_out_file {
-    std::string path, temp;
-    FILE *f = nullptr;
-    int error = 0;  // errno of the first failed write
-};
+// An output file under construction (core/file_replace.h).
+using hl_out_file = orv_output;
 // Each returns an empty string, or "path: reason".
 std::string hl_out_open(hl_out_file &o, const std::string &path);
-std::string hl_out_commit(hl_out_file &o);  // closes it and renames it into place
-void hl_out_discard(hl_out_file &o);        // closes and removes the temporary file
+std::string hl_out_commit(hl_out_file &o);  // closes it and puts it in place
+void hl_out_discard(hl_out_file &o);        // closes it; the target is untouched
 bool hl_out_write(hl_out_file &o, const void *data, size_t size);
 
 

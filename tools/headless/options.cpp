@@ -1,10 +1,12 @@
 // Command line of orvane-headless.
 #include "headless.h"
 
+#include "core/address_text.h"
 #include "core/loop.h"
 #include "core/timers.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -76,13 +78,16 @@ const char *const hl_usage =
     "                        --seconds, no frame runs before the script. See\n"
     "                        docs/debugging.md.\n"
     "  -h, --help            show this text\n"
+    "  --version             show the program's version\n"
     "\n"
     "Options take their value as the next argument or after '=' (--frames=100).\n"
     "Output files are written under a temporary name beside them and renamed when\n"
-    "complete; an output may not name an input or another output. On Ctrl-C\n"
-    "(SIGINT) or SIGTERM the run ends after the current frame, writes its files\n"
-    "and says how far it got. Tape recordings larger than 700,000,000 bytes (about\n"
-    "an hour of 48 kHz stereo 16-bit sound) are refused.\n"
+    "complete; a device or FIFO (/dev/null, a pipe) is written into, a symbolic\n"
+    "link, directory, socket or block device refused. An output may not name an\n"
+    "input or another output (a character device such as /dev/null excepted).\n"
+    "On Ctrl-C (SIGINT) or SIGTERM the run ends after the current frame, writes\n"
+    "its files and says how far it got. Tape recordings larger than 700,000,000\n"
+    "bytes (about an hour of 48 kHz stereo 16-bit sound) are refused.\n"
     "\n"
     "Exit status: 0 done, 1 a firmware, cartridge, tape or state that does not load\n"
     "or an output file that cannot be written, 2 a bad command line, 130 or 143 a\n"
@@ -111,15 +116,6 @@ bool parse_code(const std::string &s, long &out)
     return parse_long(s, 0, 255, 10, out);
 }
 
-bool parse_address(std::string s, long &out)
-{
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
-        s = s.substr(2);
-    else if (!s.empty() && s[0] == '$')
-        s = s.substr(1);
-    return parse_long(s, 0, 0xFFFF, 16, out);
-}
-
 // "FRAME:REST"
 bool split_frame(const std::string &v, long &frame, std::string &rest)
 {
@@ -131,6 +127,23 @@ bool split_frame(const std::string &v, long &frame, std::string &rest)
 }
 
 } // namespace
+
+std::string hl_parse_address(const std::string &text, long &out)
+{
+    size_t digits = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') ? 2
+                    : !text.empty() && text[0] == '$'                                     ? 1
+                                                                                          : 0;
+    bool hex = text.size() > digits;
+    for (size_t i = digits; i < text.size(); i++)
+        hex = hex && std::isxdigit(static_cast<unsigned char>(text[i]));
+    if (!hex)
+        return "'" + text + "' is not an address (hexadecimal, 0 to FFFF)";
+    unsigned long value;
+    std::string why = orv_parse_hex_address(text.c_str(), 0xFFFF, value);
+    if (why.empty())
+        out = static_cast<long>(value);
+    return why;
+}
 
 bool hl_text_keys(const std::string &text, long frame, std::vector<hl_key_event> &out)
 {
@@ -167,6 +180,10 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
         std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
             opt.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            opt.version = true;
             continue;
         }
         if (arg == "--trace") {
@@ -259,8 +276,8 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
             if (!hl_text_keys(text, frame, opt.keys))
                 return "--type: the text holds a character the keyboard cannot type";
         } else if (name == "--break") {
-            if (!parse_address(value, opt.break_addr))
-                return "--break takes a hexadecimal address from 0 to FFFF, not '" + value + "'";
+            if (std::string why = hl_parse_address(value, opt.break_addr); !why.empty())
+                return "--break: " + why;
         } else if (name == "--debug") {
             opt.debug = value;
         }

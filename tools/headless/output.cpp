@@ -1,78 +1,30 @@
-// The runner's files: the picture as PNG, the sound as WAV. Each is written
-// under a temporary name in its own directory, made before the run (so that
-// a directory that cannot take it is found at once), and renamed into place
-// only when complete: a failed write leaves an older file as it was.
+// The runner's files: the picture as PNG, the sound as WAV. Each is begun
+// before the run (so that a name that cannot take it is found at once) and
+// put in place only when complete, by the rule every output follows
+// (core/file_replace.h): a regular file is replaced whole, a device or FIFO
+// written into, anything else refused.
 #include "headless.h"
 
 #include "tools/png/picture_png.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 std::string hl_out_open(hl_out_file &o, const std::string &path)
 {
-    hl_out_discard(o);
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return path + ": " + std::strerror(EISDIR);
-    size_t slash = path.rfind('/');
-    std::string temp = (slash == std::string::npos ? "" : path.substr(0, slash + 1)) + ".orvane-out-XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return path + ": " + std::strerror(errno);
-    // mkstemp makes the file private; give it the mode of a new file.
-    mode_t mask = umask(0);
-    umask(mask);
-    if (fchmod(fd, 0666 & ~mask) != 0 || !(o.f = fdopen(fd, "wb"))) {
-        int e = errno;
-        close(fd);
-        std::remove(temp.c_str());
-        return path + ": " + std::strerror(e);
-    }
-    o.path = path;
-    o.temp = temp;
-    return "";
+    std::string why = orv_output_begin(o, path);
+    return why.empty() ? "" : path + ": " + why;
 }
 
 std::string hl_out_commit(hl_out_file &o)
 {
-    if (!o.f)
-        return o.path + ": not open";
-    int e = o.error ? o.error : std::ferror(o.f) ? EIO : 0;
-    if (std::fclose(o.f) != 0 && !e)
-        e = errno;
-    o.f = nullptr;
-    if (!e && std::rename(o.temp.c_str(), o.path.c_str()) != 0)
-        e = errno;
-    if (e) {
-        std::remove(o.temp.c_str());
-        return o.path + ": " + std::strerror(e);
-    }
-    return "";
+    std::string why = orv_output_commit(o);
+    return why.empty() ? "" : o.path + ": " + why;
 }
 
-void hl_out_discard(hl_out_file &o)
-{
-    if (!o.f)
-        return;
-    std::fclose(o.f);
-    o.f = nullptr;
-    std::remove(o.temp.c_str());
-}
+void hl_out_discard(hl_out_file &o) { orv_output_discard(o); }
 
-bool hl_out_write(hl_out_file &o, const void *data, size_t size)
-{
-    if (!o.f || std::ferror(o.f))
-        return false;
-    if (size && std::fwrite(data, 1, size, o.f) != size) {
-        o.error = errno;
-        return false;
-    }
-    return true;
-}
+bool hl_out_write(hl_out_file &o, const void *data, size_t size) { return orv_output_write(o, data, size); }
 
 std::string hl_write_png(hl_out_file &o, const tms3556_picture &picture, int scale)
 {

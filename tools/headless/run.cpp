@@ -15,12 +15,25 @@
 #include "core/tms7000.h"
 #include "core/trace.h"
 #include "firmware/builtin.h"
+#include "orvane_version.h"
 
 #include <csignal>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 hl_result hl_last;
+
+namespace {
+
+// /dev/null and its like take any number of outputs.
+bool is_char_device(const std::string &path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+} // namespace
 
 std::string hl_check_files(const hl_options &opt)
 {
@@ -57,7 +70,7 @@ std::string hl_check_files(const hl_options &opt)
                 return o.name + " '" + o.path + "' would replace " + input + "; name another file";
         for (size_t j = 0; j < i; j++)
             if (!outputs[j].path.empty() && !(o.picture && outputs[j].picture) &&
-                orv_same_file(o.path, outputs[j].path))
+                !is_char_device(o.path) && orv_same_file(o.path, outputs[j].path))
                 return outputs[j].name + " and " + o.name + " name the same file '" + o.path + "'";
     }
     return "";
@@ -69,13 +82,13 @@ namespace {
 std::vector<hl_key_event> hl_keys;
 size_t hl_next_key;
 // `vblnum` when the run started: a loaded state brings its own count.
-int hl_first_frame;
+int64_t hl_first_frame;
 
 // The host keyboard of this program: at each poll, the next key code whose
 // frame has come, if any. `vblnum` counts the frame just finished.
 void hl_key_poll()
 {
-    long frame = static_cast<long>(vblnum) - hl_first_frame;
+    long frame = static_cast<long>(vblnum - hl_first_frame);
     if (hl_next_key >= hl_keys.size() || hl_keys[hl_next_key].frame > frame)
         return;
     uint8_t code = hl_keys[hl_next_key++].code;
@@ -246,7 +259,7 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
     hl_first_frame = vblnum;
     unsigned short stop_pc = opt.break_addr >= 0 ? static_cast<unsigned short>(opt.break_addr) : 0xFFFF;
     for (long f = 0; f < opt.frames && !hl_signal; f++) {
-        int frames_done = vblnum;
+        int64_t frames_done = vblnum;
         orv_loop(stop_pc);
         hl_last.frames_run++;
         // A loop call that ends before its frame has stopped at the break
@@ -364,6 +377,10 @@ int hl_main(int argc, const char *const *argv, FILE *out, FILE *err)
     }
     if (opt.help) {
         std::fputs(hl_usage, out);
+        return 0;
+    }
+    if (opt.version) {
+        std::fputs("orvane-headless " ORVANE_VERSION "\n", out);
         return 0;
     }
     if (!opt.debug.empty()) {

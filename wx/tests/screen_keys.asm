@@ -1,12 +1,12 @@
 ; Firmware for the window tests: it greets the I/O processor and fills the
-; screen (bitmap mode) with one colour, then repaints it whenever something
-; happens that a test wants to see:
+; screen (bitmap mode) in two bands, then repaints them whenever something
+; happens that a test wants to see. The top band (lines 0 to 49) has the
+; colour of the number of keys received (low 3 bits); the rest:
 ;   start        colour = cartridge byte $4001 (low 3 bits) when a
 ;                cartridge is there ($4000 holds $A5), else 6 (cyan)
 ;   a key        colour = key code (low 3 bits) ("A" gives 1, red; "B" 2,
-;                green). Ignored: the release code $04, codes from $80 on
-;                (Alt, arrows ...) and "F": the window passes Alt+F, which
-;                opens its File menu, to the machine as well.
+;                green). Ignored, and not counted: the release code $04 and
+;                codes from $80 on (Alt, arrows ...)
 ;   tape signal  colour 3 (yellow) the first time port A bit 4 is seen set
 VDPREG  EQU 45                  ; register port (write)
 VDPDATA EQU 46                  ; data port (write)
@@ -23,6 +23,7 @@ KEY     EQU 11                  ; R11: the last key code reported
 NEWKEY  EQU 12                  ; R12: 1 when KEY has not been shown yet
 COLOR   EQU 13                  ; R13: the colour on the screen
 TAPED   EQU 14                  ; R14: 1 once the tape signal was seen
+COUNT   EQU 15                  ; R15: keys received
 STACK   EQU $60
 
         ORG $F800
@@ -32,6 +33,7 @@ RESET   MOV #STACK,B
         CLR R(PREVB)
         CLR R(NEWKEY)
         CLR R(TAPED)
+        CLR R(COUNT)
         MOVP #06,P(VDPREG)      ; pointer byte: CM3 is next
         MOVP #80,P(VDPREG)      ; CM3 = bitmap mode
         MOVP #01,P0             ; INT1 on
@@ -49,7 +51,7 @@ GREETW  BTJOP #01,P6,GREETW     ; the INT1 routine drops B0 when it is over
 START   CALL PAINT
 
 MAIN    BTJZ #01,R(NEWKEY),NOKEY
-        CLR R(NEWKEY)
+GOTKEY  CLR R(NEWKEY)           ; reached only when a key has come
         MOV R(KEY),A
         AND #07,A
         MOV A,R(COLOR)
@@ -61,18 +63,27 @@ NOKEY   BTJO #01,R(TAPED),MAIN
         CALL PAINT
         JMP MAIN
 
-; Fills the whole page with COLOR: 250 lines of 40 groups and 2 spare bytes.
+; Fills the page: 50 lines with the colour of COUNT, 200 with COLOR.
 PAINT   MOVP P(VDPRST),A        ; both pointers back to 0
-        CLR R(B0)
+        MOV R(COUNT),A
+        MOV #50.,R3
+        CALL BAND
+        MOV R(COLOR),A
+        MOV #200.,R3
+        CALL BAND
+        RETS
+
+; Fills R3 lines (40 groups and 2 spare bytes each) with colour A.
+BAND    CLR R(B0)
         CLR R(B1)
         CLR R(B2)
-        BTJZ #04,R(COLOR),PAINT1
+        BTJZ #04,A,BAND1
         MOV #0FF,R(B0)
-PAINT1  BTJZ #02,R(COLOR),PAINT2
+BAND1   BTJZ #02,A,BAND2
         MOV #0FF,R(B1)
-PAINT2  BTJZ #01,R(COLOR),PAINT3
+BAND2   BTJZ #01,A,BAND3
         MOV #0FF,R(B2)
-PAINT3  MOV #250.,R3
+BAND3
 FLINE   MOV #40.,R2
 FGROUP  MOV R(B0),A
         MOVP A,P(VDPDATA)
@@ -96,11 +107,10 @@ INT1    PUSH A
         JNE INT1B
         CMP #04,A
         JEQ INT1B
-        CMP #46,A               ; "F"
-        JEQ INT1B
         BTJO #80,A,INT1B
         MOV A,R(KEY)
         MOV #1,R(NEWKEY)
+        INC R(COUNT)
 INT1B   MOV A,R(PREVB)
         ORP #02,P6              ; B1 high: seen
 INT1W1  BTJZP #01,P4,INT1W1     ; A0 rises when the pulse is over
