@@ -15,7 +15,7 @@
 // written, it would stall the processor): its cycles are recorded, the
 // clock moves there, and when a timer is due the frame's counters are shown
 // as they stood when the instruction started (`show_counters`) and the one
-// due timer fires (the I/O processor's idle step taken in place in place, when it
+// due timer fires (the I/O processor's idle step taken in place, when it
 // may be one: `may_idle`).
 template <bool may_idle = true, class Show>
 [[gnu::always_inline]] inline void orv_steps_after(int cycles, veld_time now, Show show_counters)

@@ -53,8 +53,8 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 }
 
 // The video data port, which the firmware writes byte after byte, once this
-// function and the port's write are both decided off. Nothing here reads the loop's counters or arms a timer; a
-// write watch may request a break.
+// function and the port's write are both decided off. Nothing here reads
+// the loop's counters or arms a timer; a write watch may request a break.
 [[gnu::always_inline]] inline bool program_fast_vram(unsigned a)
 {
     return a == 0x12E && orv_fast.vram;
@@ -69,8 +69,8 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
 // P6 (port B) written without moving either handshake line, once this
 // function, the peripheral file's write and the port write are all decided
 // off: no edge reaches the I/O processor, so only the write's pc and the
-// port's two copies change. Nothing here
-// reads the loop's counters, arms a timer or requests a break.
+// port's two copies change. Nothing here reads the loop's counters, arms a
+// timer or requests a break.
 [[gnu::always_inline]] inline bool program_fast_port_b(unsigned a, unsigned char value)
 {
     return a == 0x106 && ((value ^ portb_val) & 3) == 0 && orv_fast.port_b;

@@ -42,8 +42,8 @@ bool orv_slice_due_unchanged()
 // Where the slice ends, from the next due timer (`sl.due`): that timer or the
 // frame's end. When the due timer is the I/O processor's state timer,
 // waiting for "ready" or "poll" while no function is traced, the runner
-// takes its steps taken in place itself (orv_slice_idle_fast) and the slice ends at
-// the next of the other timers instead.
+// takes those steps in place itself (orv_slice_idle_fast) and the slice
+// ends at the next of the other timers instead.
 void orv_slice_set_end()
 {
     sl.idle_fast = false;
