@@ -144,17 +144,8 @@ int program_read_byte_8(long address)
 
 void program_write_byte_8(long address, unsigned char value)
 {
-    const unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (program_fast_vram(a)) {
-        program_vram_write_fast(a, value);
-        if (orv_slice_live && ask_bkpt)
-            orv_slice_check();
+    if (program_fast_port_write(static_cast<unsigned>(address) & 0xFFFF, value, orv_slice_live))
         return;
-    }
-    if (program_fast_port_b(a, value)) {
-        program_port_b_write_fast(a, value);
-        return;
-    }
     if (!orv_slice_live) {
         program_write(address, value);
         return;

@@ -6,6 +6,8 @@
 #include "board.h"
 
 #include "exec_mode.h"
+#include "loop.h"
+#include "slice.h"
 #include "trace.h"
 
 #include <cstddef>
@@ -81,6 +83,25 @@ inline constexpr char program_write_name[] = "program_write_byte_8()";
     PC_ON_WRITE[a] = p_pc;
     tms7000.pf[6] = value;  // the peripheral file's copy, as tms70x0_pf_w keeps it
     board_port_b_write(value);
+}
+
+// The fast path's port writes, taken first in or out of a slice (`live`: a
+// slice runs): the video data port, and a port B write that moves no
+// handshake line. Neither looks at the loop's counters or arms a timer, so
+// only a write watch's break ends the slice. False: the write takes the bus.
+[[gnu::always_inline]] inline bool program_fast_port_write(unsigned a, unsigned char value, bool live)
+{
+    if (program_fast_vram(a)) {
+        program_vram_write_fast(a, value);
+        if (live && ask_bkpt)
+            orv_slice_check();
+        return true;
+    }
+    if (program_fast_port_b(a, value)) {
+        program_port_b_write_fast(a, value);
+        return true;
+    }
+    return false;
 }
 
 // A read without effects, for views, tools and tests: the byte

@@ -69,19 +69,9 @@ template <bool in_slice = false>
             return;
         }
         // In a slice, the video data port and a port B write that moves
-        // no handshake line need neither the bus nor the loop's counters;
-        // only a watch's break ends the slice (as `program_write_byte_8`
-        // does it).
-        if (in_slice && program_fast_vram(address)) {
-            program_vram_write_fast(address, value);
-            if (ask_bkpt)
-                orv_slice_check();
+        // no handshake line need neither the bus nor the loop's counters.
+        if (in_slice && program_fast_port_write(address, value, true))
             return;
-        }
-        if (in_slice && program_fast_port_b(address, value)) {
-            program_port_b_write_fast(address, value);
-            return;
-        }
     }
     program_write_byte_8(address, value);
 }
