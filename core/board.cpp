@@ -33,31 +33,33 @@ int board_peripheral_peek(unsigned a)
     }
 }
 
+// Edges of the two handshake lines reach the I/O processor at once, inside
+// the writing instruction, B0 before B1, each handled to completion.
+void board_handshake_edges(uint8_t old, uint8_t now)
+{
+    if ((old & 1) && !(now & 1))
+        io_cpu_event_callback(B0_LOW);
+    if (!(old & 1) && (now & 1))
+        io_cpu_event_callback(B0_HIGH);
+    if ((old & 2) && !(now & 2))
+        io_cpu_event_callback(B1_LOW);
+    if (!(old & 2) && (now & 2))
+        io_cpu_event_callback(B1_HIGH);
+}
+
 void io_write_byte_8(long port, unsigned char value)
 {
     trace_fn &tf = tf_io_write;
     trace_enter(tf);
-    uint8_t old = portb_val;
     TRACE(tf, "Called %04x=%02x", static_cast<unsigned>(port), value);
     switch (port) {
     case 0:
         TRACE_ALWAYS(tf, "port A is read only !");
         break;
-    case 1: {
-        portb_val = value;
-        // Edges of the two handshake lines reach the I/O processor at once,
-        // inside the writing instruction, B0 before B1.
-        if ((old & 1) && !(value & 1))
-            io_cpu_event_callback(B0_LOW);
-        if (!(old & 1) && (value & 1))
-            io_cpu_event_callback(B0_HIGH);
-        if ((old & 2) && !(value & 2))
-            io_cpu_event_callback(B1_LOW);
-        if (!(old & 2) && (value & 2))
-            io_cpu_event_callback(B1_HIGH);
+    case 1:
+        board_port_b_write(value);
         TRACE(tf, "port B out is %02x raw", value);
         break;
-    }
     case 2:
         portc_val = value;
         TRACE_ALWAYS(tf, "port C out is %02x raw", value);
@@ -69,6 +71,16 @@ void io_write_byte_8(long port, unsigned char value)
     default:
         break;
     }
+}
+
+void board_iop_int1(int level) { tms7000_set_irq_line(0, level); }
+
+void board_cassette_in(bool level)
+{
+    if (level)
+        or_porta(BOARD_CASSETTE_BIT);
+    else
+        and_porta(static_cast<unsigned char>(~BOARD_CASSETTE_BIT));
 }
 
 void board_clear_state()

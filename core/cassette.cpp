@@ -1,6 +1,6 @@
 #include "cassette.h"
 
-#include "memory.h"
+#include "board.h"
 #include "state_hash.h"
 #include "trace.h"
 
@@ -10,8 +10,6 @@ k7_state k7_tape;
 k7_recording K7_kept;
 
 namespace {
-
-constexpr unsigned char K7_BIT = 0x10;  // port A bit 4
 
 // Bytes of one channel's sample; 0 when the description gives none.
 int k7_sample_bytes(const k7_audio_spec &spec)
@@ -46,10 +44,7 @@ void k7_play_sample(const uint8_t *s)
     case K7_S16LSB: level = static_cast<int16_t>(s[0] | (s[1] << 8)) > 0 ? 1 : 0; break;
     default: return;
     }
-    if (level)
-        or_porta(K7_BIT);
-    else
-        and_porta(static_cast<unsigned char>(~K7_BIT));
+    board_cassette_in(level != 0);
 }
 
 void k7_arm()

@@ -43,7 +43,7 @@ constexpr int EA_REL_PC = 3;  // displacement `size`: "$", "$+n", "$-n"
 // plenty) and returns its length in bytes, 1 to 4. Reads through the
 // program bus, side effects included.
 int Dasm7000(char *buffer, unsigned int pc);
-// The same line and length, read with the quiet `program_peek_byte_8`: a view
+// The same line and length, read with `program_peek_byte_8` (no effect): a view
 // that lists code leaves the machine as it was.
 int dasm7000_peek(char *buffer, unsigned int pc);
 

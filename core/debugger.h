@@ -4,7 +4,7 @@
 // lookup, clear log). Each command leaves the views rebuilt for the program
 // to show; questions and messages go through the host contract (host.h).
 //
-// The views read memory with the quiet `program_peek_byte_8` (memory.h):
+// The views read memory with `program_peek_byte_8`, a read without effects (memory.h):
 // showing the machine never changes it.
 #pragma once
 

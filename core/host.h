@@ -44,6 +44,11 @@ struct orv_host_hooks {
     // Space or Esc held). Polled between instructions once the program
     // counter has moved past the starting address.
     int (*interrupt_held)();
+
+    // Trace log: a line has just gone into the ring (`line` as the log
+    // holds it, valid only during the call). For tools and tests that want
+    // every line, however many a frame writes.
+    void (*log_line)(const char *line);
 };
 
 // The one contract in use. Tests and the headless runner set it as a whole;

@@ -10,9 +10,9 @@
 
 #include "memory.h"
 #include "timers.h"
-#include "tms7000.h"
 #include "trace.h"
 
+#include <array>
 #include <string_view>
 
 tms7041_state tms7041;
@@ -89,13 +89,10 @@ constexpr io_cpu_state_row io_cpu_auto[IO_CPU_STATE_COUNT + 1] = {
 
 namespace {
 
-// Each state's timeout, converted once.
-veld_delay io_timeout_delay[IO_CPU_STATE_COUNT];
-
 // States are named in the table; the lookup by name is done here once, at
 // compile time, and the numbers the rest of the code uses are checked
 // against it.
-constexpr int state_by_name(const char *name)
+constexpr int io_cpu_state_by_name(const char *name)
 {
     if (!name)
         return -1;
@@ -105,53 +102,66 @@ constexpr int state_by_name(const char *name)
     return -1;
 }
 
-static_assert(state_by_name("reset") == IO_STATE_RESET);
-static_assert(state_by_name("init1_wait") == IO_STATE_INIT1_WAIT);
-static_assert(state_by_name("init1") == IO_STATE_INIT1);
-static_assert(state_by_name("init1_IE") == IO_STATE_INIT1_IE);
-static_assert(state_by_name("init2") == IO_STATE_INIT2);
-static_assert(state_by_name("init3") == IO_STATE_INIT3);
-static_assert(state_by_name("init4") == IO_STATE_INIT4);
-static_assert(state_by_name("ready") == IO_STATE_READY);
-static_assert(state_by_name("poll") == IO_STATE_POLL);
-static_assert(state_by_name("command") == IO_STATE_COMMAND);
-static_assert(state_by_name("comm_rd_mb") == IO_STATE_COMM_RD_MB);
-static_assert(state_by_name("comm_rd_IE") == IO_STATE_COMM_RD_IE);
-static_assert(state_by_name("comm_rd_ack") == IO_STATE_COMM_RD_ACK);
-static_assert(state_by_name("comm_ack2") == IO_STATE_COMM_ACK2);
-static_assert(state_by_name("comm_F1C8") == IO_STATE_COMM_F1C8);
-static_assert(state_by_name("comm_push") == IO_STATE_COMM_PUSH);
-static_assert(state_by_name("comm_send") == IO_STATE_COMM_SEND);
-static_assert(state_by_name("comm_send_IE") == IO_STATE_COMM_SEND_IE);
-static_assert(state_by_name("comm_send2") == IO_STATE_COMM_SEND2);
-static_assert(state_by_name("comm_send3") == IO_STATE_COMM_SEND3);
-static_assert(state_by_name("comm_send4") == IO_STATE_COMM_SEND4);
-static_assert(state_by_name("send_end") == IO_STATE_SEND_END);
-static_assert(state_by_name("void") == IO_STATE_VOID);
+static_assert(io_cpu_state_by_name("reset") == IO_STATE_RESET);
+static_assert(io_cpu_state_by_name("init1_wait") == IO_STATE_INIT1_WAIT);
+static_assert(io_cpu_state_by_name("init1") == IO_STATE_INIT1);
+static_assert(io_cpu_state_by_name("init1_IE") == IO_STATE_INIT1_IE);
+static_assert(io_cpu_state_by_name("init2") == IO_STATE_INIT2);
+static_assert(io_cpu_state_by_name("init3") == IO_STATE_INIT3);
+static_assert(io_cpu_state_by_name("init4") == IO_STATE_INIT4);
+static_assert(io_cpu_state_by_name("ready") == IO_STATE_READY);
+static_assert(io_cpu_state_by_name("poll") == IO_STATE_POLL);
+static_assert(io_cpu_state_by_name("command") == IO_STATE_COMMAND);
+static_assert(io_cpu_state_by_name("comm_rd_mb") == IO_STATE_COMM_RD_MB);
+static_assert(io_cpu_state_by_name("comm_rd_IE") == IO_STATE_COMM_RD_IE);
+static_assert(io_cpu_state_by_name("comm_rd_ack") == IO_STATE_COMM_RD_ACK);
+static_assert(io_cpu_state_by_name("comm_ack2") == IO_STATE_COMM_ACK2);
+static_assert(io_cpu_state_by_name("comm_F1C8") == IO_STATE_COMM_F1C8);
+static_assert(io_cpu_state_by_name("comm_push") == IO_STATE_COMM_PUSH);
+static_assert(io_cpu_state_by_name("comm_send") == IO_STATE_COMM_SEND);
+static_assert(io_cpu_state_by_name("comm_send_IE") == IO_STATE_COMM_SEND_IE);
+static_assert(io_cpu_state_by_name("comm_send2") == IO_STATE_COMM_SEND2);
+static_assert(io_cpu_state_by_name("comm_send3") == IO_STATE_COMM_SEND3);
+static_assert(io_cpu_state_by_name("comm_send4") == IO_STATE_COMM_SEND4);
+static_assert(io_cpu_state_by_name("send_end") == IO_STATE_SEND_END);
+static_assert(io_cpu_state_by_name("void") == IO_STATE_VOID);
 
-struct timeout_targets {
-    int state[IO_CPU_STATE_COUNT];
-};
-
-constexpr timeout_targets resolve_timeouts()
+constexpr std::array<int, IO_CPU_STATE_COUNT> io_cpu_resolve_timeouts()
 {
-    timeout_targets t{};
+    std::array<int, IO_CPU_STATE_COUNT> t{};
     for (int i = 0; i < IO_CPU_STATE_COUNT; i++)
-        t.state[i] = state_by_name(io_cpu_auto[i].timeout_state);
+        t[i] = io_cpu_state_by_name(io_cpu_auto[i].timeout_state);
     return t;
 }
 
-// The state each row's timer leads to, -1 for none.
-constexpr timeout_targets io_cpu_timeout = resolve_timeouts();
+} // namespace
 
-bool b0_high() { return get_portb() & 1; }
-bool b1_high() { return get_portb() & 2; }
+constexpr std::array<int, IO_CPU_STATE_COUNT> io_cpu_timeout_target = io_cpu_resolve_timeouts();
 
-void int1_raise() { tms7000_set_irq_line(0, 1); }
-void int1_lower() { tms7000_set_irq_line(0, 0); }
+namespace {
+
+constexpr std::array<veld_delay, IO_CPU_STATE_COUNT> io_cpu_unconverted_timeouts()
+{
+    std::array<veld_delay, IO_CPU_STATE_COUNT> d{};
+    for (int i = 0; i < IO_CPU_STATE_COUNT; i++)
+        d[i] = {io_cpu_auto[i].timeout, {0, 0}, false};
+    return d;
+}
+
+} // namespace
+
+std::array<veld_delay, IO_CPU_STATE_COUNT> io_cpu_timeout_delay = io_cpu_unconverted_timeouts();
+
+namespace {
+
+bool io_cpu_b0_high() { return board_b0(); }
+bool io_cpu_b1_high() { return board_b1(); }
+
+void io_cpu_int1_raise() { board_iop_int1(1); }
+void io_cpu_int1_lower() { board_iop_int1(0); }
 
 // Every event handler waits for one edge and ignores the others.
-int accept_event(trace_fn &tf, io_cpu_event ev, io_cpu_event wanted, int next)
+int io_cpu_accept_event(trace_fn &tf, io_cpu_event ev, io_cpu_event wanted, int next)
 {
     trace_enter(tf);
     TRACE(tf, "called event %s", get_event_str(ev));
@@ -179,7 +189,7 @@ int io_cpu_state_reset()
 int io_cpu_dispatch_reset(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_reset()", 0};
-    return accept_event(tf, ev, B0_HIGH, IO_STATE_INIT1_WAIT);
+    return io_cpu_accept_event(tf, ev, B0_HIGH, IO_STATE_INIT1_WAIT);
 }
 
 // The greeting byte 0x08, A0 low and an INT1 pulse tell the firmware that
@@ -191,7 +201,7 @@ int io_cpu_state_init1()
     TRACE(tf, "called");
     set_mailbox(0x08);
     and_porta(0xFE);
-    int1_raise();
+    io_cpu_int1_raise();
     return -1;
 }
 
@@ -200,7 +210,7 @@ int io_cpu_state_init1_IE()
     static trace_fn tf = {"io_cpu_state_init1_IE()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    int1_lower();
+    io_cpu_int1_lower();
     return IO_STATE_INIT2;
 }
 
@@ -211,7 +221,7 @@ int io_cpu_state_init2()
     static trace_fn tf = {"io_cpu_state_init2()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (b1_high()) {
+    if (io_cpu_b1_high()) {
         TRACE(tf, "B1 was already high");
         return IO_STATE_INIT3;
     }
@@ -221,7 +231,7 @@ int io_cpu_state_init2()
 int io_cpu_dispatch_init2(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_init2()", 0};
-    return accept_event(tf, ev, B1_HIGH, IO_STATE_INIT3);
+    return io_cpu_accept_event(tf, ev, B1_HIGH, IO_STATE_INIT3);
 }
 
 int io_cpu_state_init3()
@@ -230,7 +240,7 @@ int io_cpu_state_init3()
     trace_enter(tf);
     TRACE(tf, "called");
     or_porta(1);
-    if (!b1_high()) {
+    if (!io_cpu_b1_high()) {
         TRACE(tf, "B1 was already low");
         return IO_STATE_INIT4;
     }
@@ -240,7 +250,7 @@ int io_cpu_state_init3()
 int io_cpu_dispatch_init3(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_init3()", 0};
-    return accept_event(tf, ev, B1_LOW, IO_STATE_INIT4);
+    return io_cpu_accept_event(tf, ev, B1_LOW, IO_STATE_INIT4);
 }
 
 int io_cpu_state_init4()
@@ -249,7 +259,7 @@ int io_cpu_state_init4()
     trace_enter(tf);
     TRACE(tf, "called");
     and_porta(0xFE);
-    if (!b0_high()) {
+    if (!io_cpu_b0_high()) {
         TRACE(tf, "B0 was already low");
         return IO_STATE_READY;
     }
@@ -259,7 +269,7 @@ int io_cpu_state_init4()
 int io_cpu_dispatch_init4(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_init4()", 0};
-    return accept_event(tf, ev, B0_LOW, IO_STATE_READY);
+    return io_cpu_accept_event(tf, ev, B0_LOW, IO_STATE_READY);
 }
 
 // ---- idle: ready and poll alternate until the firmware raises B0 ----
@@ -269,7 +279,7 @@ int io_cpu_state_ready()
     static trace_fn tf = {"io_cpu_state_ready()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (b0_high()) {
+    if (io_cpu_b0_high()) {
         TRACE(tf, "B0 was already high");
         return IO_STATE_COMMAND;
     }
@@ -279,7 +289,7 @@ int io_cpu_state_ready()
 int io_cpu_dispatch_ready(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_ready()", 0};
-    return accept_event(tf, ev, B0_HIGH, IO_STATE_COMMAND);
+    return io_cpu_accept_event(tf, ev, B0_HIGH, IO_STATE_COMMAND);
 }
 
 // ---- one byte from the main processor ----
@@ -289,7 +299,7 @@ int io_cpu_state_command()
     static trace_fn tf = {"io_cpu_state_command()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (!b1_high()) {
+    if (!io_cpu_b1_high()) {
         TRACE(tf, "B1 was already low");
         return IO_STATE_COMM_RD_MB;
     }
@@ -299,7 +309,7 @@ int io_cpu_state_command()
 int io_cpu_dispatch_command(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event_command()", 0};
-    return accept_event(tf, ev, B1_LOW, IO_STATE_COMM_RD_MB);
+    return io_cpu_accept_event(tf, ev, B1_LOW, IO_STATE_COMM_RD_MB);
 }
 
 // The byte is taken and the mailbox answered with 0xFF, A0 high and an INT1
@@ -313,7 +323,7 @@ int io_cpu_state_comm_rd_mb()
     TRACE(tf, "Reading command x%x", tms7041.command);
     set_mailbox(0xFF);
     or_porta(1);
-    int1_raise();
+    io_cpu_int1_raise();
     return -1;
 }
 
@@ -322,7 +332,7 @@ int io_cpu_state_comm_rd_IE()
     static trace_fn tf = {"io_cpu_state_comm_rd_IE()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    int1_lower();
+    io_cpu_int1_lower();
     return IO_STATE_COMM_RD_ACK;
 }
 
@@ -331,7 +341,7 @@ int io_cpu_state_comm_rd_ack()
     static trace_fn tf = {"io_cpu_state_comm_rd_ack()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (!b0_high()) {
+    if (!io_cpu_b0_high()) {
         TRACE(tf, "B0 was already low");
         return IO_STATE_COMM_ACK2;
     }
@@ -341,7 +351,7 @@ int io_cpu_state_comm_rd_ack()
 int io_cpu_dispatch_comm_rd_ack(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_dispatch_comm_rd_ack()", 0};
-    return accept_event(tf, ev, B0_LOW, IO_STATE_COMM_ACK2);
+    return io_cpu_accept_event(tf, ev, B0_LOW, IO_STATE_COMM_ACK2);
 }
 
 int io_cpu_state_comm_ack2()
@@ -361,7 +371,7 @@ int io_cpu_state_comm_send()
     trace_enter(tf);
     TRACE(tf, "called");
     and_porta(0xFE);
-    int1_raise();
+    io_cpu_int1_raise();
     return -1;
 }
 
@@ -370,7 +380,7 @@ int io_cpu_state_comm_send_IE()
     static trace_fn tf = {"io_cpu_state_comm_send_IE()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    int1_lower();
+    io_cpu_int1_lower();
     return IO_STATE_COMM_SEND2;
 }
 
@@ -379,7 +389,7 @@ int io_cpu_state_comm_send2()
     static trace_fn tf = {"io_cpu_state_comm_send2()", 0};
     trace_enter(tf);
     TRACE(tf, "called");
-    if (b1_high()) {
+    if (io_cpu_b1_high()) {
         TRACE(tf, "B1 was already high");
         return IO_STATE_COMM_SEND3;
     }
@@ -389,7 +399,7 @@ int io_cpu_state_comm_send2()
 int io_cpu_dispatch_comm_send2(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_dispatch_comm_send2()", 0};
-    return accept_event(tf, ev, B1_HIGH, IO_STATE_COMM_SEND3);
+    return io_cpu_accept_event(tf, ev, B1_HIGH, IO_STATE_COMM_SEND3);
 }
 
 int io_cpu_state_comm_send3()
@@ -398,7 +408,7 @@ int io_cpu_state_comm_send3()
     trace_enter(tf);
     TRACE(tf, "called");
     or_porta(1);
-    if (!b1_high()) {
+    if (!io_cpu_b1_high()) {
         TRACE(tf, "B1 was already low");
         return IO_STATE_COMM_SEND4;
     }
@@ -408,7 +418,7 @@ int io_cpu_state_comm_send3()
 int io_cpu_dispatch_comm_send3(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_dispatch_comm_send3()", 0};
-    return accept_event(tf, ev, B1_LOW, IO_STATE_COMM_SEND4);
+    return io_cpu_accept_event(tf, ev, B1_LOW, IO_STATE_COMM_SEND4);
 }
 
 int io_cpu_state_comm_send4()
@@ -417,7 +427,7 @@ int io_cpu_state_comm_send4()
     trace_enter(tf);
     TRACE(tf, "called");
     and_porta(0xFE);
-    if (!b0_high()) {
+    if (!io_cpu_b0_high()) {
         TRACE(tf, "B0 was already low");
         return IO_STATE_COMM_PUSH;
     }
@@ -427,7 +437,7 @@ int io_cpu_state_comm_send4()
 int io_cpu_dispatch_comm_send4(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_dispatch_comm_send4()", 0};
-    return accept_event(tf, ev, B0_LOW, IO_STATE_COMM_PUSH);
+    return io_cpu_accept_event(tf, ev, B0_LOW, IO_STATE_COMM_PUSH);
 }
 
 // No transition leads here.
@@ -439,103 +449,77 @@ int io_cpu_state_send_end()
     return -1;
 }
 
-const char *state_name(int s)
+} // namespace
+
+const char *io_cpu_state_name(int s)
 {
     if (s < 0 || s >= IO_CPU_STATE_COUNT)
         return "???";
     return io_cpu_auto[s].name;
 }
 
-} // namespace
+trace_fn tf_io_cpu_callback = {"io_cpu_callback()", 0};
 
 namespace {
 
-trace_fn tf_callback = {"io_cpu_callback()", 0};
-
-// io_cpu_callback once its own trace flag and those of the timer functions
-// it calls are decided off: none of them can write a line, so only the
-// trace names are set, in the same order. The idle ready/poll cycle runs
-// here some 700 times a frame.
-void io_cpu_callback_untraced(int s)
+// Arms the state timer for the timeout of state `s`, from `now` (the event
+// clock): any pending wait is cancelled first.
+template <bool traced>
+void io_cpu_arm(int s, veld_time now)
 {
-    trace_fn &tf = tf_callback;
-    g_func_name = tf.name;
-    for (;;) {
-        if (s < 0 || s >= IO_CPU_STATE_COUNT) {
-            TRACE_ALWAYS(tf, "no state %d", s);
-            return;
-        }
-        cur_state = s;
-        const io_cpu_state_row &row = io_cpu_auto[s];
-        int next = row.state_fn ? row.state_fn() : -1;
-        if (next == -1)
-            break;
-        g_func_name = tf_timer_remove.name;
-        veld_timer_remove_entries(IO_STATE_TIMER);
-        s = next;
-    }
-
-    g_func_name = tf_timer_remove.name;
-    veld_timer_remove_entries(IO_STATE_TIMER);
-    int target = io_cpu_timeout.state[s];
-    if (target != -1) {
-        veld_delay &delay = io_timeout_delay[s];
-        delay.seconds = io_cpu_auto[s].timeout;
-        const veld_time wait = veld_delay_time(delay);
-        g_func_name = tf_timer_create.name;
-        if (g_timer_num >= VELD_TIMER_MAX) [[unlikely]] {
-            veld_timer_table_full();
-            return;
-        }
-        veld_timer_append(io_cpu_callback, target, IO_STATE_TIMER, g_timer_clock,
-                          veld_time_add(g_timer_clock, wait));
-    }
+    veld_timer_remove<traced>(IO_STATE_TIMER);
+    const int target = io_cpu_timeout_target[s];
+    if (target == -1)
+        return;
+    TRACE(tf_io_cpu_callback, "Created a timer of %f", io_cpu_auto[s].timeout);
+    const veld_time wait = io_cpu_timeout_wait(s);
+    veld_timer_add<traced>(io_cpu_callback, target, IO_STATE_TIMER, now, veld_time_add(now, wait));
 }
 
-} // namespace
-
-void io_cpu_callback(int state)
+// Enters state `s` and follows its immediate transitions, then waits there.
+// `traced` false once this function's flag and those of the timer
+// functions it calls are decided off: none of them can write a line (the
+// idle ready/poll cycle runs here some 700 times a frame).
+template <bool traced>
+void io_cpu_enter(int s)
 {
-    trace_fn &tf = tf_callback;
-    // -1 in all four: every one decided off (flags are -1, 0 or 1).
-    if ((tf.flag & tf_timer_remove.flag & tf_timer_create.flag & tf_double2time.flag) == -1) {
-        io_cpu_callback_untraced(state);
-        return;
-    }
-    trace_enter(tf);
-    int s = state;
+    trace_fn &tf = tf_io_cpu_callback;
+    if (traced)
+        trace_enter(tf);
     for (;;) {
         if (s < 0 || s >= IO_CPU_STATE_COUNT) {
             TRACE_ALWAYS(tf, "no state %d", s);
             return;
         }
-        TRACE(tf, "called phase=%d %s", s, io_cpu_auto[s].name);
+        if (traced)
+            TRACE(tf, "called phase=%d %s", s, io_cpu_auto[s].name);
         cur_state = s;
         const io_cpu_state_row &row = io_cpu_auto[s];
         int next = row.state_fn ? row.state_fn() : -1;
         if (next == -1)
             break;
         // An immediate transition costs no time and cancels the wait.
-        veld_timer_remove(IO_STATE_TIMER);
+        veld_timer_remove<traced>(IO_STATE_TIMER);
         s = next;
     }
+    io_cpu_arm<traced>(s, g_timer_clock);
+}
 
-    veld_timer_remove(IO_STATE_TIMER);
-    int target = io_cpu_timeout.state[s];
-    if (target != -1) {
-        double timeout = io_cpu_auto[s].timeout;
-        TRACE(tf, "Created a timer of %f", timeout);
-        veld_delay &delay = io_timeout_delay[s];
-        delay.seconds = timeout;
-        veld_timer_create(io_cpu_callback, target, IO_STATE_TIMER, veld_delay_time(delay));
-    }
+} // namespace
+
+void io_cpu_callback(int state)
+{
+    if (orv_fast.iocpu)
+        io_cpu_enter<false>(state);
+    else
+        io_cpu_enter<true>(state);
 }
 
 void io_cpu_event_callback(io_cpu_event ev)
 {
     static trace_fn tf = {"io_cpu_event()", 0};
     trace_enter(tf);
-    TRACE(tf, "called phase=%d %s event=%s", cur_state, state_name(cur_state), get_event_str(ev));
+    TRACE(tf, "called phase=%d %s event=%s", cur_state, io_cpu_state_name(cur_state), get_event_str(ev));
     const io_cpu_state_row &row = io_cpu_auto[cur_state];
     if (!row.dispatch_fn) {
         TRACE(tf, "received event in transitionnal state");
@@ -546,9 +530,9 @@ void io_cpu_event_callback(io_cpu_event ev)
         TRACE(tf, "Event not handled for this state...");
         return;
     }
-    TRACE(tf, "recall new state %s", state_name(next));
+    TRACE(tf, "recall new state %s", io_cpu_state_name(next));
     io_cpu_callback(next);
-    TRACE(tf, "new state %s", state_name(cur_state));
+    TRACE(tf, "new state %s", io_cpu_state_name(cur_state));
 }
 
 void reset_iocpu()
@@ -565,7 +549,7 @@ void reset_iocpu()
 
 int get_state_num(const char *name)
 {
-    return state_by_name(name);
+    return io_cpu_state_by_name(name);
 }
 
 const char *get_event_str(io_cpu_event ev)
@@ -589,11 +573,10 @@ void set_mailbox(unsigned char v)
 
 // One cell serves both directions: whoever writes last is read by the other.
 
-void iocpu_clear_state()
+void io_cpu_clear_state()
 {
-    for (veld_delay &delay : io_timeout_delay)
-        delay = {};
-    speech_feed_clear_state();
+    io_cpu_timeout_delay = io_cpu_unconverted_timeouts();
+    io_cpu_speech_clear_state();
     tms7041 = {};
     cur_state = IO_STATE_RESET;
 }

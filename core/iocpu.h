@@ -6,6 +6,9 @@
 #pragma once
 
 #include "board.h"
+#include "timers.h"
+
+#include <array>
 
 #include <cstdint>
 
@@ -86,11 +89,27 @@ struct tms7041_state {
 extern tms7041_state tms7041;
 extern int cur_state;
 
+// Whether the idle poll finds a report to send: one is pending and no
+// speech command is collecting its bytes.
+inline bool io_cpu_report_waiting()
+{
+    return tms7041.data_count == 0 &&
+           ((tms7041.flags & (KEY_PENDING | SPEECH_LOW | SERIAL_CHECK)) || (tms7041.speech_status & SPEECH_END));
+}
+
 // State machine.
+extern trace_fn tf_io_cpu_callback;  // "io_cpu_callback()"
 void io_cpu_callback(int state);
+// Each state's timeout: the state its timer leads to (-1: none) and the
+// delay, converted once (double2time).
+extern const std::array<int, IO_CPU_STATE_COUNT> io_cpu_timeout_target;
+extern std::array<veld_delay, IO_CPU_STATE_COUNT> io_cpu_timeout_delay;
+inline veld_time io_cpu_timeout_wait(int s) { return veld_delay_time(io_cpu_timeout_delay[s]); }
 void io_cpu_event_callback(io_cpu_event ev);
 void reset_iocpu();
 int get_state_num(const char *name);
+// A state's name, "???" for a number outside the table.
+const char *io_cpu_state_name(int s);
 const char *get_event_str(io_cpu_event ev);
 
 // The I/O side's write to the mailbox (board.h holds the mailbox itself).
@@ -109,6 +128,6 @@ void speech_buffer_start();
 void speech_buffer_low();
 void speech_buffer_end();
 void speech_callback_start();
-void speech_feed_clear_state();
+void io_cpu_speech_clear_state();
 
-void iocpu_clear_state();
+void io_cpu_clear_state();

@@ -31,22 +31,22 @@ constexpr int SPEECH_FEED_BYTES = 8;
 // The two blocks of the I/O processor's ROM that the firmware fetches: a
 // three-byte header (0x07, then the block's length less one, big-endian)
 // and the bytes themselves. They share ROM byte 3096.
-struct rom_block {
+struct io_cpu_rom_block {
     uint8_t header[3];
     int first;  // offset in rom_7041 of the first byte after the header
     int count;  // bytes after the header
 };
 
-constexpr rom_block block_a = {{0x07, 0x04, 0xF6}, 1826, 1271};
-constexpr rom_block block_b = {{0x07, 0x03, 0xD5}, 3096, 982};
+constexpr io_cpu_rom_block io_cpu_block_a = {{0x07, 0x04, 0xF6}, 1826, 1271};
+constexpr io_cpu_rom_block io_cpu_block_b = {{0x07, 0x03, 0xD5}, 3096, 982};
 
-static_assert(block_a.header[1] * 256 + block_a.header[2] == block_a.count - 1);
-static_assert(block_b.header[1] * 256 + block_b.header[2] == block_b.count - 1);
-static_assert(block_a.first + block_a.count - 1 == block_b.first);
-static_assert(block_b.first + block_b.count <= static_cast<int>(sizeof rom_7041));
+static_assert(io_cpu_block_a.header[1] * 256 + io_cpu_block_a.header[2] == io_cpu_block_a.count - 1);
+static_assert(io_cpu_block_b.header[1] * 256 + io_cpu_block_b.header[2] == io_cpu_block_b.count - 1);
+static_assert(io_cpu_block_a.first + io_cpu_block_a.count - 1 == io_cpu_block_b.first);
+static_assert(io_cpu_block_b.first + io_cpu_block_b.count <= static_cast<int>(sizeof rom_7041));
 
 // Reply byte n (from 1) of a block, or -1 past its end.
-int block_byte(const rom_block &b, int n)
+int io_cpu_block_byte(const io_cpu_rom_block &b, int n)
 {
     if (n >= 1 && n <= 3)
         return b.header[n - 1];
@@ -55,7 +55,7 @@ int block_byte(const rom_block &b, int n)
     return -1;
 }
 
-int start_report(int code)
+int io_cpu_start_report(int code)
 {
     tms7041.byte_index = 0;
     tms7041.command = code;
@@ -144,8 +144,8 @@ int io_cpu_state_comm_push()
 
     int byte;
     switch (tms7041.command) {
-    case IO_CMD_BLOCK_A: byte = block_byte(block_a, n); break;
-    case IO_CMD_BLOCK_B: byte = block_byte(block_b, n); break;
+    case IO_CMD_BLOCK_A: byte = io_cpu_block_byte(io_cpu_block_a, n); break;
+    case IO_CMD_BLOCK_B: byte = io_cpu_block_byte(io_cpu_block_b, n); break;
     case IO_REPORT_KEY: byte = n == 1 ? 0x01 : n == 2 ? tms7041.key_code : -1; break;
     case IO_REPORT_SPEECH_LOW: byte = n == 1 ? 0x03 : -1; break;
     case IO_REPORT_SPEECH_END: byte = n == 1 ? 0x04 : -1; break;
@@ -168,32 +168,30 @@ int io_cpu_state_poll()
 
     // Reports wait while a speech command is still collecting its bytes;
     // then the key comes first, the end of speech before its low level.
-    if (tms7041.data_count != 0) {
-        TRACE(tf, "poll disabled by comm");
+    if (!io_cpu_report_waiting()) {
+        if (tms7041.data_count != 0)
+            TRACE(tf, "poll disabled by comm");
         return -1;
     }
     if (tms7041.flags & KEY_PENDING) {
         tms7041.flags &= ~KEY_PENDING;
         TRACE(tf, "Polled char");
-        return start_report(IO_REPORT_KEY);
+        return io_cpu_start_report(IO_REPORT_KEY);
     }
     if (tms7041.speech_status & SPEECH_END) {
         tms7041.speech_status &= ~SPEECH_END;
         tms7041.flags &= ~SPEECH_LOW;
         TRACE(tf, "Polled end");
-        return start_report(IO_REPORT_SPEECH_END);
+        return io_cpu_start_report(IO_REPORT_SPEECH_END);
     }
     if (tms7041.flags & SPEECH_LOW) {
         tms7041.flags &= ~SPEECH_LOW;
         TRACE(tf, "Polled low");
-        return start_report(IO_REPORT_SPEECH_LOW);
+        return io_cpu_start_report(IO_REPORT_SPEECH_LOW);
     }
-    if (tms7041.flags & SERIAL_CHECK) {
-        tms7041.flags &= ~SERIAL_CHECK;
-        TRACE(tf, "Polled serial init");
-        return start_report(IO_REPORT_SERIAL);
-    }
-    return -1;
+    tms7041.flags &= ~SERIAL_CHECK;
+    TRACE(tf, "Polled serial init");
+    return io_cpu_start_report(IO_REPORT_SERIAL);
 }
 
 // One latched code, no queue: a key not yet reported is overwritten.

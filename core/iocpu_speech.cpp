@@ -12,20 +12,15 @@ namespace {
 
 // One sample period; the event clock makes it 306 of its cycles.
 constexpr double SPEECH_SAMPLE_PERIOD = 0.000125;
-veld_delay speech_period = {SPEECH_SAMPLE_PERIOD, {0, 0}, false};
+veld_delay io_cpu_speech_period = {SPEECH_SAMPLE_PERIOD, {0, 0}, false};
 
 // The next tick is due one period after the tick that is firing, not after
 // the moment it fired: the clock then keeps 8023 ticks a second (one per 306
 // cycles) instead of losing up to an instruction's cycles on every tick.
-void speech_callback_next()
+void io_cpu_speech_next()
 {
     veld_timer_remove(SPEECH_TIMER);
-    veld_timer_create_next(speech_buffer_do, 0, SPEECH_TIMER, veld_delay_time(speech_period));
-}
-
-const char *current_state_name()
-{
-    return cur_state >= 0 && cur_state < IO_CPU_STATE_COUNT ? io_cpu_auto[cur_state].name : "???";
+    veld_timer_create_next(speech_buffer_do, 0, SPEECH_TIMER, veld_delay_time(io_cpu_speech_period));
 }
 
 } // namespace
@@ -33,7 +28,7 @@ const char *current_state_name()
 void speech_callback_start()
 {
     veld_timer_remove(SPEECH_TIMER);
-    veld_timer_create(speech_buffer_do, 0, SPEECH_TIMER, veld_delay_time(speech_period));
+    veld_timer_create(speech_buffer_do, 0, SPEECH_TIMER, veld_delay_time(io_cpu_speech_period));
 }
 
 void speech_buffer_do(int)
@@ -58,7 +53,7 @@ void speech_buffer_do(int)
     case SPEECH_DO_NOTHING:
         break;
     }
-    speech_callback_next();
+    io_cpu_speech_next();
 }
 
 void speech_buffer_start()
@@ -75,7 +70,7 @@ void speech_buffer_low()
 {
     static trace_fn tf = {"speech_buffer_low()", 0};
     trace_enter(tf);
-    TRACE(tf, "called 7041 phase=%d %s", cur_state, current_state_name());
+    TRACE(tf, "called 7041 phase=%d %s", cur_state, io_cpu_state_name(cur_state));
     tms7041.flags |= SPEECH_LOW;
 }
 
@@ -83,12 +78,12 @@ void speech_buffer_end()
 {
     static trace_fn tf = {"speech_buffer_end()", 0};
     trace_enter(tf);
-    TRACE(tf, "called 7041 phase=%d %s", cur_state, current_state_name());
+    TRACE(tf, "called 7041 phase=%d %s", cur_state, io_cpu_state_name(cur_state));
     tms7041.flags &= ~SPEECH_LOW;
     tms7041.speech_status |= SPEECH_END;
 }
 
-void speech_feed_clear_state()
+void io_cpu_speech_clear_state()
 {
-    speech_period = {SPEECH_SAMPLE_PERIOD, {0, 0}, false};
+    io_cpu_speech_period = {SPEECH_SAMPLE_PERIOD, {0, 0}, false};
 }

@@ -3,6 +3,7 @@
 #include "board.h"
 #include "file_replace.h"
 #include "loop.h"
+#include "slice.h"
 #include "tms7000.h"
 #include "trace.h"
 
@@ -112,8 +113,8 @@ void program_write(long address, unsigned char value)
         board_peripheral_write(tf, a, value);
     } else if (a < 0x8000) {
         TRACE_ALWAYS(tf, "Writing ROM1 %04x", a);
-    } else if (a >= 0xC000 && a < 0xC800) {
-        ram_2k[a - 0xC000] = value;
+    } else if (program_is_ram(a)) {
+        ram_w(a, value);
         TRACE(tf, "writing RAM %04x = %02x", a, value);
     } else if (a >= 0xF800) {
         TRACE_ALWAYS(tf, "writing ROM2 %04x", a);
@@ -124,15 +125,15 @@ void program_write(long address, unsigned char value)
 
 } // namespace
 
-// The quiet port accesses (memory.h) are taken first, in or out of a slice:
+// The port accesses of the fast path (memory.h) are taken first, in or out of a slice:
 // they look at no counter and arm no timer, and only a break that a write
 // watch requests ends a slice. Otherwise, inside a slice of the frame loop,
 // devices and log lines see the loop's counters as they are, and the slice
 // learns what the access changed.
 int program_read_byte_8(long address)
 {
-    if (program_quiet_port_a_read(static_cast<unsigned>(address) & 0xFFFF))
-        return program_port_a_read_quietly();
+    if (program_fast_port_a(static_cast<unsigned>(address) & 0xFFFF))
+        return program_port_a_read_fast();
     if (!orv_slice_live)
         return program_read(address);
     orv_slice_sync();
@@ -143,17 +144,8 @@ int program_read_byte_8(long address)
 
 void program_write_byte_8(long address, unsigned char value)
 {
-    const unsigned a = static_cast<unsigned>(address) & 0xFFFF;
-    if (program_quiet_vram_write(a)) {
-        program_vram_write_quietly(a, value);
-        if (orv_slice_live && ask_bkpt)
-            orv_slice_check();
+    if (program_fast_port_write(static_cast<unsigned>(address) & 0xFFFF, value, orv_slice_live))
         return;
-    }
-    if (program_quiet_port_b_write(a, value)) {
-        program_port_b_write_quietly(a, value);
-        return;
-    }
     if (!orv_slice_live) {
         program_write(address, value);
         return;

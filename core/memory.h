@@ -5,6 +5,9 @@
 
 #include "board.h"
 
+#include "exec_mode.h"
+#include "loop.h"
+#include "slice.h"
 #include "trace.h"
 
 #include <cstddef>
@@ -16,6 +19,11 @@ extern uint8_t ram_2k[2048];     // external RAM at 0xC000
 extern uint8_t rom_7041[4096];   // I/O processor ROM, rearranged (not on the bus)
 extern uint16_t p_pc;            // address of the instruction being executed
 extern uint16_t PC_ON_WRITE[65536];
+
+// External RAM, 0xC000-0xC7FF, and its write (the write-watch is the
+// caller's).
+[[gnu::always_inline]] inline bool program_is_ram(unsigned a) { return a - 0xC000 < 0x800; }
+[[gnu::always_inline]] inline void ram_w(unsigned a, uint8_t value) { ram_2k[a - 0xC000] = value; }
 
 int program_read_byte_8(long address);
 void program_write_byte_8(long address, unsigned char value);
@@ -31,68 +39,77 @@ extern const program_page_table program_pages;
 // file, RAM and the ROMs inline while these are decided off (tms7000_ops.h).
 extern trace_fn tf_program_read;
 extern trace_fn tf_program_write;
-// Their names, which the inline paths set as the bus functions would.
 inline constexpr char program_read_name[] = "program_read_byte_8()";
 inline constexpr char program_write_name[] = "program_write_byte_8()";
 // P4 (port A), which the firmware polls, once this function, the
-// peripheral file's read and the port read are all decided off (flags are
-// -1, 0 or 1): none of them can write a line, so only their trace names are
-// set, in the same order. Nothing here reads the loop's counters.
-[[gnu::always_inline]] inline bool program_quiet_port_a_read(unsigned a)
+// peripheral file's read and the port read are all decided off: none of
+// them can write a line. Nothing here reads the loop's counters.
+[[gnu::always_inline]] inline bool program_fast_port_a(unsigned a)
 {
-    return a == 0x104 && (tf_program_read.flag & tf_tms70x0_pf_r.flag & tf_io_read.flag) == -1;
+    return a == 0x104 && orv_fast.port_a;
 }
 
-[[gnu::always_inline]] inline int program_port_a_read_quietly()
+[[gnu::always_inline]] inline int program_port_a_read_fast()
 {
-    g_func_name = tf_program_read.name;
-    g_func_name = tf_tms70x0_pf_r.name;
-    g_func_name = tf_io_read.name;
-    return porta_val;
+    return io_read_port<false>(0);
 }
 
 // The video data port, which the firmware writes byte after byte, once this
-// function and the port's write are both decided off: only their trace
-// names are set. Nothing here reads the loop's counters or arms a timer; a
-// write watch may request a break.
-[[gnu::always_inline]] inline bool program_quiet_vram_write(unsigned a)
+// function and the port's write are both decided off. Nothing here reads
+// the loop's counters or arms a timer; a write watch may request a break.
+[[gnu::always_inline]] inline bool program_fast_vram(unsigned a)
 {
-    return a == 0x12E && (tf_program_write.flag & tf_tms3556_vram_w.flag) == -1;
+    return a == 0x12E && orv_fast.vram;
 }
 
-[[gnu::always_inline]] inline void program_vram_write_quietly(unsigned a, unsigned char value)
+[[gnu::always_inline]] inline void program_vram_write_fast(unsigned a, unsigned char value)
 {
-    g_func_name = tf_program_write.name;
     PC_ON_WRITE[a] = p_pc;
     tms3556_vram_write<false>(value);
 }
 
 // P6 (port B) written without moving either handshake line, once this
 // function, the peripheral file's write and the port write are all decided
-// off: no edge reaches the I/O processor, so only their trace names (in the
-// same order), the write's pc and the port's two copies change. Nothing here
-// reads the loop's counters, arms a timer or requests a break.
-[[gnu::always_inline]] inline bool program_quiet_port_b_write(unsigned a, unsigned char value)
+// off: no edge reaches the I/O processor, so only the write's pc and the
+// port's two copies change. Nothing here reads the loop's counters, arms a
+// timer or requests a break.
+[[gnu::always_inline]] inline bool program_fast_port_b(unsigned a, unsigned char value)
 {
-    return a == 0x106 && ((value ^ portb_val) & 3) == 0 &&
-           (tf_program_write.flag & tf_tms70x0_pf_w.flag & tf_io_write.flag) == -1;
+    return a == 0x106 && ((value ^ portb_val) & 3) == 0 && orv_fast.port_b;
 }
 
-[[gnu::always_inline]] inline void program_port_b_write_quietly(unsigned a, unsigned char value)
+[[gnu::always_inline]] inline void program_port_b_write_fast(unsigned a, unsigned char value)
 {
-    g_func_name = tf_program_write.name;
     PC_ON_WRITE[a] = p_pc;
-    g_func_name = tf_tms70x0_pf_w.name;
-    tms7000.pf[6] = value;
-    g_func_name = tf_io_write.name;
-    portb_val = value;
+    tms7000.pf[6] = value;  // the peripheral file's copy, as tms70x0_pf_w keeps it
+    board_port_b_write(value);
 }
 
-// The quiet read, for views, tools and tests: the byte `program_read_byte_8`
-// would return, without any of a read's effects. No device acts (reading
-// 0x0127 does not reset the video processor, 0x0125 requests no break, the
-// video data port's pointer stays, no read watch), no log line is written,
-// no trace flag is decided and the current trace name stays.
+// The fast path's port writes, taken first in or out of a slice (`live`: a
+// slice runs): the video data port, and a port B write that moves no
+// handshake line. Neither looks at the loop's counters or arms a timer, so
+// only a write watch's break ends the slice. False: the write takes the bus.
+[[gnu::always_inline]] inline bool program_fast_port_write(unsigned a, unsigned char value, bool live)
+{
+    if (program_fast_vram(a)) {
+        program_vram_write_fast(a, value);
+        if (live && ask_bkpt)
+            orv_slice_check();
+        return true;
+    }
+    if (program_fast_port_b(a, value)) {
+        program_port_b_write_fast(a, value);
+        return true;
+    }
+    return false;
+}
+
+// A read without effects, for views, tools and tests: the byte
+// `program_read_byte_8` would return, without any of a read's effects. No
+// device acts (reading 0x0127 does not reset the video processor, 0x0125
+// requests no break, the video data port's pointer stays, no read watch), no
+// log line is written, no trace flag is decided and the current trace name
+// stays.
 int program_peek_byte_8(long address);
 
 unsigned short get_pc_write(unsigned short address);

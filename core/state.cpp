@@ -6,6 +6,7 @@
 #include "state.h"
 
 #include "cassette.h"
+#include "components.h"
 #include "file_replace.h"
 #include "memory.h"
 #include "state_hash.h"
@@ -55,13 +56,13 @@ std::vector<uint8_t> write_sections(orv_state_image &m, uint32_t version = ORV_S
 {
     std::vector<uint8_t> out(STATE_MAGIC, STATE_MAGIC + 8);
     put_u32(out, version);
-    put_u32(out, static_cast<uint32_t>(state_section_count));
-    for (int i = 0; i < state_section_count; i++) {
-        out.insert(out.end(), state_sections[i].tag, state_sections[i].tag + 4);
+    put_u32(out, static_cast<uint32_t>(state_part_count()));
+    for (int i = 0; i < state_part_count(); i++) {
+        out.insert(out.end(), state_parts()[i]->section, state_parts()[i]->section + 4);
         size_t size_at = out.size();
         put_u32(out, 0);
         state_fields f(out, version);
-        state_sections[i].fields(f, m);
+        state_parts()[i]->fields(f, m);
         uint32_t size = static_cast<uint32_t>(out.size() - size_at - 4);
         for (int b = 0; b < 4; b++)
             out[size_at + b] = static_cast<uint8_t>(size >> (8 * b));
@@ -80,7 +81,7 @@ const std::vector<uint32_t> &section_sizes(uint32_t version)
         auto blank = std::make_unique<orv_state_image>();
         std::vector<uint8_t> file = write_sections(*blank, version);
         size_t at = HEADER_BYTES;
-        for (int i = 0; i < state_section_count; i++) {
+        for (int i = 0; i < state_part_count(); i++) {
             v.push_back(get_u32(file.data() + at + 4));
             at += SECTION_HEAD_BYTES + v.back();
         }
@@ -114,16 +115,16 @@ std::string check_layout(const uint8_t *data, size_t size, std::vector<section_s
     const std::vector<uint32_t> &expected_size = section_sizes(version);
 
     uint32_t count = get_u32(data + 12);
-    if (count != static_cast<uint32_t>(state_section_count))
+    if (count != static_cast<uint32_t>(state_part_count()))
         return "The state has " + std::to_string(count) + " sections, not " +
-               std::to_string(state_section_count) + ": the file is damaged";
+               std::to_string(state_part_count()) + ": the file is damaged";
     size_t at = HEADER_BYTES;
     const size_t end = size - TRAILER_BYTES;
-    for (int i = 0; i < state_section_count; i++) {
+    for (int i = 0; i < state_part_count(); i++) {
         if (end - at < SECTION_HEAD_BYTES)
             return "The state file is truncated";
-        std::string name = tag_text(state_sections[i].tag);
-        if (std::memcmp(data + at, state_sections[i].tag, 4) != 0)
+        std::string name = tag_text(state_parts()[i]->section);
+        if (std::memcmp(data + at, state_parts()[i]->section, 4) != 0)
             return "The state file is damaged: section " + std::to_string(i + 1) + " is \"" +
                    printable_tag(data + at) + "\", not " + name;
         uint32_t section_size = get_u32(data + at + 4);
@@ -168,10 +169,10 @@ std::string orv_state_load(const uint8_t *data, size_t size, std::string &note)
         return error;
 
     auto m = std::make_unique<orv_state_image>();
-    for (int i = 0; i < state_section_count; i++) {
-        std::string name = tag_text(state_sections[i].tag);
+    for (int i = 0; i < state_part_count(); i++) {
+        std::string name = tag_text(state_parts()[i]->section);
         state_fields f(spans[i].data, spans[i].size, name.c_str(), version);
-        state_sections[i].fields(f, *m);
+        state_parts()[i]->fields(f, *m);
         if (!f.error().empty())
             return "The state holds a value this machine cannot have (" + f.error() + ")";
     }
@@ -243,8 +244,8 @@ std::vector<orv_state_section_hash> orv_state_section_hashes(const std::vector<u
     if (!check_layout(state.data(), state.size(), spans, version).empty())
         return {};
     std::vector<orv_state_section_hash> out;
-    for (int i = 0; i < state_section_count; i++)
-        out.push_back({tag_text(state_sections[i].tag), orv_hash64(spans[i].data, spans[i].size)});
+    for (int i = 0; i < state_part_count(); i++)
+        out.push_back({tag_text(state_parts()[i]->section), orv_hash64(spans[i].data, spans[i].size)});
     return out;
 }
 

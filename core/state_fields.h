@@ -1,8 +1,12 @@
 // The field codec of the state file: every value is written little-endian
 // in a fixed width, whatever the host, and read back with its allowed range.
 // One section function lists a chip's fields once; the same list writes them
-// and reads them, so the two directions cannot drift apart.
+// and reads them, so the two directions cannot drift apart. A third use of
+// the same list gives every field a random value within its range (tests
+// that look for a field the file leaves out).
 #pragma once
+
+#include "state.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,8 +27,15 @@ public:
         : in_(data), left_(size), section_(section), version_(version)
     {
     }
+    // Randomising: each field takes a value drawn from `seed` onwards, in the
+    // layout of the format written.
+    struct random_values {
+        uint64_t seed;
+    };
+    explicit state_fields(random_values r) : random_(r.seed | 1), version_(ORV_STATE_VERSION) {}
 
-    bool reading() const { return out_ == nullptr; }
+    bool reading() const { return out_ == nullptr && !random_; }
+    bool randomising() const { return random_ != 0; }
     // The format version the fields are laid out for: a section whose
     // layout changed between versions asks it.
     uint32_t version() const { return version_; }
@@ -40,6 +51,11 @@ public:
     {
         using U = typename value_of<T>::type;
         constexpr size_t width = sizeof(U);
+        if (randomising()) {
+            const uint64_t span = static_cast<uint64_t>(hi - lo) + 1;
+            v = static_cast<T>(static_cast<U>(lo + static_cast<int64_t>(span ? next_random() % span : next_random())));
+            return;
+        }
         if (!reading()) {
             uint64_t bits = static_cast<uint64_t>(static_cast<U>(v));
             for (size_t i = 0; i < width; i++)
@@ -79,6 +95,11 @@ public:
     // 16-bit words, any value allowed (the write-watch: 65536 of them).
     void words(const char *name, uint16_t *p, size_t n)
     {
+        if (randomising()) {
+            for (size_t i = 0; i < n; i++)
+                p[i] = static_cast<uint16_t>(next_random());
+            return;
+        }
         if (!reading()) {
             for (size_t i = 0; i < n; i++) {
                 out_->push_back(static_cast<uint8_t>(p[i]));
@@ -101,6 +122,11 @@ public:
     // Raw bytes, any value allowed.
     void bytes(const char *name, uint8_t *p, size_t n)
     {
+        if (randomising()) {
+            for (size_t i = 0; i < n; i++)
+                p[i] = static_cast<uint8_t>(next_random());
+            return;
+        }
         if (!reading()) {
             out_->insert(out_->end(), p, p + n);
             return;
@@ -111,6 +137,8 @@ public:
     // A 64-bit value, any value allowed (hashes).
     void hash(const char *name, uint64_t &v)
     {
+        if (randomising())
+            return;  // hashes name what the machine holds
         uint8_t raw[8];
         for (int i = 0; i < 8; i++)
             raw[i] = static_cast<uint8_t>(v >> (8 * i));
@@ -166,7 +194,16 @@ private:
         return true;
     }
 
+    uint64_t next_random()
+    {
+        random_ ^= random_ << 13;
+        random_ ^= random_ >> 7;
+        random_ ^= random_ << 17;
+        return random_;
+    }
+
     std::vector<uint8_t> *out_ = nullptr;
+    uint64_t random_ = 0;
     const uint8_t *in_ = nullptr;
     size_t left_ = 0;
     const char *section_ = "";

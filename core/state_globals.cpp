@@ -37,6 +37,8 @@ const orv_global_place orv_global_places[] = {
 
     // Outside the machine.
     {"orv_host", "host hooks, set by the program"},
+    {"orv_exec_reference", "execution mode, chosen by the program"},
+    {"orv_fast", "derived from the trace flags and the execution mode"},
     {"orv_slice_live", "frame loop: within one call only"},
     {"orv_slice", "frame loop: within one call only"},
     {"veld_timer_edits", "frame loop: a count whose differences only are read"},
@@ -66,9 +68,8 @@ const orv_global_place orv_global_places[] = {
     {"c", "unoptimised builds only: the opcode handlers' name for the record tms7000"},
     {"sl", "unoptimised builds only: the frame loop's name for the record orv_slice"},
     {"d2t_memo", "cache of a pure conversion"},
-    {"io_timeout_delay", "cache of a pure conversion"},
-    {"io_cpu_idle", "cache of a pure conversion and a constant table's lookup"},
-    {"speech_period", "cache of a pure conversion"},
+    {"io_cpu_timeout_delay", "cache of a pure conversion"},
+    {"io_cpu_speech_period", "cache of a pure conversion"},
     {"g_timer_next_due", "derived from the timer table when a state is loaded"},
     {"g_timer_fired", "the timer being fired: only set inside veld_check_timers"},
     {"d2t_memo_next", "cache of a pure conversion"},
@@ -80,7 +81,8 @@ const orv_global_place orv_global_places[] = {
     {"tms7000_*_ops::table", "constant tables (the slice runner's may be inlined away)"},
     {"vdp_name", "constant table"},
     {"frame_table", "constant table"},
-    {"state_sections", "constant table"},
+    {"orv_components", "constant table"},
+    {"state_parts()::parts", "constant: the parts with a state section, found once"},
     {"state_timer_kinds", "constant table"},
     {"orv_global_places", "constant table"},
 };

@@ -69,18 +69,37 @@ struct orv_state_image {
     veld_time tape_period;
 };
 
-// Image <-> machine.
+// Image <-> machine: each part's copy, in the order of components.h.
 void state_take_image(orv_state_image &m);
 void state_put_image(const orv_state_image &m);
 
-// One section of the file: its four-character tag and its fields. The table
-// is in file order.
-struct state_section {
-    char tag[5];
-    void (*fields)(state_fields &f, orv_state_image &m);
-};
-extern const state_section state_sections[];
-extern const int state_section_count;
+// The parts a state carries, in file order (components.h).
+struct orv_component;
+const orv_component *const *state_parts();
+int state_part_count();
+
+// Each part's section fields (state_sections.cpp) and copy between the
+// machine and the image (state_image.cpp), as components.h lists them.
+void identity_section(state_fields &f, orv_state_image &m);
+void cpu_section(state_fields &f, orv_state_image &m);
+void memory_section(state_fields &f, orv_state_image &m);
+void cartridge_section(state_fields &f, orv_state_image &m);
+void timers_section(state_fields &f, orv_state_image &m);
+void loop_section(state_fields &f, orv_state_image &m);
+void iop_section(state_fields &f, orv_state_image &m);
+void vdp_section(state_fields &f, orv_state_image &m);
+void speech_section(state_fields &f, orv_state_image &m);
+void tape_section(state_fields &f, orv_state_image &m);
+void identity_image(orv_state_image &m, bool put);
+void cpu_image(orv_state_image &m, bool put);
+void memory_image(orv_state_image &m, bool put);
+void cartridge_image(orv_state_image &m, bool put);
+void timers_image(orv_state_image &m, bool put);
+void loop_image(orv_state_image &m, bool put);
+void iop_image(orv_state_image &m, bool put);
+void vdp_image(orv_state_image &m, bool put);
+void speech_image(orv_state_image &m, bool put);
+void tape_image(orv_state_image &m, bool put);
 
 // What each event-timer tag calls, and the parameters it may carry.
 struct state_timer_kind {

@@ -1,5 +1,6 @@
-// The sections of the state file, one per chip: each lists its fields in
-// file order with their width and the range a loaded value must lie in.
+// The sections of the state file, one per part (components.h): each lists
+// its fields in file order with their width and the range a loaded value
+// must lie in.
 // docs/state-format.md describes the same layout for readers of the file.
 #include "state_image.h"
 
@@ -10,6 +11,8 @@ void time_fields(state_fields &f, const char *name, veld_time &t)
     f.num(name, t.seconds);
     f.num(name, t.cycles, 0, VELD_CYCLES_PER_SECOND);
 }
+
+} // namespace
 
 // What the machine was started with.
 void identity_section(state_fields &f, orv_state_image &m)
@@ -153,6 +156,9 @@ void vdp_section(state_fields &f, orv_state_image &m)
     for (size_t i = 0; i < sizeof packed; i++)
         packed[i] = static_cast<uint8_t>((dots[2 * i] & 0x0F) | dots[2 * i + 1] << 4);
     f.bytes("picture", packed, sizeof packed);
+    if (f.randomising())
+        for (uint8_t &b : packed)
+            b &= 0x77;  // colour numbers
     uint8_t stray = 0;
     for (size_t i = 0; i < sizeof packed; i++) {
         stray |= packed[i];
@@ -210,16 +216,6 @@ void tape_section(state_fields &f, orv_state_image &m)
     f.num("position", m.tape_where, 0, m.tape_size);
     time_fields(f, "sample period", m.tape_period);
 }
-
-} // namespace
-
-const state_section state_sections[] = {
-    {"IDNT", identity_section}, {"CPU ", cpu_section},   {"MEM ", memory_section},
-    {"CART", cartridge_section}, {"TIME", timers_section}, {"LOOP", loop_section},
-    {"IOP ", iop_section},       {"VDP ", vdp_section},    {"SPCH", speech_section},
-    {"TAPE", tape_section},
-};
-const int state_section_count = sizeof state_sections / sizeof state_sections[0];
 
 const state_timer_kind state_timer_kinds[] = {
     {IO_STATE_TIMER, io_cpu_callback, 0, IO_CPU_STATE_COUNT - 1},

@@ -16,19 +16,9 @@ trace_fn tf_timer_create = {"veld_timer_create()", 0};
 trace_fn tf_timer_remove = {"veld_timer_remove()", 0};
 trace_fn tf_double2time = {"double2time", 0};
 
-// The earliest due time of the live timers, exactly.
-static veld_time earliest_due()
-{
-    veld_time next = VELD_NEVER;
-    for (int i = 0; i < g_timer_num; i++)
-        if (veld_later_than(next, timer_tab[i].due))
-            next = timer_tab[i].due;
-    return next;
-}
-
 void veld_timers_table_loaded()
 {
-    g_timer_next_due = earliest_due();
+    g_timer_next_due = veld_earliest_due();
     g_timer_fired = {};
 }
 
@@ -41,33 +31,22 @@ int veld_timer_table_full()
 void veld_check_timers_due()
 {
     trace_fn &tf = tf_check_timers;
-    const veld_time clock = g_timer_clock;
-    veld_timer *const first = timer_tab;
-    veld_timer *const end = timer_tab + g_timer_num;
-    veld_timer *t = first;
-    while (t != end && !veld_later_than(clock, t->due))
-        t++;
-    if (t == end) {
+    const int due = veld_first_due(g_timer_clock);
+    if (due == g_timer_num) {
         // Nothing was due after all (a timer removed since): no scan again
         // before the earliest live one is.
-        g_timer_next_due = earliest_due();
+        g_timer_next_due = veld_earliest_due();
         return;
     }
-    TRACE(tf, "Timer %d elapsed", t->tag);
-    const veld_callback callback = t->callback;
-    const int param = t->param;
-    const veld_fired_timer fired = {true, t->tag, t->due};
+    const veld_timer &t = timer_tab[due];
+    TRACE(tf, "Timer %d elapsed", t.tag);
+    const veld_callback callback = t.callback;
+    const int param = t.param;
+    const veld_fired_timer fired = {true, t.tag, t.due};
     // The entry is gone before the callback runs, so that it may re-arm its
     // tag; the earliest due time is that of the entries left.
-    veld_timer *const last = end - 1;
-    if (t != last)
-        *t = *last;
-    g_timer_num = static_cast<int>(last - first);
-    veld_time next = VELD_NEVER;
-    for (const veld_timer *u = first; u != last; u++)
-        if (veld_later_than(next, u->due))
-            next = u->due;
-    g_timer_next_due = next;
+    veld_timer_take(due);
+    g_timer_next_due = veld_earliest_due();
     g_timer_fired = fired;
     callback(param);
     g_timer_fired.firing = false;
@@ -133,7 +112,7 @@ veld_time double2time(double d)
     veld_time t;
     const double2time_memo *hit = nullptr;
     for (const double2time_memo &m : d2t_memo)
-        if (m.used && m.d == d)
+        if (m.used && m.d == d && orv_fast.delays)
             hit = &m;
     if (hit) {
         t = hit->t;

@@ -2,6 +2,7 @@
 // the main processor's cycles, 2455000 a second.
 #pragma once
 
+#include "exec_mode.h"
 #include "trace.h"
 
 #include <cstdint>
@@ -54,7 +55,7 @@ inline veld_time veld_time_add(veld_time a, veld_time b)
 }
 
 // a later than b.
-inline bool veld_later_than(veld_time a, veld_time b)
+[[gnu::always_inline]] inline bool veld_later_than(veld_time a, veld_time b)
 {
     return a.seconds > b.seconds || (a.seconds == b.seconds && a.cycles > b.cycles);
 }
@@ -81,6 +82,56 @@ extern unsigned veld_timer_edits;
 // Logs that the table is full; returns 1, what the failed creation returns.
 int veld_timer_table_full();
 
+// The first due timer in table order at `now`, the one a check fires:
+// its index, or g_timer_num when none is due.
+[[gnu::always_inline]] inline int veld_first_due(veld_time now)
+{
+    int i = 0;
+    while (i < g_timer_num && !veld_later_than(now, timer_tab[i].due))
+        i++;
+    return i;
+}
+
+// The earliest due time of the live timers (VELD_NEVER when there is none).
+[[gnu::always_inline]] inline veld_time veld_earliest_due()
+{
+    veld_time next = VELD_NEVER;
+    for (int i = 0; i < g_timer_num; i++)
+        if (veld_later_than(next, timer_tab[i].due))
+            next = timer_tab[i].due;
+    return next;
+}
+
+// Takes a timer out of the table as a firing does: the last live entry
+// moves into its slot.
+[[gnu::always_inline]] inline void veld_timer_take(int slot)
+{
+    const int last = g_timer_num - 1;
+    if (slot != last)
+        timer_tab[slot] = timer_tab[last];
+    g_timer_num = last;
+}
+
+// A timer in `slot` that fires and whose callback arms it again at once, as
+// the firing and the creation leave the table: the last live entry moves
+// into the slot and the timer, with its new parameter, start and due time,
+// goes to the end. The caller works out g_timer_next_due.
+[[gnu::always_inline]] inline veld_timer &veld_timer_rearm(int slot, int param, veld_time start, veld_time due)
+{
+    const int last = g_timer_num - 1;
+    if (slot != last) {
+        const veld_timer fired = timer_tab[slot];
+        timer_tab[slot] = timer_tab[last];
+        timer_tab[last].tag = fired.tag;
+        timer_tab[last].callback = fired.callback;
+    }
+    veld_timer &t = timer_tab[last];
+    t.param = param;
+    t.start = start;
+    t.due = due;
+    return t;
+}
+
 // The table work of a creation, without its trace: the timer goes to the
 // end of the table, which has room for it.
 inline void veld_timer_append(veld_callback callback, int param, int tag, veld_time start, veld_time due)
@@ -98,13 +149,19 @@ inline void veld_timer_append(veld_callback callback, int param, int tag, veld_t
         g_timer_next_due = due;
 }
 
+// A creation from `start`, due at `due`. `traced` false: for callers that
+// know veld_timer_create's flag is decided off, so that no gated line can
+// come.
+template <bool traced = true>
 inline int veld_timer_add(veld_callback callback, int param, int tag, veld_time start, veld_time due)
 {
     trace_fn &tf = tf_timer_create;
-    trace_enter(tf);
+    if (traced)
+        trace_enter(tf);
     if (g_timer_num >= VELD_TIMER_MAX) [[unlikely]]
         return veld_timer_table_full();
-    TRACE(tf, "Create timer %d", tag);
+    if (traced)
+        TRACE(tf, "Create timer %d", tag);
     veld_timer_append(callback, param, tag, start, due);
     return 0;
 }
@@ -151,12 +208,15 @@ inline int veld_timer_remove_entries(int tag)
 }
 
 // Removes every timer with the tag; returns how many there were.
+// `traced` as for veld_timer_add.
+template <bool traced = true>
 inline int veld_timer_remove(int tag)
 {
     trace_fn &tf = tf_timer_remove;
-    trace_enter(tf);
+    if (traced)
+        trace_enter(tf);
     const int removed = veld_timer_remove_entries(tag);
-    if (removed)
+    if (traced && removed)
         TRACE(tf, "removed %d timers tag 0x%x", removed, tag);
     return removed;
 }
@@ -195,8 +255,7 @@ extern trace_fn tf_double2time;
 veld_time veld_delay_convert(veld_delay &delay);
 inline veld_time veld_delay_time(veld_delay &delay)
 {
-    if (delay.converted && tf_double2time.flag == -1) {
-        g_func_name = tf_double2time.name;
+    if (delay.converted && orv_fast.delays) {
         return delay.time;
     }
     return veld_delay_convert(delay);

@@ -32,21 +32,6 @@ uint16_t row_col()
     return static_cast<uint16_t>(tms3556.vdp_regs8[VDP_ROW] * 256 + tms3556.vdp_regs8[VDP_COL]);
 }
 
-// Both pointers count through the whole 16-bit range; reaching BAMTF sends
-// them back to BAMP, the bottom of the area the firmware walks through.
-uint16_t pointer_next(uint16_t p)
-{
-    uint16_t q = static_cast<uint16_t>(p + 1);
-    return q == reg16(VDP_BAMTF) ? reg16(VDP_BAMP) : q;
-}
-
-// The watches compare only the low 16 bits of the breakpoint with the 15-bit
-// address, so a breakpoint whose low half has bit 15 set never matches.
-bool watch_hit(unsigned address, unsigned long bkpt)
-{
-    return (address & 0x7FFF) == (bkpt & 0xFFFF);
-}
-
 } // namespace
 
 void tms3556_reg_w(long, unsigned char data)
@@ -164,14 +149,14 @@ unsigned char tms3556_vram_r(long)
     // The mode flag is read in the opposite sense from the write path.
     bool bamp = v.vdp_acmpxy_mode != 0;
     uint16_t &p = bamp ? v.vdp_acmp : v.vdp_acmpxy;
-    if (watch_hit(p, v.bkpt_read))
+    if (tms3556_watch_hit(p, v.bkpt_read))
         ask_bkpt = 1;
     unsigned char value = p < 0x8000 ? v.vram[p] : 0;
     if (bamp)
         TRACE(tf_vram_r, "Read VRAM (acmp=x%x) = %x", p, value);
     else
         TRACE(tf_vram_r, "Read VRAM (acmpxy=x%x) = %x", p, value);
-    p = pointer_next(p);
+    p = tms3556_pointer_next(p);
     return value;
 }
 
@@ -212,7 +197,7 @@ void tms3556_interrupt()
 
 unsigned char get_vram(int address)
 {
-    if (watch_hit(static_cast<unsigned>(address), tms3556.bkpt_read))
+    if (tms3556_watch_hit(static_cast<unsigned>(address), tms3556.bkpt_read))
         ask_bkpt = 1;
     if (address < 0 || address > 0x7FFF)
         return 0;
@@ -221,7 +206,7 @@ unsigned char get_vram(int address)
 
 void set_vram(unsigned short address, unsigned char value)
 {
-    if (watch_hit(address, tms3556.bkpt_write))
+    if (tms3556_watch_hit(address, tms3556.bkpt_write))
         ask_bkpt = 1;
     if (address < 0x8000)
         tms3556.vram[address] = value;

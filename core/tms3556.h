@@ -148,25 +148,37 @@ void tms3556_vram_w_take_pointer();
 // A write watch hit: asks the debugger to take over.
 void tms3556_vram_w_watch_hit();
 
+// The video RAM watches compare only the low 16 bits of the breakpoint with
+// the 15-bit address, so a breakpoint whose low half has bit 15 set never
+// matches.
+[[gnu::always_inline]] inline bool tms3556_watch_hit(unsigned address, unsigned long bkpt)
+{
+    return (address & 0x7FFF) == (bkpt & 0xFFFF);
+}
+
+// The step of either video RAM pointer after a data port access: both
+// count through the whole 16-bit range, and reaching BAMTF sends them back
+// to BAMP, the bottom of the area the firmware walks through.
+[[gnu::always_inline]] inline uint16_t tms3556_pointer_next(uint16_t p)
+{
+    const uint16_t q = static_cast<uint16_t>(p + 1);
+    return q == tms3556.vdp_regs16[VDP_BAMTF - 8] ? tms3556.vdp_regs16[VDP_BAMP - 8] : q;
+}
+
 // `traced` false: for callers that know the flag of tms3556_vram_w() is
-// decided off, so that no line can be written; only the trace name is set.
+// decided off, so that no line can be written.
 template <bool traced>
 inline void tms3556_vram_write(unsigned char data)
 {
     trace_fn &tf = tf_tms3556_vram_w;
     if (traced)
         trace_enter(tf);
-    else
-        g_func_name = tf.name;
     tms3556_state &v = tms3556;
     if (v.bamp_written || v.row_col_written) [[unlikely]]
         tms3556_vram_w_take_pointer();
     const bool xy = v.vdp_acmpxy_mode == 1;
     uint16_t &p = xy ? v.vdp_acmpxy : v.vdp_acmp;
-    // The watch compares only the low 16 bits of the breakpoint with the
-    // 15-bit address, so a breakpoint whose low half has bit 15 set never
-    // matches.
-    if ((p & 0x7FFF) == (v.bkpt_write & 0xFFFF)) [[unlikely]]
+    if (tms3556_watch_hit(p, v.bkpt_write)) [[unlikely]]
         tms3556_vram_w_watch_hit();
     if (p < 0x8000)
         v.vram[p] = data;
@@ -176,10 +188,7 @@ inline void tms3556_vram_write(unsigned char data)
         else
             TRACE(tf, "VRAM (acmp=x%x) = %x", p, data);
     }
-    // Both pointers count through the whole 16-bit range; reaching BAMTF
-    // sends them back to BAMP.
-    const uint16_t q = static_cast<uint16_t>(p + 1);
-    p = q == v.vdp_regs16[VDP_BAMTF - 8] ? v.vdp_regs16[VDP_BAMP - 8] : q;
+    p = tms3556_pointer_next(p);
 }
 
 inline void tms3556_vram_w(long, unsigned char data) { tms3556_vram_write<true>(data); }

@@ -114,6 +114,24 @@ struct frame_state {
 // plain rule vanishes into its background; in both modes a flashing cell of
 // the serial rule becomes a solid block of its foreground colour.
 //
+// The serial rule's walk over one cell: a space sets the background the
+// cells after it show (`cur`) and the one waiting to take effect (`next`),
+// from its attribute's bits 7-5 and 2-0 in the text mode and the other way
+// round in a mixed-mode text row; any other cell takes the waiting colour,
+// if there is one.
+template <bool mixed>
+[[gnu::always_inline]] inline void serial_step(unsigned a, bool space, int &cur, int &next)
+{
+    if (space) {
+        cur = static_cast<int>(mixed ? a & 7 : a >> 5);
+        next = static_cast<int>(mixed ? a >> 5 : a & 7);
+    } else {
+        if (next != -1)
+            cur = next;
+        next = -1;
+    }
+}
+
 // One line of 40 text cells of a mixed-mode row starting at `row`, pattern
 // line k. Without `draw` only the serial colours are followed, for a frame
 // whose picture nobody looks at.
@@ -126,15 +144,7 @@ void mixed_text_line(uint8_t *out, unsigned row, int k, frame_state &f)
         unsigned a = vram_at(row + 2 * n);
         unsigned ch = vram_at(row + 2 * n + 1);
         unsigned code = ch & 0x7F;
-        bool space = code == 0x20;
-        if (space) {
-            r.cur_alpha_col = a & 7;
-            r.next_col = a >> 5;
-        } else {
-            if (r.next_col != -1)
-                r.cur_alpha_col = r.next_col;
-            r.next_col = -1;
-        }
+        serial_step<true>(a, code == 0x20, r.cur_alpha_col, r.next_col);
         if (!draw)
             continue;
 
@@ -268,16 +278,9 @@ void text_row(uint8_t (*out)[TMS3556_WIDTH], unsigned row, frame_state &f)
         bool plain = set == 1 || (set == 3 && f.cm2_plain_set3);
         bool flashing = f.flash_on && (ch & 0x80);
         c.space = code == 0x20;
-        if (c.space) {
-            next_col = static_cast<int>(a & 7);
-            cur_col = static_cast<int>(a >> 5);
-            if (first_space == CELLS)
-                first_space = n;
-        } else {
-            if (next_col != -1)
-                cur_col = next_col;
-            next_col = -1;
-        }
+        serial_step<false>(a, c.space, cur_col, next_col);
+        if (c.space && first_space == CELLS)
+            first_space = n;
         c.glyph = f.bagc[set] + code;
         c.fg = static_cast<uint8_t>(a >> 5);
         c.height = 0;
@@ -364,9 +367,9 @@ void follow_text_mode(unsigned bapa, frame_state &f)
 {
     tms3556_render_state &r = tms3556_render;
     unsigned last = bapa + TEXT_ROW_BYTES * ((TMS3556_HEIGHT - 1) / ROW_LINES) + 2 * (CELLS - 1);
-    unsigned a = vram_at(last);
-    bool space = (vram_at(last + 1) & 0x7F) == 0x20;
-    r.next_col = space ? static_cast<int>(a & 7) : -1;
+    int cur = f.cm4_col, next = -1;
+    serial_step<false>(vram_at(last), (vram_at(last + 1) & 0x7F) == 0x20, cur, next);
+    r.next_col = next;
     r.cur_alpha_col = f.cm4_col;
 }
 

@@ -4,7 +4,7 @@
 #include "tms5220.h"
 
 #include "host.h"
-#include "memory.h"
+#include "board.h"
 #include "trace.h"
 
 #include <cstring>
@@ -32,8 +32,8 @@ void hand_block(const int16_t *samples)
 
 void one_bit_sample()
 {
-    int v = (get_portb() & 0x08) ? BEEPER_LEVEL : -BEEPER_LEVEL;
-    v += (get_porta() & 0x10) ? CASSETTE_LEVEL : -CASSETTE_LEVEL;
+    int v = board_beeper() ? BEEPER_LEVEL : -BEEPER_LEVEL;
+    v += board_cassette() ? CASSETTE_LEVEL : -CASSETTE_LEVEL;
     speech_blocks.buffer1bit[speech_blocks.tick1bit] = static_cast<int16_t>(v);
     if (speech_blocks.tick1bit == TMS5220_BLOCK_SAMPLES - 1)
         hand_block(speech_blocks.buffer1bit);

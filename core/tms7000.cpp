@@ -218,7 +218,7 @@ void tms7000_do_interrupt(uint16_t vector, uint8_t)
 
 void tms7000_A6EC1()
 {
-    if ((tms7000.pf[3] & (T1_START | T1_EXTERNAL)) == (T1_START | T1_EXTERNAL))
+    if (tms7000_timer1_external())
         tms7000_service_timer1();
 }
 

@@ -29,7 +29,7 @@ struct tms7000_state {
 
 extern tms7000_state tms7000;
 // Cycle budget of the execute loop: raised by each call, lowered by every
-// instruction, interrupt and idle slice. Timer 1 ticks each time it falls
+// instruction, interrupt and idle pass. Timer 1 ticks each time it falls
 // below the trigger mark, which then moves 16 lower. Both are moved back
 // together at the end of every call (the count to 0), so they stay small.
 extern int tms7000_icount;
@@ -55,6 +55,18 @@ constexpr uint8_t T1_START = 0x80;
 constexpr uint8_t T1_EXTERNAL = 0x40;
 constexpr uint8_t T1_RELOAD = 0x1F;
 
+// Timer 1 counts on the internal clock (every 16 cycles): started, and not
+// waiting for pulses on its external input.
+[[gnu::always_inline]] inline bool tms7000_timer1_running()
+{
+    return (tms7000.pf[3] & (T1_START | T1_EXTERNAL)) == T1_START;
+}
+// ... on the external input (tms7000_A6EC1).
+[[gnu::always_inline]] inline bool tms7000_timer1_external()
+{
+    return (tms7000.pf[3] & (T1_START | T1_EXTERNAL)) == (T1_START | T1_EXTERNAL);
+}
+
 extern trace_fn tf_timer1;            // "tms7000_service_timer1()"
 extern trace_fn tf_tms7000_execute;  // "tms7000_orv_execute()"
 
@@ -78,8 +90,7 @@ void tms70x0_pf_w(long reg, unsigned char value);
 unsigned char tms70x0_pf_r(long reg);
 extern trace_fn tf_tms70x0_pf_r;
 extern trace_fn tf_tms70x0_pf_w;
-// The register file as the bus reaches it (addresses 0x00-0x7F). Inline:
-// every register access of every instruction comes this way.
+// The register file as the bus reaches it (addresses 0x00-0x7F).
 inline void tms7000_internal_w(long address, unsigned char value) { tms7000.rf[address & 0x7F] = value; }
 inline unsigned char tms7000_internal_r(long address) { return tms7000.rf[address & 0x7F]; }
 

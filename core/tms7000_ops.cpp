@@ -11,6 +11,7 @@
 #include "tms7000_ops.h"
 
 #include "loop.h"
+#include "slice.h"
 #include "trace.h"
 
 namespace {
@@ -124,65 +125,16 @@ const tms7000_opfn (&opfn_orv)[256] = tms7000_step_ops::table;
 #define TMS7000_SLICE_INLINING [[gnu::flatten]]
 #endif
 
-namespace {
-
-constexpr int SLICE_GOES_ON = -1;
-
-// The slice runner's full test after an instruction, once the count reached
-// the slice's limit (or pc the stop address, or the stop key is held): why
-// the run stops, or SLICE_GOES_ON. Kept out of line: one copy serves every
-// instruction, and the runner's own code stays small.
-//
-// Timer 1's count that raises INT2 comes first (its interrupt moves pc and
-// the count). Then, most often, that was all; otherwise the stop test and
-// the end of the slice, where the next one opens, or the I/O processor's
-// idle step, after which the slice goes on. A break request comes only with
-// a full bus access, which also ends the slice: the whole stop test is
-// needed only there. The counts before timer 1's next event, which nothing
-// sees, stay pending through the idle step, which does not look at them;
-// they are all taken before the stop test and the slice's end.
-template <bool until_stop>
-[[gnu::noinline]] int slice_full_test(unsigned short stop_pc)
-{
-    orv_slice_state &sl = orv_slice;
-    if (tms7000_icount <= sl.timer1)
-        orv_slice_count_timer1();
-    const bool stops = c.pc.w == stop_pc || (until_stop && orv_host.stop_key && *orv_host.stop_key);
-    if (!stops && tms7000_icount > sl.rest) {
-        orv_slice_timer1_limit(); // only timer 1 counted
-        return SLICE_GOES_ON;
-    }
-    if (stops || tms7000_icount <= sl.end) {
-        if (tms7000_icount < tms7000_div_by_16_trigger)
-            orv_slice_count_timer1();
-        const orv_stop why = orv_stop_test<until_stop>(stop_pc);
-        if (why != ORV_STOP_FRAME)
-            return why;
-        if (tms7000_icount <= sl.end && !orv_slice_boundary())
-            return ORV_STOP_FRAME;
-    } else if (!orv_slice_idle_fast()) {
-        if (tms7000_icount < tms7000_div_by_16_trigger)
-            orv_slice_count_timer1();
-        if (!orv_slice_boundary())
-            return ORV_STOP_FRAME;
-    }
-    orv_slice_set_limit();
-    return SLICE_GOES_ON;
-}
-
-} // namespace
-
 template <bool until_stop>
 TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
 {
 #define X(n) &&op_##n,
     static const void *const dispatch[256] = {TMS7000_ALL};
 #undef X
-    trace_fn &tf = tf_tms7000_execute;
     orv_slice_state &sl = orv_slice;
 
     // Before an instruction: the history ring, p_pc and the slice's marks;
-    // then its handler (or an idle slice). Only IDLE puts the processor in
+    // then its handler (or an idle pass). Only IDLE puts the processor in
     // its idle state, and the slice's limit sends every step through the
     // full test while it is there (`orv_slice_timer1_limit`): the quick step
     // after any other instruction need not ask.
@@ -192,12 +144,11 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
             orv_note_pc();                                                              \
         p_pc = c.pc.w;                                                                  \
         /* Slices open only once the bus functions' flags are decided off. */          \
-        if (tf_program_read.flag != -1 || tf_program_write.flag != -1)                  \
+        if (!orv_fast.reads || !orv_fast.writes)                                        \
             __builtin_unreachable();                                                    \
         sl.prev = sl.cur;                                                               \
         sl.cur = tms7000_icount;                                                        \
         if (idle_test && c.idle_state) {                                                \
-            g_func_name = tf.name; /* its flag is decided; fetch names the read */      \
             tms7000_icount -= 16;                                                       \
             goto instruction_done;                                                      \
         }                                                                               \
@@ -206,14 +157,14 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
 #define TMS7000_START TMS7000_START_WITH(true)
 
     // After it: timer 1, the stop test, the I/O processor's idle step and
-    // the end of the slice, where the next one opens (`slice_full_test`);
+    // the end of the slice, where the next one opens (`orv_slice_full_test`);
     // then the next instruction. One comparison with the slice's limit tells
     // whether any of them is due; most often none is.
 #define TMS7000_NEXT                                                                    \
     do {                                                                                \
         if (tms7000_icount <= sl.limit || c.pc.w == stop_pc ||                          \
             (until_stop && orv_host.stop_key && *orv_host.stop_key)) {                  \
-            const int why = slice_full_test<until_stop>(stop_pc);                       \
+            const int why = orv_slice_full_test<until_stop>(stop_pc);                   \
             if (why != SLICE_GOES_ON)                                                   \
                 return static_cast<orv_stop>(why);                                      \
             TMS7000_START;                                                              \
@@ -230,7 +181,7 @@ TMS7000_SLICE_INLINING orv_stop tms7000_run_slice(unsigned short stop_pc)
 #endif
     TMS7000_START;
 instruction_done:
-    // After an idle slice, or IDLE: the full test follows.
+    // After an idle pass, or IDLE: the full test follows.
     if (c.idle_state)
         orv_slice_timer1_limit();
     TMS7000_NEXT;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "loop.h"
+#include "slice.h"
 #include "memory.h"
 #include "tms7000.h"
 #include "trace.h"
@@ -26,62 +27,51 @@ uint16_t bcd_sub(uint16_t d, uint16_t s, uint16_t c);
 //
 // The register file, RAM and the two ROMs are reached inline once the bus
 // functions' trace lines are decided off: those areas have no other effect
-// than the bus's trace name, the write-watch and the byte itself, so the
-// result is the same as going through the bus. Until then (the first access
+// than the write-watch and the byte itself, so the result is the same as
+// going through the bus. Until then (the first access
 // decides), and whenever `debug.lst` names them, every access takes the bus,
 // which writes the lines. Inside a slice of the frame loop the flags are
 // known to be decided off (slices open only then), and `in_slice` versions
 // of the handlers skip the test.
+// Whether the register file, RAM and ROMs are reached inline outside a
+// slice: on the fast path, once the bus function's flag is decided off.
+[[gnu::always_inline]] inline bool tms7000_inline_read() { return orv_fast.reads; }
+[[gnu::always_inline]] inline bool tms7000_inline_write() { return orv_fast.writes; }
+
 template <bool in_slice = false>
 [[gnu::always_inline]] inline uint8_t tms7000_rd(uint16_t address)
 {
-    if (in_slice || tf_program_read.flag == -1) {
-        if (address < 0x80) [[likely]] {
-            g_func_name = program_read_name;
+    if (in_slice || tms7000_inline_read()) {
+        if (address < 0x80) [[likely]]
             return tms7000.rf[address];
-        }
-        if (const uint8_t *page = program_pages.page[address >> 8]) {
-            g_func_name = program_read_name;
+        if (const uint8_t *page = program_pages.page[address >> 8])
             return page[address & 0xFF];
-        }
     }
     // In a slice, the port the firmware polls needs neither the bus nor the
     // loop's counters (as `program_read_byte_8` finds).
-    if (in_slice && program_quiet_port_a_read(address))
-        return static_cast<uint8_t>(program_port_a_read_quietly());
+    if (in_slice && program_fast_port_a(address))
+        return static_cast<uint8_t>(program_port_a_read_fast());
     return static_cast<uint8_t>(program_read_byte_8(address));
 }
 
 template <bool in_slice = false>
 [[gnu::always_inline]] inline void tms7000_wr(uint16_t address, uint8_t value)
 {
-    if (in_slice || tf_program_write.flag == -1) {
+    if (in_slice || tms7000_inline_write()) {
         if (address < 0x80) [[likely]] {
-            g_func_name = program_write_name;
             PC_ON_WRITE[address] = p_pc;
             tms7000.rf[address] = value;
             return;
         }
-        if (address >= 0xC000 && address < 0xC800) {
-            g_func_name = program_write_name;
+        if (program_is_ram(address)) {
             PC_ON_WRITE[address] = p_pc;
-            ram_2k[address - 0xC000] = value;
+            ram_w(address, value);
             return;
         }
         // In a slice, the video data port and a port B write that moves
-        // no handshake line need neither the bus nor the loop's counters;
-        // only a watch's break ends the slice (as `program_write_byte_8`
-        // does it).
-        if (in_slice && program_quiet_vram_write(address)) {
-            program_vram_write_quietly(address, value);
-            if (ask_bkpt)
-                orv_slice_check();
+        // no handshake line need neither the bus nor the loop's counters.
+        if (in_slice && program_fast_port_write(address, value, true))
             return;
-        }
-        if (in_slice && program_quiet_port_b_write(address, value)) {
-            program_port_b_write_quietly(address, value);
-            return;
-        }
     }
     program_write_byte_8(address, value);
 }
@@ -95,8 +85,7 @@ template <bool in_slice = false>
     const uint16_t address = tms7000.pc.w;
     const uint8_t *page = program_pages.page[address >> 8];
     uint8_t v;
-    if ((in_slice || tf_program_read.flag == -1) && page) [[likely]] {
-        g_func_name = program_read_name;
+    if ((in_slice || tms7000_inline_read()) && page) [[likely]] {
         v = page[address & 0xFF];
     } else {
         v = static_cast<uint8_t>(program_read_byte_8(address));
@@ -129,8 +118,7 @@ inline uint8_t tms7000_pop()
 template <bool in_slice = false>
 [[gnu::always_inline]] inline uint16_t tms7000_rrf16(unsigned reg)
 {
-    if ((in_slice || tf_program_read.flag == -1) && reg - 1 < 0x7F) [[likely]] {
-        g_func_name = program_read_name;
+    if ((in_slice || tms7000_inline_read()) && reg - 1 < 0x7F) [[likely]] {
         return static_cast<uint16_t>(tms7000.rf[reg - 1] << 8 | tms7000.rf[reg]);
     }
     if (reg == 0)
@@ -155,20 +143,19 @@ void tms7000_service_timer1();
 void tms7000_timer1_skip(int counts);
 
 // The timer-1 counts the cycles charged since the last call make: one every
-// 16 cycles while it runs on the internal clock (P3 bit 7 set: running; bit
-// 6 clear: internal).
+// 16 cycles while it runs on the internal clock.
 [[gnu::always_inline]] inline void tms7000_count_timer1(trace_fn &tf)
 {
     while (tms7000_icount < tms7000_div_by_16_trigger) {
         tms7000_div_by_16_trigger -= 16;
-        if ((tms7000.pf[3] & 0xC0) == 0x80) {
+        if (tms7000_timer1_running()) {
             TRACE(tf, "service timer");
             tms7000_service_timer1();
         }
     }
 }
 
-// One instruction (or one idle slice) and the timer-1 counts it makes.
+// One instruction (or one idle pass) and the timer-1 counts it makes.
 [[gnu::always_inline]] inline void tms7000_exec_one(trace_fn &tf)
 {
     if (tms7000.idle_state) {
@@ -198,7 +185,7 @@ void tms7000_timer1_skip(int counts);
     tms7000_icount = 0;
 }
 
-// The execute loop: whole instructions (or idle slices) until the budget is
+// The execute loop: whole instructions (or idle passes) until the budget is
 // spent, at least one; returns the cycles used, interrupts included.
 [[gnu::always_inline]] inline int tms7000_run(int cycles)
 {
@@ -213,7 +200,7 @@ void tms7000_timer1_skip(int counts);
     return used;
 }
 
-// The frame loop's slices (`orv_slice`, loop.h): instructions back to back
+// The frame loop's slices (slice.h): instructions back to back
 // from the count `tms7000_budget` opened. Before each instruction: the
 // history ring (until-stop style), `p_pc` and the slice's marks. Once the
 // count reaches the slice's end, `orv_slice_boundary` takes the steps after

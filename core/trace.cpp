@@ -1,6 +1,8 @@
 #include "trace.h"
 
+#include "exec_mode.h"
 #include "loop.h"
+#include "slice.h"
 #include "memory.h"
 
 #include <cstdarg>
@@ -39,8 +41,10 @@ void init_trace()
     trace_init_flag = 1;
 
     FILE *f = std::fopen("debug.lst", "r");
-    if (!f)
+    if (!f) {
+        orv_fast_paths_update();
         return;
+    }
     char word[64];
     while (std::fscanf(f, "%63s%*[^ \t\r\n\v\f]", word) == 1) {
         if (debug_func_list_size < LIST_MAX) {
@@ -49,6 +53,7 @@ void init_trace()
         }
     }
     std::fclose(f);
+    orv_fast_paths_update();
 }
 
 void deinit_trace()
@@ -56,6 +61,7 @@ void deinit_trace()
     trace_init_flag = 0;
     trace_log_next = 0;
     trace_log_size = 0;
+    orv_fast_paths_update();
 }
 
 int check_debug(const char *name)
@@ -73,27 +79,48 @@ void trace_decide(trace_fn &tf)
     tf.flag = check_debug(tf.name);
     if (decided_count < DECIDED_MAX)
         decided[decided_count++] = &tf;
+    orv_fast_paths_update();
 }
 
-int do_trace(const char *format, ...)
+namespace {
+
+void write_line(const char *name, const char *format, va_list args)
 {
     // The line is stamped with the time of the instruction before.
     if (orv_slice_live)
         orv_slice_sync_log();
+    g_func_name = name;
     if (!trace_init_flag)
         init_trace();
     char *line = trace_log_tab[trace_log_next];
     int n = std::snprintf(line, LINE_SIZE, "%08X %04X %s:", static_cast<unsigned>(s_trace_time),
-                          static_cast<unsigned>(p_pc), g_func_name);
-    if (n >= 0 && n < LINE_SIZE - 1) {
-        va_list args;
-        va_start(args, format);
+                          static_cast<unsigned>(p_pc), name);
+    if (n >= 0 && n < LINE_SIZE - 1)
         std::vsnprintf(line + n, LINE_SIZE - n, format, args);
-        va_end(args);
-    }
     trace_log_next = (trace_log_next + 1) % LOG_LINES;
     if (trace_log_size < LOG_LINES)
         trace_log_size++;
+    if (orv_host.log_line)
+        orv_host.log_line(line);
+}
+
+} // namespace
+
+void trace_line(const char *name, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    write_line(name, format, args);
+    va_end(args);
+}
+
+// Under the name in `g_func_name` when it is called.
+int do_trace(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    write_line(g_func_name, format, args);
+    va_end(args);
     return 0;
 }
 
@@ -145,4 +172,5 @@ void trace_clear_state()
     debug_func_list_size = 0;
     std::memset(debug_func_list, 0, sizeof debug_func_list);
     std::memset(trace_log_tab, 0, sizeof trace_log_tab);
+    orv_fast_paths_update();
 }

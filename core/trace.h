@@ -6,7 +6,15 @@
 // is not suppressed, from the names listed in `debug.lst`:
 //   0 = not yet decided, 1 = on (gated lines written), -1 = off.
 // Gated lines (TRACE) are written only when the flag is on; ungated lines
-// (TRACE_ALWAYS) whenever tracing is not suppressed.
+// (TRACE_ALWAYS) whenever tracing is not suppressed. Each line carries the
+// name of the function that writes it.
+//
+// `g_func_name` names the function that is logging while a line is
+// written. Between lines it holds the last name set: a traced function's
+// entry sets it (trace_enter), as does every line. The fast path's inline
+// and port accesses pass by the bus functions without entering them, so
+// between lines its value may differ from the reference path's; nothing
+// reads it there, and the debuggers' views leave it as it is.
 //
 //   int program_read_byte_8(long address) {
 //       static trace_fn tf = {"program_read_byte_8()", 0};
@@ -51,20 +59,22 @@ inline void trace_enter(trace_fn &tf)
         trace_decide(tf);
 }
 
+// One line under the trace name `name`, the function that writes it: the line
+// carries that name whatever ran since the function was entered (a line
+// written inside a slice first brings the lazily updated counters up to date,
+// which enters other traced functions). `g_func_name` then names it too.
+void trace_line(const char *name, const char *format, ...) __attribute__((format(printf, 2, 3)));
+
 #define TRACE(tf, ...)                                                         \
     do {                                                                       \
-        if (!g_notrace && (tf).flag == 1) {                                    \
-            g_func_name = (tf).name;                                           \
-            do_trace(__VA_ARGS__);                                             \
-        }                                                                      \
+        if (!g_notrace && (tf).flag == 1)                                      \
+            trace_line((tf).name, __VA_ARGS__);                                \
     } while (0)
 
 #define TRACE_ALWAYS(tf, ...)                                                  \
     do {                                                                       \
-        if (!g_notrace) {                                                      \
-            g_func_name = (tf).name;                                           \
-            do_trace(__VA_ARGS__);                                             \
-        }                                                                      \
+        if (!g_notrace)                                                        \
+            trace_line((tf).name, __VA_ARGS__);                                \
     } while (0)
 
 // Puts the facility back to its program-start state: uninitialised, empty

@@ -220,4 +220,25 @@ TEST_F(ReferenceRuns, TalkerTracedInPart)
     EXPECT_EQ(traced("veld_timer_remove() double2time", 6), "f26cae338f75810f 8b4ea7bdcdaefe59");
 }
 
+// Timer 1 waking the processor from IDLE, with DSB, DECD A and an
+// undefined opcode between interrupts (tests/programs/timer_idle.asm):
+// untraced, with only the lines every run writes, and traced.
+TEST_F(ReferenceRuns, TimerOneIdleAndDecimalSubtract)
+{
+    firmware(ORVANE_TEST_PROGRAMS "/timer_idle.bin");
+    EXPECT_EQ(run({"--frames", "200"}), "9645f7922ce1b476 e0ee33573f897671 141207e9a589f73b");
+    EXPECT_EQ(traced("", 20), "de9ff391afbc22e4 9308965965f71a22");
+    EXPECT_EQ(traced("tms7000_service_timer1() tms7000_do_interrupt() bcd_sub() tms70x0_pf_r() "
+                     "tms7000_check_IRQ_lines() tms7000_set_irq_line()",
+                     4),
+              "4a3b852592f94f37 f515e38b688063c7");
+}
+
+// Our built-in firmware (no bios directory): timer 1 and its interrupt run
+// the whole time; the title screen, then the demo cartridge started by keys.
+TEST_F(ReferenceRuns, BuiltInFirmwareWithKeys)
+{
+    EXPECT_EQ(run({"--frames", "500", "--type", "200:abc"}), "ba3dbb9e3f51543e b5de4d6a8579e398 d7bc0821a56eeadb");
+}
+
 } // namespace

@@ -320,7 +320,7 @@ TEST_F(CoreTest, Timer1CountsIdleSlicesAndWakesTheProcessor)
     tms7000.sr = fI;
     EXPECT_EQ(tms7000_orv_execute(1), 6);
     EXPECT_EQ(tms7000.idle_state, 1);
-    // One idle slice; the first tick raises INT2, taken from idle for 17.
+    // One idle pass; the first tick raises INT2, taken from idle for 17.
     EXPECT_EQ(tms7000_orv_execute(1), 16 + 17);
     EXPECT_EQ(tms7000.idle_state, 0);
     EXPECT_EQ(tms7000.pc.w, INT2_AT);
