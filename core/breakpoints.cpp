@@ -104,27 +104,33 @@ const char *op_text(orv_condition::op_t op) { return dbg_op_texts[op]; }
 
 bool condition_holds_at(const orv_breakpoint &b) { return !b.conditional || orv_condition_holds(b.condition); }
 
-// An address, a range FIRST..LAST, Pn or Rn.
+// One end of a range: Pn, Rn, or an address (a label included).
+std::string read_end(const std::string &text, unsigned long &address)
+{
+    unsigned n;
+    if (read_numbered(text, 'P', 255, n)) {
+        address = 0x100 + n;
+        return "";
+    }
+    if (read_numbered(text, 'R', 127, n)) {
+        address = n;
+        return "";
+    }
+    return orv_parse_address(text, 0xFFFF, address);
+}
+
+// An address or a range FIRST..LAST.
 std::string read_range_text(const std::string &text, uint16_t &first, uint16_t &last)
 {
     const std::string t = trim(text);
-    unsigned n;
-    if (read_numbered(t, 'P', 255, n)) {
-        first = last = static_cast<uint16_t>(0x100 + n);
-        return "";
-    }
-    if (read_numbered(t, 'R', 127, n)) {
-        first = last = static_cast<uint16_t>(n);
-        return "";
-    }
     unsigned long a, b;
-    size_t dots = t.find("..");
-    std::string why = orv_parse_address(t.substr(0, dots), 0xFFFF, a);
+    const size_t dots = t.find("..");
+    std::string why = read_end(t.substr(0, dots), a);
     if (!why.empty())
         return why;
     b = a;
     if (dots != std::string::npos) {
-        why = orv_parse_address(t.substr(dots + 2), 0xFFFF, b);
+        why = read_end(t.substr(dots + 2), b);
         if (!why.empty())
             return why;
         if (b < a)
@@ -417,10 +423,12 @@ bool orv_break_matches(uint16_t pc)
     return false;
 }
 
+// Only the machine's accesses count: an instruction's, or an interrupt's
+// entry; not a program's edit between runs.
 void orv_watch_access(unsigned address, unsigned value, bool write)
 {
     const uint8_t m = dbg_watch_map[address & 0xFFFF];
-    if (!(m & (write ? 2 : 1)) || (orv_bus_fetch && !write))
+    if (!(m & (write ? 2 : 1)) || (orv_bus_fetch && !write) || !(dbg_in_instruction || orv_bus_interrupt))
         return;
     for (orv_watchpoint &w : dbg_watchpoints) {
         if (!w.enabled || address < w.first || address > w.last || !(write ? w.write : w.read))
@@ -429,7 +437,7 @@ void orv_watch_access(unsigned address, unsigned value, bool write)
             w.hits++;
         if (!dbg_watch_pending.pending)
             dbg_watch_pending = {true,  w.id, p_pc, static_cast<uint16_t>(address), static_cast<uint8_t>(value),
-                                 write, !dbg_in_instruction};
+                                 write, orv_bus_interrupt};
         return;
     }
 }

@@ -27,7 +27,7 @@ struct orv_watch_hit {
     uint16_t address;
     uint8_t value;
     bool write;
-    bool between;  // outside an instruction (an interrupt's entry, say)
+    bool interrupt;  // by an interrupt's entry (inside a step or between two)
 };
 extern orv_watch_hit dbg_watch_pending;
 // Set by the engine while an instruction runs; `counting` while hits count

@@ -20,6 +20,7 @@
 bool orv_debug_armed;
 bool orv_watch_armed;
 bool orv_bus_fetch;
+bool orv_bus_interrupt;
 
 namespace {
 
@@ -56,7 +57,7 @@ bool stop_check(uint16_t pc, bool skip_breakpoints)
         s.address = h.address;
         s.value = h.value;
         s.write = h.write;
-        s.between = h.between;
+        s.interrupt = h.interrupt;
         for (const orv_watchpoint &w : orv_watchpoints())
             if (w.id == h.id)
                 s.hits = w.hits;
@@ -167,8 +168,7 @@ std::string orv_debug_stop_text(const orv_debug_stop &s)
         std::snprintf(text, sizeof text, "Watchpoint %d: %s of %02X %s %s %s %04X; now at %s", s.id,
                       s.write ? "write" : "read", s.value, s.write ? "to" : "from",
                       orv_symbol_describe(s.address).c_str(),
-                      s.between ? "between instructions (an interrupt's entry), after the instruction at"
-                                : "by the instruction at",
+                      s.interrupt ? "by an interrupt's entry, after the instruction at" : "by the instruction at",
                       s.instruction, now.c_str());
         return text;
     case orv_debug_stop::STEP_OUT:
@@ -227,4 +227,5 @@ void debug_engine_clear_state()
     orv_debug_armed = false;
     orv_watch_armed = false;
     orv_bus_fetch = false;
+    orv_bus_interrupt = false;
 }

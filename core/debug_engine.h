@@ -113,8 +113,8 @@ struct orv_debug_stop {
     uint16_t address = 0;
     uint8_t value = 0;
     bool write = false;
-    bool between = false;      // WATCHPOINT: the access came between two
-                               // instructions (an interrupt's entry)
+    bool interrupt = false;    // WATCHPOINT: the access was an interrupt's entry
+                               // (taken after `instruction`)
     long hits = 0;
     unsigned long serial = 0;  // counts the engine's stops: a new value is a new stop
 };

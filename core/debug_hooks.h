@@ -31,9 +31,11 @@ void orv_debug_arm_update();
 // Watchpoints: every access through the bus functions while one is set
 // (the debugger's reads go through program_peek_byte_8 and are not seen).
 // The processor's fetch of instruction bytes is no data access: it is
-// marked by `orv_bus_fetch`.
+// marked by `orv_bus_fetch`; an interrupt's entry (the status and the return
+// address pushed, the vector read) by `orv_bus_interrupt`.
 extern bool orv_watch_armed;
 extern bool orv_bus_fetch;
+extern bool orv_bus_interrupt;
 void orv_watch_access(unsigned address, unsigned value, bool write);
 
 // A trace file is open (debug_engine.h): the frame loop tells it of each
