@@ -286,7 +286,12 @@ int dasm_with(int (*rd)(long), char *buffer, unsigned int pc, const char *(*name
             unsigned v = rd(p) << 8;
             v |= rd(p + 1);
             p += 2;
-            if (f.kind[k] == DASM_S16)
+            // A direct address ("@#%04X", indexed or not) may be named.
+            const char *hex = std::strstr(piece, "%04X");
+            const char *name = name_at && f.kind[k] == DASM_U16 && std::strstr(piece, "@#") && hex ? name_at(v) : nullptr;
+            if (name)
+                append(line, sizeof line, "%.*s%s%s", static_cast<int>(hex - piece), piece, name, hex + 4);
+            else if (f.kind[k] == DASM_S16)
                 append(line, sizeof line, piece, static_cast<int>(static_cast<int16_t>(v)));
             else
                 append(line, sizeof line, piece, v);

@@ -46,8 +46,8 @@ int Dasm7000(char *buffer, unsigned int pc);
 // The same line and length, read with `program_peek_byte_8` (no effect): a view
 // that lists code leaves the machine as it was.
 int dasm7000_peek(char *buffer, unsigned int pc);
-// The same, with a jump's target and a direct operand's address written as
-// the name `name_at` gives it, where it gives one (null: as a number). A
+// The same, with a jump's target and a direct address ("@#") written as the
+// name `name_at` gives it, where it gives one (null: as a number). A
 // name may be long: give `buffer` 160 bytes.
 int dasm7000_peek_named(char *buffer, unsigned int pc, const char *(*name_at)(unsigned));
 

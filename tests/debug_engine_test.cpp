@@ -398,10 +398,22 @@ TEST_F(DebugEngineTest, StepBackNInstructionsGivesTheMachineExactlyAsItWas)
     EXPECT_GT(orv_history_seconds(), 2.0);
 }
 
+// The host's part, the same in every run: keys at some polls, some frames'
+// pictures not wanted.
+void host_keys()
+{
+    if (vblnum % 6 == 0)
+        send_key(static_cast<unsigned char>(0x41 + vblnum % 20));
+}
+int host_picture() { return vblnum % 3 != 0; }
+
 // Back to a hit that a run passed without stopping, seconds of machine time
-// before: the machine as a run stopped there leaves it.
+// before (keys sent and pictures skipped meanwhile): the machine as a run
+// stopped there leaves it.
 TEST_F(DebugEngineTest, BackToAHitLongPassedIsWhereAStoppedRunStood)
 {
+    orv_host.key_poll = host_keys;
+    orv_host.picture_wanted = host_picture;
     std::string why;
     ASSERT_GT(orv_break_add("WORK", "R10 == 3", 0, why), 0);
     run_to_stop();
