@@ -378,6 +378,7 @@ int hl_run_debug_script(const hl_options &opt, FILE *out, FILE *err)
         } else if (!hl_run_command(c, opt, out, err)) {
             status = 1;
         }
+        hl_report_traces(out);
     }
     std::string traces = hl_close_traces();
     for (size_t at = 0, nl; (nl = traces.find('\n', at)) != std::string::npos; at = nl + 1)

@@ -101,7 +101,8 @@ void hl_print_text(FILE *out, const std::string &text)
         std::fputc('\n', out);
 }
 
-// What ended a trace by itself since the last command.
+} // namespace
+
 void hl_report_traces(FILE *out)
 {
     static const char *const names[] = {"tracelog", "traceinsn"};
@@ -111,6 +112,8 @@ void hl_report_traces(FILE *out)
             std::fprintf(out, "%s ended: %s\n", names[k], hl_printable(ended).c_str());
     }
 }
+
+namespace {
 
 volatile char hl_run_stop;
 long hl_run_frames_left;
@@ -239,7 +242,8 @@ bool hl_run_engine_command(const hl_debug_command &c, FILE *out, FILE *err, cons
         why = orv_symbols_load_file(ORV_SYMBOLS_USER, first, note);
         if (!why.empty())
             return refused(why);
-        std::fprintf(out, "%d symbols from %s\n", orv_symbols_count(ORV_SYMBOLS_USER), hl_printable(first).c_str());
+        const int n = orv_symbols_count(ORV_SYMBOLS_USER);
+        std::fprintf(out, "%d symbol%s from %s\n", n, n == 1 ? "" : "s", hl_printable(first).c_str());
         if (!note.empty())
             std::fprintf(out, "%s\n", hl_printable(note).c_str());
     } else if (c.name == "list") {
@@ -333,7 +337,6 @@ bool hl_run_engine_command(const hl_debug_command &c, FILE *out, FILE *err, cons
             return refused(why);
         }
     }
-    hl_report_traces(out);
     return true;
 }
 

@@ -50,6 +50,9 @@ bool hl_run_engine_command(const hl_debug_command &c, FILE *out, FILE *err, cons
 // number's own when no symbol is loaded at all.
 extern bool hl_labels_known;
 std::string hl_label_message(const std::string &text, const std::string &why);
+// Prints what ended a trace by itself since the last command ("tracelog
+// ended: FILE: N lines").
+void hl_report_traces(FILE *out);
 // Whether a script steps back: the history is then kept from the start.
 bool hl_script_steps_back(const std::vector<hl_debug_command> &script);
 // Ends the traces still written at the end of a script: what each wrote,
