@@ -78,6 +78,7 @@ const orv_global_place orv_global_places[] = {
     {"orv_debug_armed", "debugger's engine: derived from its breakpoints, watchpoints and traces"},
     {"orv_watch_armed", "debugger's engine: derived from its watchpoints"},
     {"orv_bus_fetch", "debugger's engine: set only while the processor fetches a byte"},
+    {"orv_bus_interrupt", "debugger's engine: set only while the processor enters an interrupt"},
     {"orv_history_recording", "debugger's engine: derived from the history's switch"},
     {"orv_trace_file_*", "debugger's engine: derived from the open trace files"},
     {"orv_trace_files_open", "debugger's engine: derived from the open trace files"},
