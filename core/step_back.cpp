@@ -434,6 +434,7 @@ orv_stop orv_history_replay_before(bool may_stop)
         r.ring[static_cast<size_t>(r.executed % static_cast<long>(r.ring.size()))] = here;
         r.executed++;
     } else if (r.mode == replay_state::HITS) {
+        r.executed++;
         if (dbg_watch_pending.pending || orv_break_matches(tms7000.pc.w)) {
             r.hit = true;
             r.last_hit = here;
@@ -534,6 +535,7 @@ std::string orv_back_to_hit()
         return "The history does not reach: nothing has run since it started";
     const machine_now present = take_now();
     replay_state &r = dbg_replay;
+    long searched = 0;
     for (size_t k = dbg_history_saves.size(); k-- > 0;) {
         r = replay_state{};
         r.mode = replay_state::HITS;
@@ -550,12 +552,11 @@ std::string orv_back_to_hit()
             orv_debug_note_back();
             return "";
         }
+        searched += r.executed;
     }
     load(present.state, present.resume);
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.3f", orv_history_seconds());
-    return std::string("No breakpoint or watchpoint was hit in the history (it reaches back ") + seconds +
-           " seconds of machine time)";
+    return "No breakpoint or watchpoint was hit in the history (it reaches " + std::to_string(searched) +
+           (searched == 1 ? " instruction back)" : " instructions back)");
 }
 
 void step_back_clear_state()

@@ -2,6 +2,7 @@
 // tests/programs/sum.asm with its symbols.
 #include "test_support.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
@@ -102,7 +103,7 @@ TEST_F(HeadlessEngineTest, EveryEngineCommandInAScript)
     EXPECT_EQ(after("list STORE 1"), "STORE:\nF811 120A        MOV R10,A\n");
 }
 
-TEST_F(HeadlessEngineTest, ABreakpointStopsFramesAndTheStepBackHistoryKeepsTheTape)
+TEST_F(HeadlessEngineTest, ABreakpointStopsFramesAndATraceEndsAfterItsFrames)
 {
     ASSERT_EQ(script("break NEXT if B == 3\n"
                      "frames 5\n"
@@ -172,4 +173,53 @@ TEST_F(HeadlessEngineTest, BadEngineCommandsAreRefusedBeforeTheRun)
     EXPECT_EQ(err, "orvane-headless: script.txt:1: missing.sym: No such file or directory\n");
     EXPECT_EQ(script("back\n"), 0);
     EXPECT_EQ(first_line(after("back")), "The history does not reach: nothing has run since it started");
+}
+
+// The worked example of docs/debugging.md is what a run prints.
+TEST_F(HeadlessEngineTest, TheWorkedExampleInTheDocsIsWhatARunPrints)
+{
+    const std::string doc = read_file(ORVANE_DOCS "/debugging.md");
+    const std::string open = "cat > engine.dbg <<'EOF'\n";
+    size_t at = doc.find(open);
+    ASSERT_NE(at, std::string::npos);
+    at += open.size();
+    const std::string text = doc.substr(at, doc.find("EOF\n", at) - at);
+    const std::string shown_open = "only the\nfirst is shown here, as in the example above):\n\n```\n";
+    size_t shown_at = doc.find(shown_open);
+    ASSERT_NE(shown_at, std::string::npos);
+    shown_at += shown_open.size();
+    const std::string shown = doc.substr(shown_at, doc.find("```\n", shown_at) - shown_at);
+    const std::string insn_open = "and `insn.txt`:\n\n```\n";
+    size_t insn_at = doc.find(insn_open);
+    ASSERT_NE(insn_at, std::string::npos);
+    insn_at += insn_open.size();
+    const std::string insn = doc.substr(insn_at, doc.find("```\n", insn_at) - insn_at);
+
+    ASSERT_EQ(script(text), 0) << err;
+    // Each disassembly but the listing's is cut to its first line and "...".
+    auto disassembly = [](const std::string &line) {
+        if (line.size() < 18 || line[4] != ' ')
+            return false;
+        for (size_t i = 0; i < 17; i++)
+            if (i != 4 && !std::isxdigit(static_cast<unsigned char>(line[i])) && !(i > 4 && line[i] == ' '))
+                return false;
+        return true;
+    };
+    std::string cut, command;
+    bool first = true;
+    for (size_t pos = 0, nl; (nl = out.find('\n', pos)) != std::string::npos; pos = nl + 1) {
+        const std::string line = out.substr(pos, nl - pos);
+        if (line.rfind("> ", 0) == 0) {
+            command = line.substr(2, line.find(' ', 2) - 2);
+            first = true;
+        } else if (command != "list" && disassembly(line)) {
+            if (first)
+                cut += line + "\n...\n";
+            first = false;
+            continue;
+        }
+        cut += line + "\n";
+    }
+    EXPECT_EQ(cut, shown);
+    EXPECT_EQ(read_file("insn.txt"), insn);
 }
