@@ -293,13 +293,15 @@ std::string scan(size_t k, const machine_now &present)
 }
 
 // Puts the machine at `target` (reached from save `k`) and forgets what came
-// after it.
-void go_to(size_t k, const hist_place &target)
+// after it. False (nothing forgotten) if the run parted from the one just
+// compared, which a deterministic machine never does.
+bool go_to(size_t k, const hist_place &target)
 {
     replay_state &r = dbg_replay;
     r.mode = replay_state::GO;
     r.target = target;
-    replay(k, target.op + 1);
+    if (!replay(k, target.op + 1))
+        return false;
     hist_op &op = op_at(target.op);
     if (op.kind == hist_op::STEPS) {
         op.steps = target.step;
@@ -317,6 +319,8 @@ void go_to(size_t k, const hist_place &target)
         dbg_history_ops.pop_back();
     while (!dbg_history_saves.empty() && dbg_history_saves.back().op > target.op)
         dbg_history_saves.pop_back();
+    orv_debug_note_back();
+    return true;
 }
 
 std::string cannot_run_again(const machine_now &present)
@@ -514,9 +518,7 @@ std::string orv_step_back(long n)
         if (r.executed + later >= n) {
             const long index = r.executed - (n - later);
             const hist_place target = r.ring[static_cast<size_t>(index % n)];
-            go_to(k, target);
-            orv_debug_note_back();
-            return "";
+            return go_to(k, target) ? "" : cannot_run_again(present);
         }
         later += r.executed;
     }
@@ -548,9 +550,7 @@ std::string orv_back_to_hit()
         }
         if (r.hit) {
             const hist_place target = r.last_hit;
-            go_to(k, target);
-            orv_debug_note_back();
-            return "";
+            return go_to(k, target) ? "" : cannot_run_again(present);
         }
         searched += r.executed;
     }

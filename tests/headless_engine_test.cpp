@@ -166,6 +166,11 @@ TEST_F(HeadlessEngineTest, BadEngineCommandsAreRefusedBeforeTheRun)
         EXPECT_EQ(err, "orvane-headless: script.txt:1: " + why + "\n") << line;
         EXPECT_EQ(out, "") << line;
     }
+    // A trace file is an output like the others: it may not replace an input.
+    EXPECT_EQ(script("tracelog script.txt\n"), 2);
+    EXPECT_EQ(err, "orvane-headless: the script's trace (line 1) 'script.txt' would replace the debugger script "
+                   "(--debug); name another file\nTry 'orvane-headless --help'.\n");
+    EXPECT_EQ(script("traceinsn bios/bios7020.sym\n"), 2);
     // What fails when it runs says so and ends the script with status 1.
     EXPECT_EQ(script("tracelog no-such-dir/log.txt\nregs\n"), 1);
     EXPECT_EQ(err, "orvane-headless: script.txt:1: no-such-dir/log.txt: No such file or directory\n");

@@ -53,25 +53,35 @@ std::string hl_check_files(const hl_options &opt)
     };
     struct output {
         std::string name, path;
-        bool picture;  // pictures may replace one another: the last one drawn stays
+        // Outputs of one group may replace one another (the last one made
+        // stays): the pictures, the trace files.
+        const char *group;
     };
     std::vector<output> outputs = {
-        {"--screenshot", opt.screenshot, true},
-        {"--audio", opt.audio, false},
-        {"--save-state", opt.save_state, false},
+        {"--screenshot", opt.screenshot, "picture"},
+        {"--audio", opt.audio, ""},
+        {"--save-state", opt.save_state, ""},
     };
-    for (const hl_debug_command &c : opt.debug_script)
+    std::vector<std::pair<std::string, std::string>> read = {std::begin(inputs), std::end(inputs)};
+    read.push_back({"a firmware file (--bios)", opt.bios + "/bios7020.sym"});
+    for (const hl_debug_command &c : opt.debug_script) {
+        const std::string line = " (line " + std::to_string(c.line) + ")";
         if (c.name == "screenshot")
-            outputs.push_back({"the script's screenshot (line " + std::to_string(c.line) + ")", c.args[0], true});
+            outputs.push_back({"the script's screenshot" + line, c.args[0], "picture"});
+        else if ((c.name == "tracelog" || c.name == "traceinsn") && c.args[0] != "off")
+            outputs.push_back({"the script's trace" + line, c.args[0], "trace"});
+        else if (c.name == "symbols")
+            read.push_back({"the symbols" + line, c.args[0]});
+    }
     for (size_t i = 0; i < outputs.size(); i++) {
         const output &o = outputs[i];
         if (o.path.empty())
             continue;
-        for (const auto &[input, read] : inputs)
-            if (!read.empty() && orv_same_file(o.path, read))
+        for (const auto &[input, path] : read)
+            if (!path.empty() && orv_same_file(o.path, path))
                 return o.name + " '" + o.path + "' would replace " + input + "; name another file";
         for (size_t j = 0; j < i; j++)
-            if (!outputs[j].path.empty() && !(o.picture && outputs[j].picture) &&
+            if (!outputs[j].path.empty() && !(*o.group && std::strcmp(o.group, outputs[j].group) == 0) &&
                 !is_char_device(o.path) && orv_same_file(o.path, outputs[j].path))
                 return outputs[j].name + " and " + o.name + " name the same file '" + o.path + "'";
     }
