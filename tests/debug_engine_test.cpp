@@ -207,6 +207,20 @@ TEST_F(DebugEngineTest, BreakpointsStopBeforeTheirInstructionAndTheRunGoesOnFrom
     EXPECT_EQ(why, "There are already 64 breakpoints: remove one first");
 }
 
+// The debugger's address field takes a label too; its hexadecimal reading
+// stays as it was.
+TEST_F(DebugEngineTest, GoToALabelFromTheAddressField)
+{
+    orv_host.style = ORV_LOOP_UNTIL_STOP;
+    std::strcpy(breakpoint_str, "leaf");
+    tobreaknoconfirm();
+    EXPECT_EQ(get_pc(), at("LEAF"));
+    std::snprintf(breakpoint_str, sizeof breakpoint_str, "%04X and more", at("INNER"));
+    tobreaknoconfirm();
+    EXPECT_EQ(get_pc(), at("INNER"));
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST(DebugConditions, ReadTheirSubjectsAndCompareUnsigned)
 {
     orv_clear_globals();
