@@ -80,11 +80,12 @@ const char *orv_symbol_name_at(unsigned address);
 // "F81D (ADD16)", or "F81D" without a name (a label, or else an EQU name).
 std::string orv_symbol_describe(unsigned address);
 
-// Reads an address a user typed in a command: hexadecimal as
-// orv_parse_hex_address reads it when the whole text is a number ("F800",
-// "0xF800", "$F800"), otherwise a name, NAME+N or NAME-N (N hexadecimal).
-// Returns "" and sets `value`, or the message to show: "No label 'X'", "X
-// is above FFFF...", or the hexadecimal reader's message.
+// Reads an address a user typed in a command: a loaded name, NAME+N or
+// NAME-N (N hexadecimal), even one spelt like a number (a label ADD16);
+// otherwise hexadecimal as orv_parse_hex_address reads it when the whole
+// text is a number ("F800"; "0xF800" and "$F800" are always numbers).
+// Returns "" and sets `value`, or the message to show: "No label 'X'...",
+// "'X' is not an address...", or the hexadecimal reader's message.
 std::string orv_parse_address(const std::string &text, unsigned long max, unsigned long &value);
 // The same for a field whose text was always read as hexadecimal as far as
 // it goes (the debugger's address field): a name when the text is one,
