@@ -163,6 +163,10 @@ constexpr int ORV_HISTORY_SECONDS = 60;
 constexpr long ORV_STEP_BACK_MAX = 1000000;  // instructions in one step back
 void orv_history_enable(bool on);  // off forgets it
 bool orv_history_enabled();
+// A program that changes the machine between runs by itself (a memory
+// editor) says so: the history starts afresh from here. (The rewind ring of
+// rewind.h is another thing: one state a second, kept by the programs.)
+void orv_history_restart();
 // Machine time the history reaches back, in seconds (0 without a history).
 double orv_history_seconds();
 // Undoes the last `n` instructions (1 to ORV_STEP_BACK_MAX). Returns "", or
