@@ -55,7 +55,7 @@ TEST_F(LockstepTest, GeneratedProgramsRunAlikeOnBothPaths)
     for (int mode = 0; mode < 4; mode++)
         EXPECT_GT(covered.modes[mode], 0) << "display mode " << mode;
     EXPECT_GT(covered.io_states, 10);
-    EXPECT_GT(covered.debug_stops, 10);
+    EXPECT_GT(covered.debug_stops, 2);  // about one a program in three sets some
 }
 
 TEST_F(LockstepTest, OurFirmwareRunsAlikeOnBothPaths)
