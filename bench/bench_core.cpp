@@ -4,6 +4,7 @@
 // blank, or a busy text or bitmap page drawn every frame.
 #include "bench_support.h"
 
+#include "core/debug_engine.h"
 #include "core/iocpu.h"
 #include "core/loop.h"
 #include "core/machine.h"
@@ -106,5 +107,27 @@ BENCHMARK(BM_cpu_frames_text_mode)->Unit(benchmark::kMicrosecond);
 
 void BM_cpu_frames_bitmap_mode(benchmark::State &state) { run_busy_frames(state, 0x80); }
 BENCHMARK(BM_cpu_frames_bitmap_mode)->Unit(benchmark::kMicrosecond);
+
+// The same blank-picture frames with four breakpoints set, none of which
+// stops: two where the program never goes, two on its loop with a condition
+// that never holds, tested each time. The machine then runs on the
+// reference path.
+void BM_cpu_frames_breakpoints(benchmark::State &state)
+{
+    boot_busy_machine();
+    std::string why;
+    for (const char *address : {"7000", "F900"})
+        orv_break_add(address, "", 0, why);
+    orv_break_add("F811", "PC == 0", 0, why);
+    orv_break_add("F830", "[C7FF] == 0x5A", 0, why);
+    if (orv_breakpoints().size() != 4)
+        state.SkipWithError("the breakpoints were not set");
+    const long frames = bench_run_frames(state);
+    if (orv_debug_last_stop().serial != 0)
+        state.SkipWithError("a breakpoint stopped the run");
+    orv_break_clear();
+    bench_count_frames(state, frames);
+}
+BENCHMARK(BM_cpu_frames_breakpoints)->Unit(benchmark::kMicrosecond);
 
 } // namespace

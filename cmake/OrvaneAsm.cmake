@@ -2,7 +2,7 @@
 #
 #   orvane_assemble(TARGET name SOURCE prog.asm OUTPUT prog.bin
 #                   [BASE address] [SIZE bytes] [FILL byte] [CARTRIDGE 8|16|32]
-#                   [LISTING prog.lst])
+#                   [LISTING prog.lst] [SYMBOLS prog.sym])
 #
 # Makes the custom target `name`, which builds OUTPUT (relative paths: to the
 # current binary directory; SOURCE to the current source directory). Files
@@ -10,7 +10,7 @@
 # them reassembles. Numbers take the assembler's command-line syntax
 # (decimal, $hex or 0xhex, K suffix for sizes).
 function(orvane_assemble)
-  cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;SOURCE;OUTPUT;BASE;SIZE;FILL;CARTRIDGE;LISTING" "")
+  cmake_parse_arguments(PARSE_ARGV 0 ARG "" "TARGET;SOURCE;OUTPUT;BASE;SIZE;FILL;CARTRIDGE;LISTING;SYMBOLS" "")
   if(NOT ARG_TARGET OR NOT ARG_SOURCE OR NOT ARG_OUTPUT)
     message(FATAL_ERROR "orvane_assemble needs TARGET, SOURCE and OUTPUT")
   endif()
@@ -30,6 +30,11 @@ function(orvane_assemble)
     get_filename_component(listing ${ARG_LISTING} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
     list(APPEND args -l ${listing})
     list(APPEND outputs ${listing})
+  endif()
+  if(ARG_SYMBOLS)
+    get_filename_component(symbols ${ARG_SYMBOLS} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
+    list(APPEND args --symbols ${symbols})
+    list(APPEND outputs ${symbols})
   endif()
 
   add_custom_command(

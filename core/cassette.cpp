@@ -1,6 +1,7 @@
 #include "cassette.h"
 
 #include "board.h"
+#include "debug_hooks.h"
 #include "state_hash.h"
 #include "trace.h"
 
@@ -98,6 +99,7 @@ const char *orv_load_K7(const k7_audio_spec &spec, const uint8_t *data, uint32_t
     // Truncated to whole cycles: 22050 Hz gives 111 cycles.
     K7_period = double2time(1.0 / spec.freq);
     k7_arm();
+    orv_history_restart();  // the history cannot play the new tape from before it was loaded
     return nullptr;
 }
 

@@ -3,6 +3,7 @@
 #include "board.h"
 #include "cassette.h"
 #include "dasm7000.h"
+#include "debug_engine.h"
 #include "debugger.h"
 #include "exec_mode.h"
 #include "iocpu.h"
@@ -11,6 +12,7 @@
 #include "memory.h"
 #include "rewind.h"
 #include "state_image.h"
+#include "symbols.h"
 #include "timers.h"
 #include "tms3556.h"
 #include "tms5220.h"
@@ -47,6 +49,8 @@ const orv_component orv_components[] = {
     {"disassembler",          dasm7000_clear_state,  nullptr,         nullptr, nullptr,            nullptr},
     {"debugger views",        debugger_clear_state,  nullptr,         nullptr, nullptr,            nullptr},
     {"rewind ring",           orv_rewind_clear,      nullptr,         nullptr, nullptr,            nullptr},
+    {"symbols",               symbols_clear_state,   nullptr,         nullptr, nullptr,            nullptr},
+    {"debugger's engine",     debug_engine_clear_state, nullptr,      nullptr, nullptr,            nullptr},
     {"execution mode",        clear_exec_mode,       nullptr,         nullptr, nullptr,            nullptr},
 };
 // clang-format on

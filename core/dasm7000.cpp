@@ -243,8 +243,9 @@ const char *set_ea_info(int, unsigned int value, int size, int access)
 
 namespace {
 
-// The disassembler proper, reading memory with `rd`.
-int dasm_with(int (*rd)(long), char *buffer, unsigned int pc)
+// The disassembler proper, reading memory with `rd`; `name_at`, when
+// given, names the address of a jump's target or of a direct operand.
+int dasm_with(int (*rd)(long), char *buffer, unsigned int pc, const char *(*name_at)(unsigned) = nullptr)
 {
     int length = 1;
     int op = rd(pc);
@@ -285,7 +286,12 @@ int dasm_with(int (*rd)(long), char *buffer, unsigned int pc)
             unsigned v = rd(p) << 8;
             v |= rd(p + 1);
             p += 2;
-            if (f.kind[k] == DASM_S16)
+            // A direct address ("@#%04X", indexed or not) may be named.
+            const char *hex = std::strstr(piece, "%04X");
+            const char *name = name_at && f.kind[k] == DASM_U16 && std::strstr(piece, "@#") && hex ? name_at(v) : nullptr;
+            if (name)
+                append(line, sizeof line, "%.*s%s%s", static_cast<int>(hex - piece), piece, name, hex + 4);
+            else if (f.kind[k] == DASM_S16)
                 append(line, sizeof line, piece, static_cast<int>(static_cast<int16_t>(v)));
             else
                 append(line, sizeof line, piece, v);
@@ -294,7 +300,8 @@ int dasm_with(int (*rd)(long), char *buffer, unsigned int pc)
         }
         case DASM_REL: {
             int d = static_cast<signed char>(rd(p++));
-            append(line, sizeof line, piece, set_ea_info(0, (p + d) & 0xFFFF, d, EA_REL_PC));
+            const char *name = name_at ? name_at((p + d) & 0xFFFF) : nullptr;
+            append(line, sizeof line, piece, name ? name : set_ea_info(0, (p + d) & 0xFFFF, d, EA_REL_PC));
             length += 1;
             break;
         }
@@ -302,7 +309,8 @@ int dasm_with(int (*rd)(long), char *buffer, unsigned int pc)
             unsigned v = rd(p) << 8;
             v |= rd(p + 1);
             p += 2;
-            append(line, sizeof line, piece, set_ea_info(0, v, 4, EA_ABS_PC));
+            const char *name = name_at ? name_at(v) : nullptr;
+            append(line, sizeof line, piece, name ? name : set_ea_info(0, v, 4, EA_ABS_PC));
             length += 2;
             break;
         }
@@ -324,6 +332,11 @@ int Dasm7000(char *buffer, unsigned int pc)
 int dasm7000_peek(char *buffer, unsigned int pc)
 {
     return dasm_with(program_peek_byte_8, buffer, pc);
+}
+
+int dasm7000_peek_named(char *buffer, unsigned int pc, const char *(*name_at)(unsigned))
+{
+    return dasm_with(program_peek_byte_8, buffer, pc, name_at);
 }
 
 const char *get_opcode(unsigned char opcode)

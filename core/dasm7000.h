@@ -46,6 +46,10 @@ int Dasm7000(char *buffer, unsigned int pc);
 // The same line and length, read with `program_peek_byte_8` (no effect): a view
 // that lists code leaves the machine as it was.
 int dasm7000_peek(char *buffer, unsigned int pc);
+// The same, with a jump's target and a direct address ("@#") written as the
+// name `name_at` gives it, where it gives one (null: as a number). A
+// name may be long: give `buffer` 160 bytes.
+int dasm7000_peek_named(char *buffer, unsigned int pc, const char *(*name_at)(unsigned));
 
 // Address text for an operand, in a ring of 8 buffers: each result stays
 // valid until eight more calls.

@@ -2,9 +2,11 @@
 
 #include "address_text.h"
 #include "dasm7000.h"
+#include "debug_engine.h"
 #include "host.h"
 #include "loop.h"
 #include "memory.h"
+#include "symbols.h"
 #include "tms3556.h"
 #include "tms7000.h"
 #include "timers.h"
@@ -43,7 +45,7 @@ bool ask_yes(const char *question)
 bool breakpoint_value(unsigned long &value)
 {
     std::string text(breakpoint_str, strnlen(breakpoint_str, sizeof breakpoint_str));
-    std::string why = orv_parse_hex_address(text.c_str(), 0xFFFF, value);
+    std::string why = orv_read_address_field(text.c_str(), 0xFFFF, value);
     if (!why.empty()) {
         tell(why.c_str());
         return false;
@@ -122,7 +124,7 @@ void step()
     refresh_debugger();
 }
 
-bool stepover_run()
+orv_debug_result orv_step_over()
 {
     // The window just after the instruction: p + 1 to p + 4, computed without
     // wrapping, so a step over at 0xFFFC and above never ends by itself.
@@ -133,20 +135,24 @@ bool stepover_run()
         cycles += orv_step();
         unsigned q = get_pc();
         if (p < q && q <= p + 4)
-            return true;
+            return ORV_DEBUG_DONE;
+        if (orv_debug_step_stops())
+            return ORV_DEBUG_STOPPED;
         if (orv_host.interrupt_held) {
             if (q > p && orv_host.interrupt_held())
-                return false;
+                return ORV_DEBUG_INTERRUPTED;
         } else if (cycles >= limit) {
             char text[128];
             std::snprintf(text, sizeof text,
                           "Step over from %04x gave up after %d seconds of machine time: now at PC=%04x",
                           p, DEBUGGER_STEPOVER_SECONDS, q);
             tell(text);
-            return false;
+            return ORV_DEBUG_GAVE_UP;
         }
     }
 }
+
+bool stepover_run() { return orv_step_over() == ORV_DEBUG_DONE; }
 
 void stepover()
 {

@@ -41,11 +41,13 @@ void step();
 void stepover();
 // The same without the views' refresh, for a command that repeats it and
 // refreshes once at the end: true when control came back into the window,
-// false when the program's key ended it or it gave up (then said so).
+// false when the program's key ended it, it gave up (then said so), or a
+// breakpoint or watchpoint stopped it (debug_engine.h's orv_step_over says
+// which).
 bool stepover_run();
 // The address in `breakpoint_str`, read by `orv_parse_hex_address`
 // (address_text.h: hexadecimal as far as it goes; "0x" or "$" before it
-// allowed). `tobreak` asks "Go to %06x ?" first and on No only refills the
+// allowed), or a label (symbols.h: orv_read_address_field). `tobreak` asks "Go to %06x ?" first and on No only refills the
 // log view; both then run `orv_loop` to the address and rebuild the views.
 // Text without a hexadecimal digit, or a value above FFFF: nothing runs and
 // `message` says why (the same for `info_address_mmu`).

@@ -1,6 +1,7 @@
 #include "exec_mode.h"
 
 #include "board.h"
+#include "debug_hooks.h"
 #include "iocpu.h"
 #include "memory.h"
 #include "timers.h"
@@ -22,7 +23,8 @@ template <class... More> bool off(const trace_fn &a, const More &...more) { retu
 void orv_fast_paths_update()
 {
     orv_fast_paths f = {};
-    if (!orv_exec_reference) {
+    // A debugger that sees every instruction and access runs the reference path.
+    if (!orv_exec_reference && !orv_debug_armed) {
         f.reads = off(tf_program_read);
         f.writes = off(tf_program_write);
         f.slices = f.reads && f.writes && tf_tms7000_execute.flag != 0;

@@ -12,8 +12,10 @@
 //   veld_check_timers, every delay converted afresh. It is the code that
 //   reads as the machine's description; the fast path must match it.
 //
-// The fast path is the default. Tests, the lockstep oracle and a debugger
-// that needs every instruction on its own choose the reference path.
+// The fast path is the default. Tests and the lockstep oracle choose the
+// reference path; the debugger's engine runs it, whatever the mode, while
+// it needs every instruction on its own (debug_hooks.h: breakpoints,
+// watchpoints, an instruction trace, a step back).
 #pragma once
 
 enum orv_exec_mode : int {

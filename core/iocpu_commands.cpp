@@ -1,6 +1,7 @@
 // What the I/O processor does with a byte it has taken from the mailbox,
 // the replies it sends back, and the reports it volunteers while idle.
 #include "iocpu.h"
+#include "debug_hooks.h"
 
 #include "memory.h"
 #include "tms5220.h"
@@ -197,6 +198,8 @@ int io_cpu_state_poll()
 // One latched code, no queue: a key not yet reported is overwritten.
 void send_key(unsigned char code)
 {
+    if (orv_history_recording)
+        orv_history_key(code);
     tms7041.flags |= KEY_PENDING;
     tms7041.key_code = code;
 }

@@ -1,10 +1,12 @@
 #include "loop.h"
 
 #include "components.h"
+#include "debug_hooks.h"
 #include "iocpu.h"
 #include "loop_steps.h"
 #include "memory.h"
 #include "slice.h"
+#include "step_back.h"
 #include "tms3556.h"
 #include "tms7000.h"
 #include "tms7000_ops.h"
@@ -14,6 +16,8 @@
 orv_host_hooks orv_host = {};
 
 orv_loop_state orv_loop_vars;
+orv_stop_point orv_last_stop_point;
+orv_loop_resume orv_resume;
 
 namespace {
 
@@ -51,11 +55,15 @@ bool orv_after_instruction(int cycles)
 // the end of the frame run as one, and only the last of them takes the steps
 // (the slice runner calls `orv_slice_boundary`, which opens the next).
 // Everything else is exactly as one step after another.
+//
+// While the debugger's engine watches (orv_debug_armed, never in a slice) it
+// is asked before and after each instruction; a stop before one leaves the
+// frame open, and `resume` continues it from its published counters.
 template <bool until_stop>
-orv_stop orv_run_frame(unsigned short stop_pc)
+orv_stop orv_run_frame(unsigned short stop_pc, bool resume)
 {
-    sl.line_cycles = 0;
-    sl.lines = 0;
+    sl.line_cycles = resume ? cycle_line : 0;
+    sl.lines = resume ? scanline : 0;
     sl.time = static_cast<unsigned>(g_time);
     sl.frame_done = false;
     orv_frame_publish();
@@ -65,19 +73,31 @@ orv_stop orv_run_frame(unsigned short stop_pc)
             if (why != ORV_STOP_FRAME) {
                 orv_slice_close();
                 orv_frame_publish();
+                orv_last_stop_point = ORV_POINT_AFTER;
                 return why;
             }
             if (sl.frame_done)
                 break;
             continue;  // no slice could follow: one step
         }
+        if (orv_debug_armed) {
+            const orv_stop why = orv_debug_before(true);
+            if (why != ORV_STOP_FRAME) {
+                orv_frame_publish();
+                orv_last_stop_point = ORV_POINT_BEFORE;
+                return why;
+            }
+        }
         if (until_stop)
             orv_note_pc();
         const int cycles = orv_execute_one();
         instr_cycles = cycles;
         orv_stop why = orv_stop_test<until_stop>(stop_pc);
+        if (orv_debug_armed)
+            why = orv_debug_after(why);
         if (why != ORV_STOP_FRAME) {
             orv_frame_publish();
+            orv_last_stop_point = ORV_POINT_AFTER;
             return why;
         }
         if (orv_after_instruction(cycles))
@@ -94,14 +114,36 @@ void orv_show_frame(bool poll)
     tms3556_redraw();
     if (orv_host.frame_ready)
         orv_host.frame_ready();
+    if (orv_trace_files_open)
+        orv_trace_files_frame();
+}
+
+// Takes the open frame a debugger's stop left, if any.
+orv_loop_resume orv_take_resume()
+{
+    const orv_loop_resume r = orv_resume;
+    orv_resume = {};
+    return r;
+}
+
+// After a run stopped in frame `frame`: a stop before an instruction leaves
+// the frame open.
+void orv_note_stop(int frame)
+{
+    if (orv_last_stop_point == ORV_POINT_BEFORE)
+        orv_resume = {true, frame};
 }
 
 orv_stop orv_loop_frame(unsigned short stop_pc)
 {
     ask_bkpt = 0;
-    orv_stop why = orv_run_frame<false>(stop_pc);
-    if (why != ORV_STOP_FRAME)
-        return why;  // stopped: the partial frame is abandoned, nothing redrawn
+    orv_stop why = orv_run_frame<false>(stop_pc, orv_take_resume().open);
+    if (why != ORV_STOP_FRAME) {
+        // Stopped: the partial frame is abandoned (or left open for a
+        // debugger's stop), nothing redrawn.
+        orv_note_stop(0);
+        return why;
+    }
     orv_show_frame(vblnum % 2 == 0);
     vblnum++;
     return ORV_STOP_FRAME;
@@ -111,16 +153,23 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 {
     ask_bkpt = 0;
     orv_stop why;
-    for (int frame = 0;; frame++) {
-        why = orv_run_frame<true>(stop_pc);
-        if (why != ORV_STOP_FRAME)
+    const orv_loop_resume resume = orv_take_resume();
+    for (int frame = resume.open ? resume.frame : 0;; frame++) {
+        why = orv_run_frame<true>(stop_pc, resume.open && frame == resume.frame);
+        if (why != ORV_STOP_FRAME) {
+            orv_note_stop(frame);
             break;
+        }
         orv_show_frame(frame % 2 == 0);
         if (orv_host.frame_end)
             orv_host.frame_end();
         why = orv_stop_test<true>(stop_pc);
-        if (why != ORV_STOP_FRAME)
+        if (orv_debug_armed)
+            why = orv_debug_frame_end(why);
+        if (why != ORV_STOP_FRAME) {
+            orv_last_stop_point = ORV_POINT_FRAME_END;
             break;
+        }
     }
     if (orv_host.stopped)
         orv_host.stopped();
@@ -131,22 +180,39 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
 
 // The debugger's step: the steps after the instruction move the event clock
 // and fire a due timer, but not the frame's counters or the trace time.
+// While the debugger's engine watches, it sees the instruction on both sides
+// (a step runs it whatever the engine finds before it).
 int orv_step()
 {
+    if (orv_history_recording)
+        orv_history_step();
+    if (orv_debug_armed)
+        orv_debug_before(false);
     const int cycles = orv_execute_one();
+    if (orv_debug_armed)
+        orv_debug_after(ORV_STOP_FRAME);
     orv_steps_after(cycles, veld_time_add(g_timer_clock, {0, static_cast<uint32_t>(cycles)}), [] {});
     return cycles;
 }
 
 orv_stop orv_loop(unsigned short stop_pc)
 {
-    if (orv_host.style == ORV_LOOP_UNTIL_STOP)
-        return orv_loop_until_stop(stop_pc);
-    return orv_loop_frame(stop_pc);
+    if (orv_history_recording)
+        orv_history_loop_begin(stop_pc);
+    const orv_stop why =
+        orv_host.style == ORV_LOOP_UNTIL_STOP ? orv_loop_until_stop(stop_pc) : orv_loop_frame(stop_pc);
+    if (orv_history_recording)
+        orv_history_loop_end(why);
+    if (why != ORV_STOP_FRAME && orv_trace_files_open)
+        orv_trace_files_stopped();
+    return why;
 }
 
 int orv_reset()
 {
+    // A reset between runs is written down by the step-back history.
+    if (orv_history_recording)
+        orv_history_call([](unsigned long) { orv_reset(); }, 0);
     for (int i = 0; i < orv_component_count; i++)
         if (orv_components[i].reset)
             orv_components[i].reset();
@@ -164,6 +230,8 @@ void orv_cold_start()
 void loop_clear_state()
 {
     orv_loop_vars = orv_loop_state{};
+    orv_last_stop_point = ORV_POINT_AFTER;
+    orv_resume = {};
     orv_slice = {};
     orv_slice_live = false;
 }

@@ -51,7 +51,30 @@ enum orv_stop : int {
     ORV_STOP_PC,     // the program counter reached the stop address
     ORV_STOP_BREAK,  // a break request (`ask_bkpt`: video watches, a program's menu)
     ORV_STOP_KEY,    // until-stop style: the host's stop key is held
+    ORV_STOP_DEBUG,  // a debugger's stop before an instruction: a breakpoint,
+                     // a watchpoint, a step back's target (debug_engine.h)
 };
+
+// Where the last run that stopped stopped: after an instruction (the loop's
+// stop test: the instruction is charged to nothing), before one (a
+// debugger's stop: every instruction before it is charged), or after a
+// frame's end (until-stop style, the test between frames).
+enum orv_stop_point : int {
+    ORV_POINT_AFTER,
+    ORV_POINT_BEFORE,
+    ORV_POINT_FRAME_END,
+};
+extern orv_stop_point orv_last_stop_point;
+
+// A frame a debugger's stop left open: the next run continues it (its scan
+// lines, and in the until-stop style which of its frames polls the keys)
+// instead of starting a new one, so that a run stopped and resumed there
+// is the run that was not stopped. Any other stop abandons the frame.
+struct orv_loop_resume {
+    bool open;
+    int frame;  // until-stop style: frames the stopped run had completed
+};
+extern orv_loop_resume orv_resume;
 
 // Runs to the end of the frame (frame style) or to a stop (until-stop style)
 // and says why it returned. 0xFFFF runs freely; another value stops there.

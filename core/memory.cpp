@@ -1,9 +1,11 @@
 #include "memory.h"
 
 #include "board.h"
+#include "debug_hooks.h"
 #include "file_replace.h"
 #include "loop.h"
 #include "slice.h"
+#include "symbols.h"
 #include "tms7000.h"
 #include "trace.h"
 
@@ -134,8 +136,12 @@ int program_read_byte_8(long address)
 {
     if (program_fast_port_a(static_cast<unsigned>(address) & 0xFFFF))
         return program_port_a_read_fast();
-    if (!orv_slice_live)
-        return program_read(address);
+    if (!orv_slice_live) {
+        const int v = program_read(address);
+        if (orv_watch_armed)
+            orv_watch_access(static_cast<unsigned>(address) & 0xFFFF, static_cast<unsigned>(v), false);
+        return v;
+    }
     orv_slice_sync();
     int v = program_read(address);
     orv_slice_check();
@@ -144,10 +150,13 @@ int program_read_byte_8(long address)
 
 void program_write_byte_8(long address, unsigned char value)
 {
-    if (program_fast_port_write(static_cast<unsigned>(address) & 0xFFFF, value, orv_slice_live))
+    const unsigned a = static_cast<unsigned>(address) & 0xFFFF;
+    if (program_fast_port_write(a, value, orv_slice_live))
         return;
     if (!orv_slice_live) {
         program_write(address, value);
+        if (orv_watch_armed)
+            orv_watch_access(a, value, true);
         return;
     }
     orv_slice_sync();
@@ -237,7 +246,12 @@ const char *RomLoad(const char *path)
     size_t n = 0;
     if (!path || !read_file(path, scratch.data(), 32768, &n))
         return "fatal error cannot open rom";
-    return place_cartridge(tf, scratch.data(), n);
+    const char *message = place_cartridge(tf, scratch.data(), n);
+    if (!message) {
+        orv_symbols_for_cartridge(path);
+        orv_history_restart();
+    }
+    return message;
 }
 
 const char *RomLoadImage(const uint8_t *image, size_t size)
@@ -246,7 +260,12 @@ const char *RomLoadImage(const uint8_t *image, size_t size)
     trace_enter(tf);
     TRACE(tf, "Called");
     // As from a file: no more than 32 KB is read.
-    return place_cartridge(tf, image, std::min<size_t>(size, 32768));
+    const char *message = place_cartridge(tf, image, std::min<size_t>(size, 32768));
+    if (!message) {
+        orv_symbols_clear(ORV_SYMBOLS_CARTRIDGE);
+        orv_history_restart();
+    }
+    return message;
 }
 
 const char *MemInit(const char *directory)
@@ -265,6 +284,9 @@ const char *MemInit(const char *directory)
     if (!read_file(dir + "/7041b.bin", image, sizeof rom_7041, &n))
         return "fatal error needs file bios/7041b.bin";
     place_7041(image, n);
+    orv_symbols_for_firmware(dir);
+    orv_symbols_clear(ORV_SYMBOLS_CARTRIDGE);
+    orv_history_restart();
     return nullptr;
 }
 
@@ -277,6 +299,9 @@ const char *MemInitImages(const uint8_t *bios7020, size_t bios7020_size, const u
     erase_cartridge_area();
     place_7020(bios7020, bios7020_size);
     place_7041(rom7041, rom7041_size);
+    orv_symbols_clear(ORV_SYMBOLS_FIRMWARE);
+    orv_symbols_clear(ORV_SYMBOLS_CARTRIDGE);
+    orv_history_restart();
     return nullptr;
 }
 

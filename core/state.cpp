@@ -7,6 +7,7 @@
 
 #include "cassette.h"
 #include "components.h"
+#include "debug_hooks.h"
 #include "file_replace.h"
 #include "memory.h"
 #include "state_hash.h"
@@ -210,6 +211,10 @@ std::string orv_state_load(const uint8_t *data, size_t size, std::string &note)
     if (tape_goes_on)
         K7_resume(m->tape_hash, m->tape_where);
     state_put_image(*m);
+    // The next run starts a frame of its own, and the step-back history
+    // starts here.
+    orv_resume = {};
+    orv_history_restart();
     return "";
 }
 

@@ -3,6 +3,8 @@
 // prepare-read port.
 #include "tms3556.h"
 
+#include "debug_hooks.h"
+#include "step_back.h"
 #include "loop.h"
 #include "trace.h"
 
@@ -218,8 +220,21 @@ void clear_vram()
         set_vram(static_cast<unsigned short>(a), 0);
 }
 
-void set_bkpt_vdpwrite(unsigned long address) { tms3556.bkpt_write = address; }
-void set_bkpt_vdpread(unsigned long address) { tms3556.bkpt_read = address; }
+// A watch set is a change of the machine's state between runs: the step-back
+// history writes it down.
+void set_bkpt_vdpwrite(unsigned long address)
+{
+    if (orv_history_recording)
+        orv_history_call(set_bkpt_vdpwrite, address);
+    tms3556.bkpt_write = address;
+}
+
+void set_bkpt_vdpread(unsigned long address)
+{
+    if (orv_history_recording)
+        orv_history_call(set_bkpt_vdpread, address);
+    tms3556.bkpt_read = address;
+}
 
 char *get_vdp_debug(char *buffer)
 {

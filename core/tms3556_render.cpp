@@ -8,6 +8,7 @@
 // being dot i from the left, and is stored with one copy.
 #include "tms3556.h"
 
+#include "debug_hooks.h"
 #include "host.h"
 #include "trace.h"
 
@@ -424,7 +425,7 @@ const tms3556_picture *tms3556_redraw()
 {
     // A frame nobody will look at is followed, not drawn: the renderer's
     // state moves on exactly as if it had been, the picture stays as it was.
-    bool draw = !orv_host.picture_wanted || orv_host.picture_wanted();
+    bool draw = orv_picture_wanted();
     trace_enter(tf_redraw);
     const tms3556_state &v = tms3556;
     unsigned m = v.vdp_regs8[VDP_CM3] & 0xC0;

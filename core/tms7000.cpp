@@ -3,6 +3,7 @@
 #include "tms7000.h"
 
 #include "board.h"
+#include "debug_hooks.h"
 #include "memory.h"
 #include "tms7000_ops.h"
 #include "trace.h"
@@ -201,11 +202,13 @@ void tms7000_do_interrupt(uint16_t vector, uint8_t)
     trace_enter(tf);
     TRACE(tf, "called");
     tms7000_state &c = tms7000;
+    orv_bus_interrupt = true;  // for the watchpoints: these accesses are the entry's
     tms7000_push(c.sr);
     tms7000_push(c.pc.b.h);
     tms7000_push(c.pc.b.l);
     c.sr = 0;
     c.pc.w = RM16(vector);
+    orv_bus_interrupt = false;
     // Waking from IDLE is two cycles quicker than interrupting an instruction.
     if (c.idle_state) {
         tms7000_icount -= 17;

@@ -3,6 +3,7 @@
 // only through tms7000_step.h.
 #pragma once
 
+#include "debug_hooks.h"
 #include "loop.h"
 #include "slice.h"
 #include "memory.h"
@@ -88,7 +89,9 @@ template <bool in_slice = false>
     if ((in_slice || tms7000_inline_read()) && page) [[likely]] {
         v = page[address & 0xFF];
     } else {
+        orv_bus_fetch = true;  // an instruction byte: no data read for the watchpoints
         v = static_cast<uint8_t>(program_read_byte_8(address));
+        orv_bus_fetch = false;
     }
     tms7000.pc.w = static_cast<uint16_t>(address + 1);
     return v;

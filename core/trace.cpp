@@ -1,9 +1,11 @@
 #include "trace.h"
 
+#include "trace_file.h"
 #include "exec_mode.h"
 #include "loop.h"
 #include "slice.h"
 #include "memory.h"
+#include "trace_file.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -102,6 +104,8 @@ void write_line(const char *name, const char *format, va_list args)
         trace_log_size++;
     if (orv_host.log_line)
         orv_host.log_line(line);
+    if (orv_trace_file_log_on)
+        orv_trace_file_log_line(line);
 }
 
 } // namespace

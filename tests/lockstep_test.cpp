@@ -55,10 +55,14 @@ TEST_F(LockstepTest, GeneratedProgramsRunAlikeOnBothPaths)
     for (int mode = 0; mode < 4; mode++)
         EXPECT_GT(covered.modes[mode], 0) << "display mode " << mode;
     EXPECT_GT(covered.io_states, 10);
+    EXPECT_GT(covered.debug_stops, 2);  // about one a program in three sets some
 }
 
 TEST_F(LockstepTest, OurFirmwareRunsAlikeOnBothPaths)
 {
+    lockstep_coverage covered;
     for (const lockstep_case &c : lockstep_firmware_cases())
-        EXPECT_EQ(lockstep_compare(c), "");
+        EXPECT_EQ(lockstep_compare(c, &covered), "");
+    // The cases with breakpoints and watchpoints stop at them.
+    EXPECT_GT(covered.debug_stops, 10);
 }

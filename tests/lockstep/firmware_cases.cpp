@@ -16,6 +16,15 @@ std::vector<uint8_t> assemble(const std::string &relative)
     return r.ok ? r.image : std::vector<uint8_t>();
 }
 
+int label(const std::string &relative, const std::string &name)
+{
+    asm_options options;
+    options.base = 0xF800;
+    options.size = 2048;
+    asm_result r = asm7000_assemble_file(std::string(ORVANE_SOURCE_DIR) + "/" + relative, options);
+    return r.ok && r.symbols.count(name) ? static_cast<int>(r.symbols[name]) : 0;
+}
+
 std::vector<uint8_t> pattern(size_t n, unsigned multiplier)
 {
     std::vector<uint8_t> v(n);
@@ -97,6 +106,25 @@ std::vector<lockstep_case> lockstep_firmware_cases()
     cases.push_back(program("sum", "tests/programs/sum.asm", 3));
     cases.push_back(program("forms", "tests/programs/forms.asm", 3));
     cases.push_back(program("bitmap fill", "tests/programs/fill_bitmap.asm", 20));
+    // Breakpoints and watchpoints set, hit and removed between calls, in both
+    // styles of the loop: the fast path gives way to the reference path while
+    // any is set and comes back after; a stop of theirs leaves its frame open.
+    for (bool until_stop : {false, true}) {
+        lockstep_case stopped = program(until_stop ? "talker stopped by breakpoints, until-stop style"
+                                                   : "talker stopped by breakpoints",
+                                        "tests/firmware/talker.asm", 60);
+        stopped.until_stop = until_stop;
+        key(stopped, 5, 0x41);
+        key(stopped, 9, 0x04);
+        stopped.calls[2].before.push_back({lockstep_action::BREAK, label("tests/firmware/talker.asm", "BUSY")});
+        stopped.calls[12].before.push_back({lockstep_action::BREAK, -1});
+        stopped.calls[14].before.push_back({lockstep_action::WATCH, 2 << 16 | 0x12E});  // video data written
+        stopped.calls[24].before.push_back({lockstep_action::BREAK, -1});
+        stopped.calls[30].before.push_back({lockstep_action::WATCH, 3 << 16 | 0x104});  // P4
+        stopped.calls[31].before.push_back({lockstep_action::BREAK, label("tests/firmware/talker.asm", "INT1")});
+        stopped.calls[45].before.push_back({lockstep_action::BREAK, -1});
+        cases.push_back(stopped);
+    }
     lockstep_case wait_tape = program("wait for the tape", "tests/programs/wait_tape.asm", 6);
     wait_tape.tape = square_tape(400, 20000);
     cases.push_back(wait_tape);

@@ -604,6 +604,20 @@ lockstep_case lockstep_generate(lockstep_random &r)
             call.stop_pc = static_cast<unsigned short>(stops[static_cast<size_t>(r.below(static_cast<int>(stops.size())))]);
         c.calls.push_back(call);
     }
+    // Breakpoints and watchpoints, chosen after everything else so that the
+    // rest of a seed's case stays as it was: while any is set the machine
+    // runs on the reference path whatever the mode, and each stop of theirs
+    // leaves its frame open for the next call.
+    if (!stops.empty() && r.chance(30)) {
+        for (int n = r.range(1, 3); n > 0; n--) {
+            lockstep_call &call = c.calls[static_cast<size_t>(r.below(static_cast<int>(c.calls.size())))];
+            if (r.chance(50))
+                call.before.push_back({lockstep_action::BREAK, static_cast<int>(stops[static_cast<size_t>(r.below(static_cast<int>(stops.size())))])});
+            else
+                call.before.push_back({lockstep_action::WATCH, r.range(1, 3) << 16 | (r.chance(50) ? 0xC600 + r.below(0x200) : r.below(0x80))});
+        }
+        c.calls[static_cast<size_t>(r.below(static_cast<int>(c.calls.size())))].before.push_back({lockstep_action::BREAK, -1});
+    }
     return c;
 }
 

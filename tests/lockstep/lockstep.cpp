@@ -3,6 +3,7 @@
 #include "lockstep.h"
 
 #include "core/cassette.h"
+#include "core/debug_engine.h"
 #include "core/exec_mode.h"
 #include "core/iocpu.h"
 #include "core/host.h"
@@ -161,6 +162,25 @@ void act(const lockstep_action &a)
     case lockstep_action::POKE:
         program_write_byte_8(a.value >> 8, static_cast<unsigned char>(a.value & 0xFF));
         break;
+    case lockstep_action::BREAK: {
+        std::string why;
+        char address[8];
+        std::snprintf(address, sizeof address, "%04X", a.value & 0xFFFF);
+        if (a.value < 0) {
+            orv_break_clear();
+            orv_watch_clear();
+        } else {
+            orv_break_add(address, "", 0, why);
+        }
+        break;
+    }
+    case lockstep_action::WATCH: {
+        std::string why;
+        char address[8];
+        std::snprintf(address, sizeof address, "%04X", a.value & 0xFFFF);
+        orv_watch_add(address, (a.value >> 16) & 1, (a.value >> 17) & 1, why);
+        break;
+    }
     }
 }
 
@@ -231,6 +251,7 @@ std::vector<digest> run_path(const lockstep_case &c, path p, int keep_lines_of =
         seen.timer1 += tms7000_timer1_running();
         seen.modes[tms3556.vdp_regs8[VDP_CM3] >> 6]++;
         seen.io_states += cur_state >= IO_STATE_READY;
+        seen.debug_stops += d.why == ORV_STOP_DEBUG;
     }
     for (int line = 0; line < 3; line++)
         seen.interrupts[line] += tms7000.rf[20 + line];
@@ -301,6 +322,7 @@ std::string lockstep_compare(const lockstep_case &c, lockstep_coverage *coverage
         for (int i = 0; i < 4; i++)
             coverage->modes[i] += seen.modes[i];
         coverage->io_states += seen.io_states;
+        coverage->debug_stops += seen.debug_stops;
     }
     std::vector<digest> reference = run_path(c, path::reference);
     if (fast.size() != c.calls.size() || reference.size() != c.calls.size())

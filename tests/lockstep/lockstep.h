@@ -43,6 +43,8 @@ struct lockstep_action {
         RESET,        // warm reset
         SAVE_LOAD,    // the machine saved and loaded back
         POKE,         // a bus write: address value >> 8, byte value & 0xFF
+        BREAK,        // a breakpoint at value; -1: every breakpoint and watchpoint removed
+        WATCH,        // a watchpoint on address value & 0xFFFF: reads (value >> 16 bit 0), writes (bit 1)
     } kind;
     int value;
 };
@@ -85,6 +87,7 @@ struct lockstep_coverage {
     int timer1 = 0;          // calls that ended with timer 1 counting
     int modes[4] = {};       // calls that ended in each display mode (CM3 bits 7-6)
     int io_states = 0;       // calls that ended with the I/O processor past its greeting
+    int debug_stops = 0;     // calls a breakpoint or watchpoint stopped
 };
 
 // Runs the case on both paths in the current directory (which it fills with

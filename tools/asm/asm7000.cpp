@@ -64,6 +64,7 @@ std::vector<std::string> split_lines(const std::string &content)
 struct symbol {
     int64_t value = 0;
     bool known = false;
+    bool label = false;  // a label (an address of the program), not an EQU value
     std::string where;  // file:line of the definition
 };
 
@@ -169,7 +170,7 @@ private:
     void assemble_line(const std::string &raw);
     bool prepare(const std::string &raw, std::string *text);
     void statement(const std::string &label, const std::string &mnemonic, const std::string &rest);
-    void define(const std::string &name, int64_t v, bool known);
+    void define(const std::string &name, int64_t v, bool known, bool label = false);
     bool name_ok(const std::string &name);
     void equ(const std::string &name, const std::string &expr);
     void data(const std::string &directive, const std::string &rest);
@@ -343,7 +344,7 @@ void assembler::assemble_line(const std::string &raw)
 
     if (p >= t.size()) {
         if (!label.empty())
-            define(label, pc, true);
+            define(label, pc, true, true);
         list_line();
         return;
     }
@@ -380,11 +381,11 @@ void assembler::statement(const std::string &label, const std::string &mnemonic,
             }
         }
         if (!label.empty())
-            define(label, pc, true);
+            define(label, pc, true, true);
         return;
     }
     if (!label.empty())
-        define(label, pc, true);
+        define(label, pc, true, true);
 
     if (mnemonic == "BYTE" || mnemonic == "WORD" || mnemonic == "TEXT" || mnemonic == "FILL" ||
         mnemonic == "ALIGN") {
@@ -431,7 +432,7 @@ bool assembler::name_ok(const std::string &name)
     return false;
 }
 
-void assembler::define(const std::string &name, int64_t v, bool known)
+void assembler::define(const std::string &name, int64_t v, bool known, bool label)
 {
     if (pass != 1)
         return;
@@ -445,6 +446,7 @@ void assembler::define(const std::string &name, int64_t v, bool known)
     symbol &s = symbols[name];
     s.value = v;
     s.known = known;
+    s.label = label;
     s.where = file + ":" + std::to_string(line_no);
 }
 
@@ -734,8 +736,11 @@ asm_result assembler::run(const std::string &main_path, const std::string *main_
     if (res.errors.empty())
         build_image();
     for (const auto &[name, s] : symbols)
-        if (s.known)
+        if (s.known) {
             res.symbols[name] = s.value;
+            if (s.label)
+                res.labels.insert(name);
+        }
     res.ok = res.errors.empty();
     if (!res.ok) {
         res.image.clear();

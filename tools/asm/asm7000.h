@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct asm_result {
     std::string listing;              // address, bytes and source of every line
     std::vector<std::string> files;   // every source file read, the main one first
     std::map<std::string, int64_t> symbols;  // labels and EQU values (upper case)
+    std::set<std::string> labels;            // which of them are labels
 };
 
 // Assembles a source file; INCLUDE names are relative to the including file.

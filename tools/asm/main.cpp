@@ -1,6 +1,7 @@
 // orvane-asm: assembles a TMS7000 source file into a raw binary image.
 #include "asm7000.h"
 #include "core/file_replace.h"
+#include "core/symbols.h"
 #include "orvane_version.h"
 
 #include <cstdio>
@@ -17,6 +18,8 @@ const char usage[] =
     "  -o FILE              binary image (default: SOURCE with the extension .bin)\n"
     "  -l FILE              listing: address, bytes and source of every line\n"
     "  -M FILE              dependency file (make syntax) naming every source read\n"
+    "  --symbols FILE       the labels and EQU values with their addresses, for the\n"
+    "                       debugger (one ADDRESS NAME a line, docs/debugging.md)\n"
     "  --base ADDRESS       machine address of the image's first byte\n"
     "  --size BYTES         image size; a K suffix counts kilobytes (2K, 8K)\n"
     "  --fill BYTE          value of the bytes no line writes (default $FF)\n"
@@ -58,7 +61,7 @@ bool parse_number(const char *text, long *out)
 int main(int argc, char **argv)
 {
     asm_options options;
-    std::string source, output, listing, depfile;
+    std::string source, output, listing, depfile, symbols;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         bool has_value = i + 1 < argc;
@@ -69,8 +72,8 @@ int main(int argc, char **argv)
         } else if (a == "--version") {
             std::puts("orvane-asm " ORVANE_VERSION);
             return 0;
-        } else if ((a == "-o" || a == "-l" || a == "-M") && has_value) {
-            std::string &target = a == "-o" ? output : a == "-l" ? listing : depfile;
+        } else if ((a == "-o" || a == "-l" || a == "-M" || a == "--symbols") && has_value) {
+            std::string &target = a == "-o" ? output : a == "-l" ? listing : a == "-M" ? depfile : symbols;
             target = argv[++i];
         } else if ((a == "--base" || a == "--size" || a == "--fill" || a == "--cartridge") && has_value) {
             if (!parse_number(argv[++i], &v)) {
@@ -116,8 +119,8 @@ int main(int argc, char **argv)
     }
     // Outputs must differ from the source and from each other.
     const std::pair<const char *, const std::string *> named[] = {
-        {"-o", &output}, {"-l", &listing}, {"-M", &depfile}};
-    for (size_t i = 0; i < 3; i++) {
+        {"-o", &output}, {"-l", &listing}, {"-M", &depfile}, {"--symbols", &symbols}};
+    for (size_t i = 0; i < 4; i++) {
         const std::string &path = *named[i].second;
         if (path.empty())
             continue;
@@ -151,7 +154,7 @@ int main(int argc, char **argv)
     }
 
     // No output may replace a source file read.
-    for (const std::string &path : {output, listing, depfile})
+    for (const std::string &path : {output, listing, depfile, symbols})
         for (const std::string &read : r.files)
             if (!path.empty() && orv_same_file(path, read)) {
                 std::fprintf(stderr, "orvane-asm: the output '%s' is the source file '%s'; no output written\n",
@@ -160,6 +163,12 @@ int main(int argc, char **argv)
             }
 
     std::string deps = asm7000_depfile(output, r);
+    // Labels are addresses; an EQU value is written when it can be one.
+    std::vector<orv_symbol> named_addresses;
+    for (const auto &[name, value] : r.symbols)
+        if (value >= 0 && value <= 0xFFFF)
+            named_addresses.push_back({static_cast<uint16_t>(value), name, r.labels.count(name) != 0});
+    std::string symbol_text = orv_symbols_text(named_addresses);
     struct {
         const std::string &path;
         const void *data;
@@ -168,13 +177,14 @@ int main(int argc, char **argv)
         {output, r.image.data(), r.image.size()},
         {listing, r.listing.data(), r.listing.size()},
         {depfile, deps.data(), deps.size()},
+        {symbols, symbol_text.data(), symbol_text.size()},
     };
     // Every output is written aside first (core/file_replace.h); only when
     // all are complete do they take their places, so a failure replaces
     // nothing.
-    orv_output files[3];
+    orv_output files[4];
     bool ok = true;
-    for (size_t i = 0; i < 3 && ok; i++) {
+    for (size_t i = 0; i < 4 && ok; i++) {
         const auto &o = outputs[i];
         if (o.path.empty())
             continue;

@@ -4,10 +4,12 @@
 // come.
 #include "headless.h"
 
+#include "core/debug_engine.h"
 #include "core/debugger.h"
 #include "core/host.h"
 #include "core/iocpu.h"
 #include "core/loop.h"
+#include "core/symbols.h"
 #include "core/tms7000.h"
 
 #include <cctype>
@@ -24,12 +26,7 @@ namespace {
 constexpr long HL_MAX_STEPS = 1000000;
 constexpr long HL_GO_FRAMES = 500;  // about 10 seconds of machine time
 
-struct hl_command_kind {
-    const char *name;
-    int min_args, max_args;
-};
-
-const hl_command_kind hl_commands[] = {
+const hl_command_shape hl_commands[] = {
     {"step", 0, 1},   {"over", 0, 1},  {"go", 1, 2},  {"regs", 0, 0},    {"dasm", 0, 0},
     {"periph", 0, 0}, {"log", 0, 0},   {"who", 1, 1}, {"clear", 0, 0},   {"frames", 1, 1},
     {"key", 1, 1},    {"screenshot", 1, 1},
@@ -65,8 +62,14 @@ std::string hl_check_command(hl_debug_command &c)
         if (a && !hl_count(*a, 1, HL_MAX_STEPS, c.number))
             return c.name + " takes a count from 1 to " + std::to_string(HL_MAX_STEPS) + ", not '" + *a + "'";
     } else if (c.name == "go" || c.name == "who") {
-        if (std::string why = hl_parse_address(*a, c.number); !why.empty())
+        // A label is read when the command runs: the symbols load with the machine.
+        c.label = orv_looks_like_name(*a);
+        std::string why = hl_parse_address(*a, c.number);
+        if (!why.empty() && !c.label)
             return why;
+        unsigned long value;
+        if (c.label && hl_labels_known && !(why = orv_parse_address(*a, 0xFFFF, value)).empty())
+            return hl_label_message(*a, why);
         c.frames = HL_GO_FRAMES;
         if (c.args.size() > 1 && !hl_count(c.args[1], 1, HL_MAX_FRAMES, c.frames))
             return "go stops after a number of frames from 1 to " + std::to_string(HL_MAX_FRAMES) + ", not '" +
@@ -78,6 +81,8 @@ std::string hl_check_command(hl_debug_command &c)
     } else if (c.name == "key") {
         if (!hl_count(*a, 0, 255, c.number))
             return "key takes a key code from 0 to 255 (decimal or 0x hexadecimal), not '" + *a + "'";
+    } else if (hl_engine_shape(c.name)) {
+        return hl_check_engine_command(c);
     }
     return "";
 }
@@ -117,11 +122,14 @@ void hl_go(const hl_debug_command &c, FILE *out)
     orv_host.frame_end = hl_go_frame_end;
     hl_go_stop = 0;
     hl_go_frames_left = c.frames;
+    const unsigned long serial = orv_debug_last_stop().serial;
     tobreaknoconfirm();
     orv_host = frame_style;
 
     unsigned pc = get_pc();
-    if (pc == static_cast<unsigned>(c.number))
+    if (orv_debug_last_stop().serial != serial)
+        std::fprintf(out, "%s\n", hl_printable(orv_debug_stop_text(orv_debug_last_stop())).c_str());
+    else if (pc == static_cast<unsigned>(c.number))
         std::fprintf(out, "Reached %04x\n", pc);
     else if (ask_bkpt)
         std::fprintf(out, "Break request at %04x before reaching %04lx\n", pc, c.number);
@@ -133,6 +141,11 @@ void hl_go(const hl_debug_command &c, FILE *out)
 // Runs one command; returns false when the run must end with status 1.
 bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out, FILE *err)
 {
+    const unsigned long serial = orv_debug_last_stop().serial;
+    auto print_stop = [&] {
+        if (orv_debug_last_stop().serial != serial)
+            std::fprintf(out, "%s\n", hl_printable(orv_debug_stop_text(orv_debug_last_stop())).c_str());
+    };
     // A repeated step refreshes the views once, at the end.
     if (c.name == "step") {
         for (long i = 0; i < c.number && !hl_signal; i++)
@@ -149,6 +162,7 @@ bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out,
                 break;
             }
         refresh_debugger();
+        print_stop();
         hl_print(out, disass_box);
     } else if (c.name == "go") {
         hl_go(c, out);
@@ -171,8 +185,16 @@ bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out,
         clear_log();
     } else if (c.name == "frames") {
         for (long f = 0; f < c.number && !hl_signal; f++) {
-            orv_loop(0xFFFF);
+            const orv_stop why = orv_loop(0xFFFF);
             hl_last.frames_run++;
+            if (why == ORV_STOP_DEBUG) {
+                // The frame stays open: the next run goes on with it.
+                std::fprintf(out, "frames stopped in frame %ld of %ld\n", f + 1, c.number);
+                refresh_debugger();
+                print_stop();
+                hl_print(out, disass_box);
+                break;
+            }
         }
     } else if (c.name == "key") {
         send_key(static_cast<unsigned char>(c.number));
@@ -184,6 +206,23 @@ bool hl_run_command(const hl_debug_command &c, const hl_options &opt, FILE *out,
             return false;
         }
     }
+    return true;
+}
+
+// The command with its labels read; false (and said on `err`) when a label
+// is not in the symbols: the script stops there.
+bool hl_resolve_labels(hl_debug_command &c, const std::string &where, FILE *err)
+{
+    if (!c.label)
+        return true;
+    unsigned long value;
+    std::string why = orv_parse_address(c.args[0], 0xFFFF, value);
+    if (!why.empty()) {
+        std::fprintf(err, "orvane-headless: %s%s\n", where.c_str(),
+                     hl_printable(hl_label_message(c.args[0], why)).c_str());
+        return false;
+    }
+    c.number = static_cast<long>(value);
     return true;
 }
 
@@ -245,8 +284,8 @@ std::string hl_parse_debug_script(const std::string &whole, const std::string &n
             continue;
         for (std::string w; words >> w;)
             c.args.push_back(w);
-        const hl_command_kind *kind = nullptr;
-        for (const hl_command_kind &k : hl_commands)
+        const hl_command_shape *kind = hl_engine_shape(c.name);
+        for (const hl_command_shape &k : hl_commands)
             if (c.name == k.name)
                 kind = &k;
         if (!kind)
@@ -265,6 +304,24 @@ std::string hl_parse_debug_script(const std::string &whole, const std::string &n
         out.push_back(c);
     }
     return "";
+}
+
+std::string hl_check_script_labels(const hl_options &opt)
+{
+    const std::string name = opt.debug == "-" ? "stdin" : opt.debug;
+    hl_labels_known = true;
+    std::string why;
+    for (hl_debug_command c : opt.debug_script) {
+        if (c.name == "symbols")
+            break;
+        why = hl_check_command(c);
+        if (!why.empty()) {
+            why = hl_printable(name) + ":" + std::to_string(c.line) + ": " + hl_printable(why);
+            break;
+        }
+    }
+    hl_labels_known = false;
+    return why;
 }
 
 std::string hl_load_debug_script(hl_options &opt)
@@ -304,13 +361,30 @@ int hl_run_debug_script(const hl_options &opt, FILE *out, FILE *err)
     orv_host.ask = hl_debug_yes;
     orv_host.interrupt_held = nullptr;
     int status = 0;
-    for (const hl_debug_command &c : opt.debug_script) {
+    for (hl_debug_command c : opt.debug_script) {
         if (hl_signal)
             break;
         std::fprintf(out, "> %s\n", hl_printable(c.text).c_str());
-        if (!hl_run_command(c, opt, out, err))
+        const std::string where = hl_printable(opt.debug == "-" ? "stdin" : opt.debug) + ":" + std::to_string(c.line) + ": ";
+        if (!hl_resolve_labels(c, where, err)) {
             status = 1;
+            break;
+        }
+        if (hl_engine_shape(c.name)) {
+            if (!hl_run_engine_command(c, out, err, where)) {
+                status = 1;
+                break;
+            }
+        } else if (!hl_run_command(c, opt, out, err)) {
+            status = 1;
+        }
+        hl_report_traces(out);
     }
+    std::string traces = hl_close_traces();
+    for (size_t at = 0, nl; (nl = traces.find('\n', at)) != std::string::npos; at = nl + 1)
+        std::fprintf(out, "%s\n", hl_printable(traces.substr(at, nl - at)).c_str());
+    if (traces.find("cannot write") != std::string::npos)
+        status = 1;
     orv_host = saved;
     return status;
 }

@@ -24,11 +24,40 @@ struct hl_debug_command {
     int line;                       // in the script, from 1
     std::string text;               // as written, without comment and outer blanks
     std::string name;               // step, over, go, regs, dasm, periph, log, who,
-                                    // clear, frames, key, screenshot
+                                    // clear, frames, key, screenshot; and the
+                                    // engine's (engine_commands.cpp)
     std::vector<std::string> args;
     long number = 0;                // count, address, frames or key code
-    long frames = 0;                // go: the most frames it runs
+    long frames = 0;                // go, run: the most frames it runs; break: from which hit
+    bool label = false;             // go, who: the address is a label, read when the command runs
 };
+
+// A command's name and how many words may follow it.
+struct hl_command_shape {
+    const char *name;
+    int min_args, max_args;
+};
+// The debugger engine's commands (engine_commands.cpp): their shapes, the
+// check before the run ("" or the error), and the run (false: the script
+// stops with status 1, the error printed on `err` after `where`).
+const hl_command_shape *hl_engine_shape(const std::string &name);
+std::string hl_check_engine_command(hl_debug_command &c);
+bool hl_run_engine_command(const hl_debug_command &c, FILE *out, FILE *err, const std::string &where);
+// Labels in a script are read once the machine's symbols are loaded: the
+// commands before the first `symbols` are checked again then, before any
+// frame runs (`hl_labels_known` true while they are), and the rest when
+// they run. A name no symbol holds gives `unknown_label`'s message: the
+// number's own when no symbol is loaded at all.
+extern bool hl_labels_known;
+std::string hl_label_message(const std::string &text, const std::string &why);
+// Prints what ended a trace by itself since the last command ("tracelog
+// ended: FILE: N lines").
+void hl_report_traces(FILE *out);
+// Whether a script steps back: the history is then kept from the start.
+bool hl_script_steps_back(const std::vector<hl_debug_command> &script);
+// Ends the traces still written at the end of a script: what each wrote,
+// one line each ("tracelog: N lines", or "tracelog: cannot write ...").
+std::string hl_close_traces();
 
 struct hl_options {
     std::string bios = "bios";
@@ -44,11 +73,16 @@ struct hl_options {
     std::vector<hl_key_event> keys;  // in order of delivery
     bool trace = false;
     long break_addr = -1;    // -1: none
+    std::string break_label; // --break named a label: read once the symbols are loaded
     bool help = false;
     bool version = false;
     std::string debug;       // --debug script file, "-" for standard input
     std::vector<hl_debug_command> debug_script;  // read by hl_load_debug_script
 };
+
+// The labels of a script's commands before its first `symbols`, read once
+// the machine's symbols are loaded: "" or "NAME:LINE: ..." (status 2).
+std::string hl_check_script_labels(const hl_options &opt);
 
 // Reads the command line into `opt`. Returns an empty string, or the error to
 // report (the run then ends with status 2).

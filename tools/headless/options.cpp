@@ -3,6 +3,7 @@
 
 #include "core/address_text.h"
 #include "core/loop.h"
+#include "core/symbols.h"
 #include "core/timers.h"
 
 #include <algorithm>
@@ -55,7 +56,8 @@ const char *const hl_usage =
     "\n"
     "Debugging:\n"
     "  --break ADDR          stop when the processor is about to execute ADDR\n"
-    "                        (hexadecimal, 0x or $ allowed) and print the\n"
+    "                        (hexadecimal, 0x or $ allowed, or a label of the\n"
+    "                        firmware's or cartridge's symbols) and print the\n"
     "                        debugger's register view; the run ends there (a\n"
     "                        --debug script still runs): the screenshot is the last\n"
     "                        whole frame, the sound what was made up to the stop\n"
@@ -73,6 +75,17 @@ const char *const hl_usage =
     "      frames N          run N frames (keys are polled as in a plain run)\n"
     "      key CODE          press a machine key now (4 releases it)\n"
     "      screenshot FILE   the last frame drawn, as PNG (--scale applies)\n"
+    "      symbols FILE      load symbols; labels then stand for addresses\n"
+    "      list [ADDR] [N]   N instructions (default 20) with their labels\n"
+    "      break ADDR [if COND] [from N]   add a breakpoint (COND: A == 0x41,\n"
+    "                        R10 != 0, [C123] >= 80, ...)\n"
+    "      watch r|w|rw ADDR[..LAST]   add a watchpoint (Pn, Rn allowed)\n"
+    "      breaks            list them; enable, disable, delete break|watch N\n"
+    "      run [FRAMES]      run until a breakpoint or watchpoint (default 500)\n"
+    "      out               run until the current subroutine returns\n"
+    "      back [N|hit]      step back N instructions, or to the last hit\n"
+    "      tracelog FILE [FRAMES], traceinsn FILE [FRAMES]   write the trace\n"
+    "                        log, or every instruction, to FILE; 'off' ends it\n"
     "                        An unknown command or a bad value stops before the\n"
     "                        run with FILE:LINE and status 2. Without --frames or\n"
     "                        --seconds, no frame runs before the script. See\n"
@@ -276,8 +289,15 @@ std::string hl_parse_args(int argc, const char *const *argv, hl_options &opt)
             if (!hl_text_keys(text, frame, opt.keys))
                 return "--type: the text holds a character the keyboard cannot type";
         } else if (name == "--break") {
-            if (std::string why = hl_parse_address(value, opt.break_addr); !why.empty())
-                return "--break: " + why;
+            // A label is read once the firmware and the cartridge (and their
+            // symbols) are loaded.
+            opt.break_label.clear();
+            if (std::string why = hl_parse_address(value, opt.break_addr); !why.empty()) {
+                if (!orv_looks_like_name(value))
+                    return "--break: " + why;
+                opt.break_label = value;
+                opt.break_addr = 0;
+            }
         } else if (name == "--debug") {
             opt.debug = value;
         }

@@ -3,6 +3,7 @@
 // frame), then the files.
 #include "headless.h"
 
+#include "core/debug_engine.h"
 #include "core/debugger.h"
 #include "core/iocpu.h"
 #include "core/loop.h"
@@ -11,6 +12,7 @@
 #include "core/file_replace.h"
 #include "core/rom_files.h"
 #include "core/state.h"
+#include "core/symbols.h"
 #include "core/tms5220.h"
 #include "core/tms7000.h"
 #include "core/trace.h"
@@ -51,25 +53,35 @@ std::string hl_check_files(const hl_options &opt)
     };
     struct output {
         std::string name, path;
-        bool picture;  // pictures may replace one another: the last one drawn stays
+        // Outputs of one group may replace one another (the last one made
+        // stays): the pictures, the trace files.
+        const char *group;
     };
     std::vector<output> outputs = {
-        {"--screenshot", opt.screenshot, true},
-        {"--audio", opt.audio, false},
-        {"--save-state", opt.save_state, false},
+        {"--screenshot", opt.screenshot, "picture"},
+        {"--audio", opt.audio, ""},
+        {"--save-state", opt.save_state, ""},
     };
-    for (const hl_debug_command &c : opt.debug_script)
+    std::vector<std::pair<std::string, std::string>> read = {std::begin(inputs), std::end(inputs)};
+    read.push_back({"a firmware file (--bios)", opt.bios + "/bios7020.sym"});
+    for (const hl_debug_command &c : opt.debug_script) {
+        const std::string line = " (line " + std::to_string(c.line) + ")";
         if (c.name == "screenshot")
-            outputs.push_back({"the script's screenshot (line " + std::to_string(c.line) + ")", c.args[0], true});
+            outputs.push_back({"the script's screenshot" + line, c.args[0], "picture"});
+        else if ((c.name == "tracelog" || c.name == "traceinsn") && c.args[0] != "off")
+            outputs.push_back({"the script's trace" + line, c.args[0], "trace"});
+        else if (c.name == "symbols")
+            read.push_back({"the symbols" + line, c.args[0]});
+    }
     for (size_t i = 0; i < outputs.size(); i++) {
         const output &o = outputs[i];
         if (o.path.empty())
             continue;
-        for (const auto &[input, read] : inputs)
-            if (!read.empty() && orv_same_file(o.path, read))
+        for (const auto &[input, path] : read)
+            if (!path.empty() && orv_same_file(o.path, path))
                 return o.name + " '" + o.path + "' would replace " + input + "; name another file";
         for (size_t j = 0; j < i; j++)
-            if (!outputs[j].path.empty() && !(o.picture && outputs[j].picture) &&
+            if (!outputs[j].path.empty() && !(*o.group && std::strcmp(o.group, outputs[j].group) == 0) &&
                 !is_char_device(o.path) && orv_same_file(o.path, outputs[j].path))
                 return outputs[j].name + " and " + o.name + " name the same file '" + o.path + "'";
     }
@@ -254,10 +266,29 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
             std::fprintf(err, "orvane-headless: %s\n", note.c_str());
     }
 
+    // Labels are read now that the symbols are loaded, before any frame runs.
+    long break_addr = opt.break_addr;
+    if (!opt.break_label.empty()) {
+        unsigned long value;
+        std::string why = orv_parse_address(opt.break_label, 0xFFFF, value);
+        if (!why.empty()) {
+            std::fprintf(err, "orvane-headless: --break: %s\nTry 'orvane-headless --help'.\n",
+                         hl_printable(hl_label_message(opt.break_label, why)).c_str());
+            return 2;
+        }
+        break_addr = static_cast<long>(value);
+    }
+    if (std::string why = hl_check_script_labels(opt); !why.empty()) {
+        std::fprintf(err, "orvane-headless: %s\n", why.c_str());
+        return 2;
+    }
+    if (!orv_symbols_note().empty())
+        std::fprintf(err, "orvane-headless: warning: %s\n", hl_printable(orv_symbols_note()).c_str());
+
     hl_keys = opt.keys;
     hl_next_key = 0;
     hl_first_frame = vblnum;
-    unsigned short stop_pc = opt.break_addr >= 0 ? static_cast<unsigned short>(opt.break_addr) : 0xFFFF;
+    unsigned short stop_pc = break_addr >= 0 ? static_cast<unsigned short>(break_addr) : 0xFFFF;
     for (long f = 0; f < opt.frames && !hl_signal; f++) {
         int64_t frames_done = vblnum;
         orv_loop(stop_pc);
@@ -265,21 +296,21 @@ int hl_run_machine(const hl_options &opt, FILE *out, FILE *err)
         // A loop call that ends before its frame has stopped at the break
         // address, or at a break request of the video watches, which this
         // program has no debugger to answer: it runs on.
-        if (vblnum == frames_done && opt.break_addr >= 0 && get_pc() == stop_pc) {
+        if (vblnum == frames_done && break_addr >= 0 && get_pc() == stop_pc) {
             hl_last.break_reached = true;
             break;
         }
     }
 
-    if (opt.break_addr >= 0) {
+    if (break_addr >= 0) {
         if (hl_last.break_reached) {
-            std::fprintf(out, "Break at %04x in frame %ld\n", static_cast<unsigned>(opt.break_addr),
+            std::fprintf(out, "Break at %04x in frame %ld\n", static_cast<unsigned>(break_addr),
                          hl_last.frames_run - 1);
             regs_debugger();
             std::fputs(registers_box, out);
         } else {
             std::fprintf(out, "Break at %04x not reached in %ld frames\n",
-                         static_cast<unsigned>(opt.break_addr), hl_last.frames_run);
+                         static_cast<unsigned>(break_addr), hl_last.frames_run);
         }
     }
 
@@ -347,6 +378,13 @@ int hl_run(const hl_options &opt, FILE *out, FILE *err)
     bool picture_kept = !opt.screenshot.empty() || !opt.save_state.empty() || !opt.debug.empty();
     orv_host.picture_wanted = picture_kept ? hl_keep_frame : hl_skip_frame;
     hl_last_frame.taken = false;
+    // A script that steps back keeps the history from the start. Its frames
+    // are drawn as they end: a picture drawn later, outside the run, would be
+    // a change to the machine the history does not know.
+    if (hl_script_steps_back(opt.debug_script)) {
+        orv_history_enable(true);
+        orv_host.picture_wanted = nullptr;
+    }
 
     // Ctrl-C or a termination request ends the run after the current frame.
     hl_signal = 0;
