@@ -126,9 +126,9 @@ echo "the recent tape loads again from Esc, More..., Recent files..."
 hold Escape
 wait_for 10 pixel_is 25 15 "(200,200,200)" || fail "no menu"
 click 90 177          # More...
-sleep 0.5
+sleep 2
 click 160 157         # Recent files...
-sleep 0.5
+sleep 2
 click 90 177          # Load (the first line: the tape)
 wait_for 10 title_has "tape.wav" || fail "the recent tape did not load: $(title)"
 click 226 177         # Return (More)
