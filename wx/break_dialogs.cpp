@@ -128,9 +128,13 @@ std::string trace_start_dialog(wxWindow *parent)
     const wxString kinds[] = {"Trace log lines", "Instructions (address, bytes, registers after)"};
     auto *kind = new wxRadioBox(&d, wxID_ANY, "Write", wxDefaultPosition, wxDefaultSize, 2, kinds, 1);
     d.add("", kind);
-    wxTextCtrl *path = d.text("File:", "trace.txt");
+    auto *path = new wxTextCtrl(&d, wxID_ANY, "", wxDefaultPosition, wxSize(220, -1));
+    path->SetHint("trace.txt");
     auto *browse = new wxButton(&d, wxID_ANY, "Choose...");
-    d.add("", browse);
+    auto *file = new wxBoxSizer(wxHORIZONTAL);
+    file->Add(path, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+    file->Add(browse);
+    d.add("File:", file);
     browse->Bind(wxEVT_BUTTON, [&](wxCommandEvent &) {
         wxFileDialog files(&d, "Trace to file", "", path->GetValue(), "Text files (*.txt)|*.txt|All files|*",
                            wxFD_SAVE);
@@ -143,12 +147,12 @@ std::string trace_start_dialog(wxWindow *parent)
     std::string done;
     d.run([&] {
         const orv_trace_kind k = kind->GetSelection() == 0 ? ORV_TRACE_LOG : ORV_TRACE_INSTRUCTIONS;
-        const std::string file = text_of(path);
-        if (file.empty())
+        const std::string name = text_of(path);
+        if (name.empty())
             return std::string("Name the file to write the trace to");
-        std::string why = orv_trace_file_start(k, file, frames->GetValue());
+        std::string why = orv_trace_file_start(k, name, frames->GetValue());
         if (why.empty())
-            done = std::string("Tracing ") + (k == ORV_TRACE_LOG ? "the log" : "instructions") + " to " + file +
+            done = std::string("Tracing ") + (k == ORV_TRACE_LOG ? "the log" : "instructions") + " to " + name +
                    (frames->GetValue() ? " for " + std::to_string(frames->GetValue()) + " frames" : " until a stop");
         return why;
     });

@@ -21,10 +21,10 @@ BreakPanel::BreakPanel(wxWindow *parent, const wxPoint &pos, int height, std::fu
                            wxDefaultValidator, "BreakList");
     list_->SetFont(font);
     list_->EnableCheckBoxes();
-    list_->AppendColumn("#", wxLIST_FORMAT_LEFT, 58);
-    list_->AppendColumn("Where", wxLIST_FORMAT_LEFT, 110);
-    list_->AppendColumn("When", wxLIST_FORMAT_LEFT, 90);
-    list_->AppendColumn("Hits", wxLIST_FORMAT_RIGHT, 40);
+    list_->AppendColumn("#", wxLIST_FORMAT_LEFT, 56);
+    list_->AppendColumn("Where", wxLIST_FORMAT_LEFT, 124);
+    list_->AppendColumn("When", wxLIST_FORMAT_LEFT, 106);
+    list_->AppendColumn("Hits", wxLIST_FORMAT_RIGHT, 44);
     list_->Bind(wxEVT_LIST_ITEM_CHECKED, [this](wxListEvent &e) { on_checked(e, true); });
     list_->Bind(wxEVT_LIST_ITEM_UNCHECKED, [this](wxListEvent &e) { on_checked(e, false); });
 

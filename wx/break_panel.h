@@ -19,7 +19,7 @@ class wxTextCtrl;
 
 class BreakPanel : public wxPanel {
 public:
-    static constexpr int WIDTH = 300;
+    static constexpr int WIDTH = 340;
     // `changed` runs after every change made here (the debugger refreshes).
     BreakPanel(wxWindow *parent, const wxPoint &pos, int height, std::function<void()> changed);
 

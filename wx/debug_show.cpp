@@ -7,7 +7,7 @@
 
 namespace {
 
-const char *const TRACE_NAMES[ORV_TRACE_KINDS] = {"trace log", "instructions"};
+const char *const TRACE_NAMES[ORV_TRACE_KINDS] = {"the log", "instructions"};
 
 std::string watch_where(const orv_watchpoint &w)
 {

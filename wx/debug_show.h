@@ -36,7 +36,8 @@ private:
 };
 
 // Traces that ended by themselves (their frames ran, or a stop), one line
-// each ("Trace of instructions ended: FILE: N lines"); "" when none did.
+// each ("Trace of instructions ended: FILE: N lines", "Trace of the log
+// ended: ..."); "" when none did.
 std::string trace_news();
 // Ends the traces being written and puts their files in place, for the
 // program's exit; what was written, one line a trace ("" when none was).
