@@ -88,6 +88,9 @@ BreakTools::BreakTools(DebugFrame *frame, const wxFont &font) : frame_(frame)
     line_->SetFont(font);
     panel_ = new BreakPanel(frame_, wxPoint(424, 0), 480, [this] { frame_->finish(); });
     trace_timer_ = new TraceTimer(frame_);
+    // The window opens at the size its creator gave, the list hidden,
+    // unless the user showed it in a window before.
+    panel_->Hide();
     show_list(list_shown);
 }
 
@@ -187,10 +190,17 @@ void BreakTools::show_list(bool on)
     menu_->Check(ID_BRK_LIST, on);
     if (panel_->IsShown() == on)
         return;
-    panel_->Show(on);
+    // The window widens for the list and narrows back to the width it had.
     wxSize client = frame_->GetClientSize();
-    client.x = on ? panel_->GetPosition().x + BreakPanel::WIDTH : 420;
-    frame_->SetClientSize(client);
+    if (on) {
+        narrow_width_ = client.x;
+        client.x = panel_->GetPosition().x + BreakPanel::WIDTH;
+    } else {
+        client.x = narrow_width_;
+    }
+    panel_->Show(on);
+    if (client.x > 0)
+        frame_->SetClientSize(client);
 }
 
 void BreakTools::refresh()

@@ -64,4 +64,5 @@ private:
     BreakPanel *panel_ = nullptr;
     wxStaticText *line_ = nullptr;
     wxTimer *trace_timer_ = nullptr;
+    int narrow_width_ = 0;  // the window's width without the list
 };
