@@ -5,7 +5,8 @@
 // or a run to an address stops it there (the main window's status bar then
 // says "Stopped"); Continue (F9) lets it run again, and so does closing the
 // last debugger window. Each command runs to its end inside its handler and
-// leaves every open debugger window showing the machine as it is.
+// leaves every open debugger window showing the machine as it is. The Break
+// menu, the breakpoint list and the stop line are break_tools.h's.
 #pragma once
 
 #include <wx/frame.h>
