@@ -102,6 +102,16 @@ bool BreakPanel::remove_selected()
     return r->kind == 'B' ? orv_break_remove(r->id) : orv_watch_remove(r->id);
 }
 
+bool BreakPanel::toggle_selected()
+{
+    const break_row *r = selected();
+    if (!r)
+        return false;
+    const bool on = !r->enabled;
+    event_log("debugger %s %s", on ? "enabled" : "disabled", break_row_name(*r).c_str());
+    return r->kind == 'B' ? orv_break_enable(r->id, on) : orv_watch_enable(r->id, on);
+}
+
 void BreakPanel::on_checked(wxListEvent &event, bool on)
 {
     if (filling_)

@@ -28,8 +28,10 @@ public:
     void show_reason(const wxString &text);
     // The selected row, or null.
     const break_row *selected() const;
-    // Removes the selected row from the engine; false when none is selected.
+    // Removes the selected row from the engine, or switches it on or off;
+    // false when none is selected.
     bool remove_selected();
+    bool toggle_selected();
 
 private:
     void on_checked(wxListEvent &event, bool on);

@@ -25,6 +25,7 @@ enum {
     ID_BRK_ADD = 6100,
     ID_BRK_WATCH,
     ID_BRK_REMOVE,
+    ID_BRK_TOGGLE,
     ID_BRK_CLEAR,
     ID_BRK_LIST,
     ID_BRK_STEP_OUT,
@@ -105,6 +106,7 @@ void BreakTools::build_menu()
     menu_->Append(ID_BRK_ADD, "Add &breakpoint...\tCtrl+B");
     menu_->Append(ID_BRK_WATCH, "Add &watchpoint...\tCtrl+W");
     menu_->Append(ID_BRK_REMOVE, "&Remove the selected one");
+    menu_->Append(ID_BRK_TOGGLE, "&Enable or disable the selected one");
     menu_->Append(ID_BRK_CLEAR, "Remove &all");
     menu_->AppendCheckItem(ID_BRK_LIST, "Breakpoint &list\tCtrl+K");
     menu_->AppendSeparator();
@@ -139,6 +141,10 @@ void BreakTools::build_menu()
     on(ID_BRK_REMOVE, [this] {
         list_shown = true;
         after(panel_->remove_selected() ? "" : "Select a breakpoint or watchpoint in the list first");
+    });
+    on(ID_BRK_TOGGLE, [this] {
+        list_shown = true;
+        after(panel_->toggle_selected() ? "" : "Select a breakpoint or watchpoint in the list first");
     });
     on(ID_BRK_CLEAR, [this] {
         orv_break_clear();
