@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "break_tools.h"
 #include "debug_frame.h"
 #include "events.h"
 #include "gamepad_sdl.h"
@@ -128,12 +129,14 @@ void wx_key_poll()
     orv_key_poll();
 }
 
-// A run to an address got there: the debugger shows where, the status bar
-// that the machine is stopped.
+// A run to an address got there, or a breakpoint or watchpoint stopped the
+// machine: the debugger shows where (a window opens if none is), the status
+// bar that the machine is stopped.
 void machine_stopped_by_itself()
 {
-    DebugFrame::redraw_all();
-    if (auto *frame = dynamic_cast<MyFrame *>(wxTheApp->GetTopWindow()))
+    auto *frame = dynamic_cast<MyFrame *>(wxTheApp->GetTopWindow());
+    BreakTools::machine_stopped(frame);
+    if (frame)
         frame->show_run_status();
 }
 
@@ -200,6 +203,7 @@ int MyApp::OnExit()
     if (acd)
         event_log("sound played=%ld underruns=%ld dropped=%ld frames=%lld", acd->played.load(),
                   acd->underruns.load(), acd->dropped.load(), static_cast<long long>(vblnum));
+    BreakTools::close_traces();
     gamepad_sdl_close();
     sound_close();
     orv_host = {};

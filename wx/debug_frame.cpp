@@ -1,13 +1,15 @@
 #include "debug_frame.h"
 
+#include "break_tools.h"
 #include "events.h"
 #include "main_frame.h"
 #include "run_control.h"
 
-#include "core/address_text.h"
+#include "core/debug_engine.h"
 #include "core/debugger.h"
 #include "core/host.h"
 #include "core/loop.h"
+#include "core/symbols.h"
 #include "core/tms7000.h"
 
 #include <wx/accel.h>
@@ -54,7 +56,19 @@ constexpr const char *ABOUT_TEXT =
     "p: which instruction last wrote the address\n"
     "r: reset the machine\n"
     "c: clear the log\n\n"
-    "A step, a step over or a run to an address stops the machine there.";
+    "Break menu:\n"
+    "Ctrl+B, Ctrl+W: add a breakpoint, a watchpoint\n"
+    "Ctrl+K: the breakpoint list\n"
+    "Shift+F8: step out of the subroutine\n"
+    "Shift+F7: step back one instruction\n"
+    "Ctrl+Shift+F7: step back N instructions\n"
+    "Shift+F9: back to the previous hit\n"
+    "Ctrl+T, Ctrl+Shift+T: trace to a file, stop tracing\n"
+    "Ctrl+L: load symbols\n"
+    "Ctrl+D: labelled disassembly\n\n"
+    "An address may be typed as a label.\n"
+    "A step, a step over, a run to an address, a breakpoint or a watchpoint\n"
+    "stops the machine there.";
 
 wxTextCtrl *view(wxPanel *panel, long id, const char *name, int x, int y, int w, int h, const wxFont &font)
 {
@@ -125,6 +139,7 @@ DebugFrame::DebugFrame(wxWindow *parent, wxWindowID id, const wxPoint &pos, cons
     address_ = new wxTextCtrl(this, ID_DBG_ADDRESS, "", wxPoint(70, 446), wxSize(100, -1), wxTE_PROCESS_ENTER);
     address_->SetFont(font);
     address_->SetMaxLength(sizeof breakpoint_str - 1);
+    tools_ = std::make_unique<BreakTools>(this, font);
 
     breakpoint_str[0] = '\0';
     if (periph_box)
@@ -147,6 +162,7 @@ void DebugFrame::redraw_all()
 {
     if (open_.empty())
         return;
+    BreakTools::show_news(dynamic_cast<MyFrame *>(open_.front()->GetParent()));
     refresh_debugger();
     for (DebugFrame *frame : open_)
         frame->DoRedraw();
@@ -161,16 +177,17 @@ void DebugFrame::finish()
 
 void DebugFrame::DoRedraw()
 {
-    ListBox1->ChangeValue(wxString::FromUTF8(disass_box));
+    ListBox1->ChangeValue(wxString::FromUTF8(BreakTools::disassembly(disass_box)));
     ListBox2->ChangeValue(wxString::FromUTF8(registers_box));
     ListBox3->ChangeValue(periph_box ? wxString::FromUTF8(periph_box) : wxString());
     ListBox4->ChangeValue(log_box ? wxString::FromUTF8(log_box) : wxString());
+    tools_->refresh();
     event_log("debugger pc=%04X", static_cast<unsigned>(get_pc()));
 }
 
 bool DebugFrame::read_address(unsigned long &address)
 {
-    std::string why = orv_parse_hex_address(breakpoint_str, 0xFFFF, address);
+    std::string why = orv_read_address_field(breakpoint_str, 0xFFFF, address);
     if (why.empty())
         return true;
     event_log("address refused: %s", why.c_str());
@@ -251,8 +268,10 @@ void DebugFrame::go(bool confirm)
     // The debugger's run ends at the address or at the end of the frame;
     // in the second case the frames go on until the machine gets there.
     run_stop();
+    const unsigned long stops = orv_debug_last_stop().serial;
     tobreaknoconfirm();
-    if (get_pc() != address)
+    // A breakpoint or watchpoint on the way ends the run there.
+    if (get_pc() != address && orv_debug_last_stop().serial == stops)
         run_to(static_cast<unsigned short>(address));
     finish();
 }

@@ -5,13 +5,16 @@
 // or a run to an address stops it there (the main window's status bar then
 // says "Stopped"); Continue (F9) lets it run again, and so does closing the
 // last debugger window. Each command runs to its end inside its handler and
-// leaves every open debugger window showing the machine as it is.
+// leaves every open debugger window showing the machine as it is. The Break
+// menu, the breakpoint list and the stop line are break_tools.h's.
 #pragma once
 
 #include <wx/frame.h>
 
+#include <memory>
 #include <vector>
 
+class BreakTools;
 class wxPanel;
 class wxTextCtrl;
 
@@ -29,6 +32,11 @@ public:
     void DoRedraw();
     // Rebuilds the views and shows them in every open debugger window.
     static void redraw_all();
+    static const std::vector<DebugFrame *> &open_windows() { return open_; }
+    // The engine's menu, breakpoint list and stop line (break_tools.h).
+    BreakTools *tools() { return tools_.get(); }
+    // After a command: the views everywhere and the main window's status.
+    void finish();
 
     void OnReset(wxCommandEvent &event);
     void OnStep(wxCommandEvent &event);
@@ -50,8 +58,6 @@ private:
     bool read_address(unsigned long &address);
     // Runs to the typed address, after asking when `confirm`.
     void go(bool confirm);
-    // After a command: the views everywhere and the main window's status.
-    void finish();
 
     static std::vector<DebugFrame *> open_;
 
@@ -61,6 +67,7 @@ private:
     wxTextCtrl *ListBox3 = nullptr;
     wxTextCtrl *ListBox4 = nullptr;
     wxTextCtrl *address_ = nullptr;
+    std::unique_ptr<BreakTools> tools_;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -35,4 +35,8 @@ const char *const wxo_key_list =
     "A gamepad sends the arrows, Space (button 1) and Return (button 2),\n"
     "unless a key map (Keyboard, Key map) says otherwise.\n"
     "In the debugger window: F7 step, F8 step over, F9 continue, Esc close;\n"
-    "b run to the address, p who wrote it, r reset, c clear the log.\n";
+    "b run to the address, p who wrote it, r reset, c clear the log;\n"
+    "Ctrl+B, Ctrl+W breakpoint, watchpoint; Ctrl+K the breakpoint list;\n"
+    "Shift+F8 step out; Shift+F7 step back (Ctrl+Shift+F7: N instructions);\n"
+    "Shift+F9 back to the previous hit; Ctrl+T, Ctrl+Shift+T trace to a file, stop;\n"
+    "Ctrl+L load symbols; Ctrl+D labelled disassembly.\n";

@@ -11,6 +11,19 @@ namespace {
 run_mode mode = RUN_FREE;
 unsigned short target;
 
+// A breakpoint or watchpoint stopped the run: the machine stays stopped
+// there, as after a step, and the debugger is told.
+orv_stop stopped_by_debugger(orv_stop why)
+{
+    if (why == ORV_STOP_DEBUG) {
+        run_stop();
+        event_log("machine stopped by the debugger");
+        if (run_stopped_hook)
+            run_stopped_hook();
+    }
+    return why;
+}
+
 } // namespace
 
 run_mode run_current()
@@ -50,11 +63,11 @@ orv_stop run_one_frame()
     case RUN_STOPPED:
         return ORV_STOP_PC;
     case RUN_FREE:
-        return orv_loop(0xFFFF);
+        return stopped_by_debugger(orv_loop(0xFFFF));
     case RUN_TO:
         break;
     }
-    orv_stop why = orv_loop(target);
+    orv_stop why = stopped_by_debugger(orv_loop(target));
     if (why == ORV_STOP_PC) {
         run_stop();
         event_log("machine reached %04X", static_cast<unsigned>(target));

@@ -24,13 +24,14 @@ void run_to(unsigned short address);
 
 // Runs one frame in the current mode (none while stopped) and says how it
 // ended. A run to an address that gets there stops the machine: the result
-// is then ORV_STOP_PC.
+// is then ORV_STOP_PC. So does a breakpoint or watchpoint (ORV_STOP_DEBUG).
 orv_stop run_one_frame();
 
 // What the main window's status bar says about it: "Stopped", "Running to
 // 1234", or nothing while the machine runs freely.
 std::string run_status_text();
 
-// Called when the machine stops by itself (a run to an address got there),
+// Called when the machine stops by itself (a run to an address got there,
+// a breakpoint or watchpoint stopped it),
 // so that the debugger's views can be shown again.
 extern void (*run_stopped_hook)();
