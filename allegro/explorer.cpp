@@ -6,6 +6,7 @@
 
 #include "core/address_text.h"
 #include "core/file_replace.h"
+#include "core/symbols.h"
 
 #include <allegro.h>
 
@@ -31,7 +32,7 @@ void build_listing(unsigned long start)
 // alert says why.
 bool field_address(const char *field, const char *text, const char *outcome, unsigned long &value)
 {
-    std::string refusal = orv_parse_hex_address(text, EXPLORER_LAST_VRAM, value);
+    std::string refusal = orv_read_address_field(text, EXPLORER_LAST_VRAM, value);
     if (refusal.empty())
         return true;
     std::vector<std::string> lines = alert_lines(refusal, 2);

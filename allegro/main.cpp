@@ -8,6 +8,7 @@
 #include "alert_text.h"
 
 #include "core/cassette.h"
+#include "core/debug_engine.h"
 #include "core/debugger.h"
 #include "core/loop.h"
 #include "core/memory.h"
@@ -231,6 +232,8 @@ int main(int argc, char **argv)
     if (!app_opt.cassette.empty())
         app_load_cassette(app_opt.cassette);
     app_apply_settings();
+    // Step back works from the first stop: the runs are written down from here.
+    orv_history_enable(true);
 
     // The machine runs until it stops, then the debugger: its "Continue"
     // runs the machine on, anything else ends the program.
