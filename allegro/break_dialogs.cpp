@@ -38,8 +38,8 @@ int run_form(const char *title, const std::vector<form_field> &fields, const std
     const int first_field = static_cast<int>(d.size());
     int y = 26;
     for (const form_field &f : fields) {
-        d.push_back({d_text_proc, 10, y, 110, 8, 0, 0, 0, 0, 0, 0, const_cast<char *>(f.label), nullptr, nullptr});
-        d.push_back({d_edit_proc, 130, y, W - 140, 8, 0, 0, 0, D_EXIT, FIELD_CHARS, 0, f.text, nullptr, nullptr});
+        d.push_back({d_text_proc, 10, y, 150, 8, 0, 0, 0, 0, 0, 0, const_cast<char *>(f.label), nullptr, nullptr});
+        d.push_back({d_edit_proc, 170, y, W - 180, 8, 0, 0, 0, D_EXIT, FIELD_CHARS, 0, f.text, nullptr, nullptr});
         y += ROW;
     }
     for (const char *hint : hints) {

@@ -26,10 +26,11 @@ char *line_getter(int index, int *size)
 int break_list_dialog()
 {
     int selected = 0;
-    for (;;) {
+    for (bool first = true;; first = false) {
         std::vector<break_entry> entries = break_entries();
-        if (entries.empty()) {
-            app_alert("No breakpoints or watchpoints", "(Break, Add breakpoint or Add watchpoint)", "", "OK");
+        if (entries.empty()) {  // none at all, or the last one removed
+            if (first)
+                app_alert("No breakpoints or watchpoints", "(Break, Add breakpoint or Add watchpoint)", "", "OK");
             return D_REDRAW;
         }
         lines.clear();
@@ -63,13 +64,15 @@ int break_list_dialog()
         if (chosen < 3 || chosen > 5)
             return D_REDRAW;
         const break_entry &e = entries[static_cast<size_t>(selected)];
-        if (chosen == 3) {
-            break_entry_toggle(e);
-        } else if (chosen == 4) {
-            break_entry_remove(e);
-        } else {
+        const std::string name = (e.watch ? "Watchpoint " : "Breakpoint ") + std::to_string(e.id);
+        if (chosen == 3 && break_entry_toggle(e)) {
+            break_say(name + (e.enabled ? " off" : " on"));
+        } else if (chosen == 4 && break_entry_remove(e)) {
+            break_say("Removed: " + name);
+        } else if (chosen == 5) {
             orv_break_clear();
             orv_watch_clear();
+            break_say("Removed: every breakpoint and watchpoint");
         }
     }
 }
