@@ -3,7 +3,7 @@
 # its symbols beside the firmware, a breakpoint added by its label through
 # the menu, the run it stops (the title says which breakpoint), a step back
 # to the call before it, the list that removes the breakpoint so that the
-# machine runs on.
+# machine runs on, a label typed in the address field for B.
 #
 #   orvane_break_window.sh ORVANE PROGRAM WORKDIR   (PROGRAM.sym beside PROGRAM)
 set -euo pipefail
@@ -63,9 +63,22 @@ xdotool key F9
 sleep 3
 ! in_debugger || fail "the machine stopped again after the breakpoint was removed: $(title)"
 
-echo "F1 and Esc, Yes: the program ends"
+echo "a label in the address field: B runs to it"
 hold F1
-wait_for 30 in_debugger || fail "no debugger after the last F1"
+wait_for 30 in_debugger || fail "no debugger after F1 again"
+typed=
+for n in 1 2 3; do        # a field that missed a key is typed again
+  xdotool mousemove --window "$win" 560 363; sleep 0.3
+  xdotool key --repeat 8 BackSpace; xdotool type AGAIN
+  xdotool mousemove --window "$win" 100 100; sleep 0.3
+  xdotool key b
+  wait_for 20 title_has "Stopped: reached F805" && { typed=1; break; }
+  xdotool key Return; sleep 0.5   # the refusal of a mistyped label
+done
+[ -n "$typed" ] || fail "B did not run to the label AGAIN: $(title)"
+wait_for 10 in_debugger || fail "no debugger after B"
+
+echo "Esc, Yes: the program ends"
 xdotool key Escape
 sleep 1
 xdotool key y
