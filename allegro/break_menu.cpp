@@ -15,6 +15,8 @@
 
 #include <allegro.h>
 
+#include <cstdio>
+
 namespace {
 
 bool labelled_view;
@@ -206,6 +208,16 @@ void break_say_traces_ended()
 {
     for (const std::string &line : break_traces_ended())
         break_say(line);
+}
+
+void break_symbols_note()
+{
+    const std::string &note = orv_symbols_note();
+    if (note.empty())
+        return;
+    std::fprintf(stderr, "orvane: warning: %s\n", note.c_str());
+    stop_reason_log(note);
+    get_log_str(log_box, 65536);
 }
 
 void break_refusal(const std::string &heading, const std::string &why)

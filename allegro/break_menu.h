@@ -21,6 +21,9 @@ void break_stepover();
 void break_say(const std::string &line);
 // Traces that ended by themselves, said in the log view.
 void break_say_traces_ended();
+// What the automatic load of symbols (beside the cartridge, the firmware's)
+// found wrong, if anything: on standard error and in the log view.
+void break_symbols_note();
 
 // The dialogs (break_dialogs.cpp, break_list.cpp). Each returns what a
 // menu command returns.

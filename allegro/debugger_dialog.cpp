@@ -145,7 +145,7 @@ int dbg_about()
 {
     app_alert("Orvane integrated debugger: F7 step, F8 step over,",
               "B run to the address, R reset, C clear log, P written by,",
-              "F4 load ROM, F9 continue, Esc quit", "OK");
+              "F4 load ROM, F9 continue, Esc quit; Break menu: A W L O U N H T S D", "OK");
     return D_REDRAW;
 }
 

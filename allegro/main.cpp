@@ -1,5 +1,6 @@
 // Start-up: host set-up, firmware, cold start, the run, the debugger.
 #include "app.h"
+#include "break_menu.h"
 
 #include <allegro.h>
 // Allegro's own TRACE macro gives way to the core's trace facility.
@@ -226,6 +227,7 @@ int main(int argc, char **argv)
     } else {
         app_firmware_warnings();
     }
+    break_symbols_note();
     orv_cold_start();
     if (!app_opt.cartridge.empty())
         app_load_rom(app_opt.cartridge);

@@ -11,8 +11,10 @@ orvane=$1 firmware=$2 work=$3
 here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/window_lib.sh"
-# The firmware's symbols, loaded with it.
+# The firmware's symbols, loaded with it; a line that does not read is
+# skipped and named.
 cp "${firmware%.bin}.sym" bios/bios7020.sym
+echo 'not a symbol' >> bios/bios7020.sym
 
 title() { xdotool getwindowname "$win"; }
 title_has() { title | grep -q -- "$1"; }
@@ -22,6 +24,7 @@ break_menu() { click 170 8; sleep 0.3; click 200 $((24 + 12 * $1)); }
 BRK_ADD=0 BRK_LIST=2
 
 start
+grep -q "orvane: warning: Symbols of .*1 line skipped" stderr.txt || fail "no warning for the bad symbol line: $(cat stderr.txt)"
 echo "F1 stops the program; the Break menu adds a breakpoint at a label"
 hold F1
 wait_for 30 in_debugger || fail "no debugger after F1"
