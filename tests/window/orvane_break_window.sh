@@ -24,7 +24,7 @@ break_menu() { click 170 8; sleep 0.3; click 200 $((24 + 12 * $1)); }
 BRK_ADD=0 BRK_LIST=2
 
 start
-grep -q "orvane: warning: Symbols of .*1 line skipped" stderr.txt || fail "no warning for the bad symbol line: $(cat stderr.txt)"
+wait_for 10 grep -q "orvane: warning: Symbols of .*1 line skipped" stderr.txt || fail "no warning for the bad symbol line: $(cat stderr.txt)"
 echo "F1 stops the program; the Break menu adds a breakpoint at a label"
 hold F1
 wait_for 30 in_debugger || fail "no debugger after F1"
