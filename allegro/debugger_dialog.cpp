@@ -3,6 +3,7 @@
 // command is the shared debugger's; this file only shows and asks.
 #include "alert_text.h"
 #include "app.h"
+#include "break_menu.h"
 #include "stop_reason.h"
 
 #include "core/address_text.h"
@@ -44,7 +45,7 @@ int dbg_step()
     return D_REDRAW;
 }
 
-int dbg_stepover() { return run_machine<stepover, false>(); }
+int dbg_stepover() { return run_machine<break_stepover, false>(); }
 int dbg_tobreak() { return run_machine<tobreak, true>(); }
 int dbg_tobreaknoconfirm() { return run_machine<tobreaknoconfirm, true>(); }
 
@@ -144,7 +145,7 @@ int dbg_about()
 {
     app_alert("Orvane integrated debugger: F7 step, F8 step over,",
               "B run to the address, R reset, C clear log, P written by,",
-              "F4 load ROM, F9 continue, Esc quit", "OK");
+              "F4 load ROM, F9 continue, Esc quit; Break menu: A W L O U N H T S D", "OK");
     return D_REDRAW;
 }
 
@@ -175,6 +176,7 @@ MENU help_menu[] = {
 MENU debugger_bar[] = {
     {const_cast<char *>("&Commands"), nullptr, commands_menu, 0, nullptr},
     {const_cast<char *>("Memory"), nullptr, memory_menu, 0, nullptr},
+    {const_cast<char *>("&Break"), nullptr, nullptr, 0, nullptr},  // its entries: break_menu_items()
     {const_cast<char *>("&Help"), nullptr, help_menu, 0, nullptr},
     {nullptr, nullptr, nullptr, 0, nullptr},
 };
@@ -196,12 +198,13 @@ int app_close_watch_proc(int msg, DIALOG *, int)
 bool debugger_dialog_run()
 {
     app_gui_colours(128, 128, 128, 200, 200, 200);
+    debugger_bar[2].child = break_menu_items();
     char title[] = "Orvane integrated debugger";
     DIALOG d[] = {
         {d_clear_proc, 0, 0, 640, 500, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
         {d_menu_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, debugger_bar, nullptr, nullptr},
         {d_text_proc, 0, 20, 480, 8, 0, 0, 0, 0, 0, 0, title, nullptr, nullptr},
-        {d_textbox_proc, 0, 30, 480, 160, 0, 0, 0, 0, 0, 0, disass_box, nullptr, nullptr},
+        {break_disass_proc, 0, 30, 480, 160, 0, 0, 0, 0, 0, 0, disass_box, nullptr, nullptr},
         {d_textbox_proc, 0, 200, 480, 292, 0, 0, 0, 0, 0, 0, log_box, nullptr, nullptr},
         {d_textbox_proc, 488, 30, 144, 320, 0, 0, 0, 0, 0, 0, registers_box, nullptr, nullptr},
         {d_edit_proc, 488, 358, 144, 8, 0, 0, 0, 0, 6, 0, breakpoint_str, nullptr, nullptr},
@@ -215,6 +218,7 @@ bool debugger_dialog_run()
         shortcut(0, KEY_F4, dbg_load_rom),
         shortcut(0, KEY_F1, dbg_about),
         shortcut(0, KEY_F9, dbg_continue),
+        {break_keys_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
         // Esc asks before it ends the program (the dialog manager would
         // close the dialog at once).
         shortcut(27, 0, dbg_quit),

@@ -6,6 +6,7 @@
 
 #include "core/address_text.h"
 #include "core/file_replace.h"
+#include "core/symbols.h"
 
 #include <allegro.h>
 
@@ -26,12 +27,12 @@ void build_listing(unsigned long start)
     explorer_listing(start, listing, sizeof listing);
 }
 
-// An address of the Start or End field, within the explorer's range
-// (machine memory, then the video RAM from 10000 to 17FFF); on refusal an
-// alert says why.
+// An address of the Start or End field (hexadecimal, or a label of the
+// symbols loaded), within the explorer's range (machine memory, then the
+// video RAM from 10000 to 17FFF); on refusal an alert says why.
 bool field_address(const char *field, const char *text, const char *outcome, unsigned long &value)
 {
-    std::string refusal = orv_parse_hex_address(text, EXPLORER_LAST_VRAM, value);
+    std::string refusal = orv_read_address_field(text, EXPLORER_LAST_VRAM, value);
     if (refusal.empty())
         return true;
     std::vector<std::string> lines = alert_lines(refusal, 2);

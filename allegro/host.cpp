@@ -4,6 +4,7 @@
 // frame, F1 as the stop key, speech through Allegro
 // samples, the debugger's questions as alerts.
 #include "app.h"
+#include "break_menu.h"
 #include "stop_reason.h"
 
 #include "core/debugger.h"
@@ -37,6 +38,7 @@ void host_stopped()
     std::string reason = stop_reason_text(stop_facts_now(app_menu_break, key[KEY_F1] != 0));
     app_menu_break = false;
     app_wait_release(KEY_F1);
+    break_say_traces_ended();
     stop_reason_log(reason);
     screen_set_title_message(reason);
     refresh_debugger();

@@ -49,6 +49,13 @@ const key_help debugger_keys[] = {
     {"F4", "load a cartridge"},
     {"F9", "continue (the machine runs on)"},
     {"Esc", "quits the program (asks first)"},
+    {"A, W", "add a breakpoint, a watchpoint (Break menu)"},
+    {"L", "the list of breakpoints and watchpoints"},
+    {"O", "step out of the subroutine"},
+    {"U, N, H", "step back one, N, to the previous hit"},
+    {"T", "trace to a file"},
+    {"S", "load symbols"},
+    {"D", "labelled disassembly on / off"},
 };
 
 template <int N>

@@ -1,5 +1,6 @@
 // Start-up: host set-up, firmware, cold start, the run, the debugger.
 #include "app.h"
+#include "break_menu.h"
 
 #include <allegro.h>
 // Allegro's own TRACE macro gives way to the core's trace facility.
@@ -8,6 +9,7 @@
 #include "alert_text.h"
 
 #include "core/cassette.h"
+#include "core/debug_engine.h"
 #include "core/debugger.h"
 #include "core/loop.h"
 #include "core/memory.h"
@@ -225,12 +227,15 @@ int main(int argc, char **argv)
     } else {
         app_firmware_warnings();
     }
+    break_symbols_note();
     orv_cold_start();
     if (!app_opt.cartridge.empty())
         app_load_rom(app_opt.cartridge);
     if (!app_opt.cassette.empty())
         app_load_cassette(app_opt.cassette);
     app_apply_settings();
+    // Step back works from the first stop: the runs are written down from here.
+    orv_history_enable(true);
 
     // The machine runs until it stops, then the debugger: its "Continue"
     // runs the machine on, anything else ends the program.

@@ -1,6 +1,7 @@
 // The emulator menu (Esc while the machine runs), its options dialog, and the
 // loading commands it shares with the debugger.
 #include "app.h"
+#include "break_menu.h"
 
 #include "core/cassette.h"
 #include "core/loop.h"
@@ -171,6 +172,7 @@ bool app_load_rom(const std::string &path)
         return false;
     }
     app_cartridge = path;
+    break_symbols_note();
     orv_reset();
     s.recent_cartridges.add(path);
     prefs_remember(s);

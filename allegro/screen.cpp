@@ -22,6 +22,7 @@
 #include <allegro.h>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -227,12 +228,21 @@ void screen_show_preview()
 {
     if (!picture)
         return;
+    // Looking changes nothing: the picture and the renderer's state (its
+    // blink count) are put back, so that the machine is the one the step-back
+    // history wrote down.
+    static tms3556_picture kept;
+    std::memcpy(kept, tms3556_screen, sizeof kept);
+    const tms3556_render_state render = tms3556_render;
     orv_host_hooks saved = orv_host;
     orv_host.picture_wanted = nullptr;  // drawn whatever the speed
     tms3556_redraw();
     orv_host = saved;
     picture_update();
     blit(picture, screen, 0, 0, 0, 0, TMS3556_WIDTH, TMS3556_HEIGHT);
+    tms3556_render = render;
+    std::memcpy(tms3556_screen, kept, sizeof kept);
+    picture_update();
 }
 
 void screen_set_title_message(const std::string &text)

@@ -1,5 +1,6 @@
 #include "stop_reason.h"
 
+#include "core/debug_engine.h"
 #include "core/loop.h"
 #include "core/memory.h"
 #include "core/tms3556.h"
@@ -28,12 +29,18 @@ stop_facts stop_facts_now(bool menu_break, bool stop_key)
     f.wrote_vdp_data = PC_ON_WRITE[VDP_DATA_PORT] == p_pc;
     f.vdp_read_break = tms3556.bkpt_read;
     f.vdp_write_break = tms3556.bkpt_write;
+    // Only the engine stops a run before an instruction.
+    f.engine_stop = orv_last_stop_point == ORV_POINT_BEFORE && orv_debug_last_stop().kind != orv_debug_stop::NONE;
+    if (f.engine_stop)
+        f.engine_text = orv_debug_stop_text(orv_debug_last_stop());
     return f;
 }
 
 std::string stop_reason_text(const stop_facts &f)
 {
     char text[128];
+    if (f.engine_stop)
+        return "Stopped: " + f.engine_text;
     if (f.menu_break && f.break_request)
         std::snprintf(text, sizeof text, "Stopped: Call Debugger, at PC=%04X", f.pc);
     else if (f.break_request && f.wrote_vdp_data && vdp_break_armed(f.vdp_write_break))

@@ -1,7 +1,8 @@
 // Why the machine stopped, in words, for the debugger's log view and the
 // window's title: F1, the emulator menu's "Call Debugger", a VDP read or
 // write break (with the instruction that hit it), a read of the video
-// processor's status, or the address a run was asked to reach.
+// processor's status, the address a run was asked to reach, or a breakpoint
+// or watchpoint of the debugger's engine (in the engine's own words).
 #pragma once
 
 #include <string>
@@ -15,6 +16,8 @@ struct stop_facts {
     unsigned long vdp_write_break;
     unsigned pc;              // where the machine stands
     unsigned instruction_pc;  // the instruction executed last
+    bool engine_stop;         // the engine stopped the run before an instruction
+    std::string engine_text;  // and says why (orv_debug_stop_text)
 };
 
 // The facts as the machine holds them now, right after a run stopped.
