@@ -7,8 +7,9 @@
 // depends on the speed (frontend/pacing.h):
 // - real time: while the sound device plays, the device sets the pace: a
 //   frame runs whenever fewer blocks than a target wait in the sound ring
-//   (2 at first: 25 to 60 ms of sound, more on a host too busy to keep the
-//   ring from running dry), so that a key is heard soon after it is pressed. Without sound, the wall clock: 50 frames a
+//   (1 at first: 0 to 50 ms of sound ahead of the device, more on a host
+//   too busy to keep the ring from running dry), so that a key is heard
+//   soon after it is pressed. Without sound, the wall clock: 50 frames a
 //   second, a host that stalls (a dialog, a long debugger command) making
 //   the machine skip that time rather than race to catch up;
 // - paused: none (the picture stays; the sound stops);
@@ -23,6 +24,7 @@
 
 #include "frontend/hold_or_tap.h"
 #include "frontend/pacing.h"
+#include "frontend/ring_target.h"
 
 #include <wx/timer.h>
 
@@ -77,7 +79,5 @@ private:
     clock::time_point played_at_;
     clock::time_point rewind_ticked_;  // the rewind key last served
     bool rewind_active_ = false;       // rewinding: no frame runs
-    int ring_target_ = 2;          // blocks the ring holds at real time
-    long underruns_seen_ = -1;     // the ring's underruns when last looked at; -1 not counting
-    clock::time_point target_since_;
+    ring_target ring_target_;      // blocks the ring holds at real time
 };
