@@ -57,23 +57,12 @@ void RenderTimer::start()
 void RenderTimer::fast_forward_key(bool down, bool lost)
 {
     int64_t now = ms(clock::now());
-    if (down) {
-        if (!ff_key_.down(now))
-            return;  // auto-repeat
-        // A press while fast-forward is switched on switches it off, and
-        // is no hold; otherwise the machine runs fast while it is held.
-        ff_cancels_ = pace_.fast_forward();
-        if (ff_cancels_)
-            pace_.set_fast_forward_toggled(false);
-        else
-            pace_.set_fast_forward_held(true);
-        return;
-    }
-    bool tap = ff_key_.up(now);
-    pace_.set_fast_forward_held(false);
-    if (tap && !lost && !ff_cancels_)
-        pace_.set_fast_forward_toggled(true);
-    ff_cancels_ = false;
+    if (down)
+        ff_key_.press(now, pace_);
+    else if (lost)
+        ff_key_.lost(pace_);
+    else
+        ff_key_.release(now, pace_);
 }
 
 void RenderTimer::run_frame()

@@ -22,7 +22,7 @@
 // While the debugger holds the machine (run_control.h) a tick runs nothing.
 #pragma once
 
-#include "frontend/hold_or_tap.h"
+#include "frontend/fast_forward_key.h"
 #include "frontend/pacing.h"
 #include "frontend/ring_target.h"
 
@@ -69,8 +69,7 @@ private:
 
     BasicDrawPane *pane_;
     pacer pace_;
-    hold_or_tap ff_key_;
-    bool ff_cancels_ = false;    // this press of the key switched fast-forward off
+    ::fast_forward_key ff_key_;
     long frames_run_ = 0;        // frames run, as the pacing counts them
     speed_meter meter_;
     int64_t shown_frame_ = -1;  // the frame count at the last repaint
