@@ -1,10 +1,11 @@
-// How many blocks of sound a program keeps waiting in its sound ring at
-// real time. Fewer blocks ahead of the device mean a key is heard sooner;
-// too few, and a late tick of the program lets the device find the ring
-// empty (an underrun: a gap in the sound).
+// How much sound a program keeps waiting in its sound ring at real time,
+// in steps of the program's choosing (wxOrvane: the device's calls, 100
+// samples each). Less sound ahead of the device means a key is heard
+// sooner; too little, and a late tick of the program lets the device find
+// the ring empty (an underrun: a gap in the sound).
 //
-// The target starts at the low end. Each underrun raises it a block (up to
-// the high end); after a calm stretch without one it comes down a block
+// The target starts at the low end. Each underrun raises it a step (up to
+// the high end); after a calm stretch without one it comes down a step
 // again. A host that keeps running dry soon after each lowering doubles
 // the calm stretch each time (up to `max_calm_ms`), so that a busy host
 // settles on the target it needs instead of stuttering every few seconds.

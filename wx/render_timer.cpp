@@ -16,21 +16,22 @@ int vbl;
 
 namespace {
 
-constexpr int TICK_MS = 10;
+constexpr int TICK_MS = 5;
 // Frames a tick runs at most at real time and at 2x or 4x: a host that
 // falls further behind skips the time (frontend/pacing.h restarts its count).
 constexpr long MAX_REAL_TIME_FRAMES = 3;
 constexpr long MAX_FAST_FRAMES = 12;
 // Unlimited speed: the part of each tick spent running frames.
 constexpr int UNLIMITED_BUDGET_MS = 30;
-// At real time with sound, a frame (0.8 of a block of sound) runs while
-// fewer blocks than the target wait in the ring, the one playing included
-// (frontend/ring_target.h): one block at first, so that the ring holds 0
-// to 50 ms of sound and a key is heard at once; a host too busy for that
-// (the device found the ring empty) gets a block more each time, up to
-// RING_HIGH, and a block less after RING_CALM without an underrun.
+// At real time with sound, a frame (160 samples) runs while fewer samples
+// than the target wait in the ring, the target counted in the device's
+// calls (frontend/ring_target.h): one at first (100 samples: a frame runs
+// when the ring has run empty, and the block it makes lasts two calls), so
+// that the ring holds 0 to 25 ms of sound and a key is heard at once; a host
+// too busy for that (the device found the ring empty) gets one more each
+// time, up to RING_HIGH, and one less after RING_CALM without an underrun.
 constexpr int RING_LOW = 1;
-constexpr int RING_HIGH = 6;
+constexpr int RING_HIGH = 16;
 constexpr int64_t RING_CALM_MS = 10000;
 constexpr int64_t RING_MAX_CALM_MS = 160000;
 // The rewind key's tick (frontend/states.h counts its steps in these).
@@ -137,8 +138,8 @@ void RenderTimer::run_real_time(clock::time_point now)
         return;
     }
     if (ring_target_.update(acd->underruns.load(std::memory_order_relaxed), ms(now)))
-        event_log("sound ring target %d blocks", ring_target_.target());
-    for (long i = 0; i < MAX_REAL_TIME_FRAMES && acd_waiting(acd) < ring_target_.target() && run_current() != RUN_STOPPED; i++)
+        event_log("sound ring target %d samples", ring_target_.target() * ACD_DEVICE_SAMPLES);
+    for (long i = 0; i < MAX_REAL_TIME_FRAMES && acd_waiting_samples(acd) < ring_target_.target() * ACD_DEVICE_SAMPLES && run_current() != RUN_STOPPED; i++)
         run_frame();
 }
 

@@ -2,12 +2,12 @@
 // repainted. After each frame the core keeps its rewind state; while the
 // rewind key is held no frame runs and the tick steps back instead.
 //
-// It fires every 10 ms and runs the frames due then, so that the machine
+// It fires every 5 ms and runs the frames due then, so that the machine
 // is never far ahead of what the user hears and sees. How many are due
 // depends on the speed (frontend/pacing.h):
 // - real time: while the sound device plays, the device sets the pace: a
-//   frame runs whenever fewer blocks than a target wait in the sound ring
-//   (1 at first: 0 to 50 ms of sound ahead of the device, more on a host
+//   frame runs whenever fewer samples than a target wait in the sound ring
+//   (100 at first: 0 to 25 ms of sound ahead of the device, more on a host
 //   too busy to keep the ring from running dry), so that a key is heard
 //   soon after it is pressed. Without sound, the wall clock: 50 frames a
 //   second, a host that stalls (a dialog, a long debugger command) making
