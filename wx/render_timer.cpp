@@ -128,9 +128,12 @@ void RenderTimer::run_real_time(clock::time_point now)
     long due = pace_.frames_to_run(ms(now), frames_run_, MAX_REAL_TIME_FRAMES);
     if (!ring_target_.counting() && acd_waiting(acd) > 0)
         ring_target_.start(acd->underruns.load(std::memory_order_relaxed), ms(now));
-    if (!device_playing(now) || acd_waiting(acd) == 0) {
-        // No device, or it ran dry (at start, after a pause or a fast
-        // stretch): the clock, and one frame to start the sound again.
+    if (!device_playing(now)) {
+        // No device, or one that has played nothing for a while (the ring
+        // ran dry during a pause or a fast stretch): the clock, and one
+        // frame to start the sound again. A ring that has just run empty
+        // while the device plays is the target's to refill: the clock's
+        // count, behind a device slower than it, would run frames ahead.
         if (sound_is_on() && due == 0 && acd_waiting(acd) == 0)
             due = 1;
         for (long i = 0; i < due && run_current() != RUN_STOPPED; i++)
