@@ -63,45 +63,49 @@ void settings_box(const std::string &title, const box_builder &build)
     screen_room_end();
 }
 
+// A box whose buttons show the kept settings as they are when it is built.
+using prefs_builder = std::function<std::vector<box_item>(const settings &)>;
+
+void prefs_box(const std::string &title, const prefs_builder &build)
+{
+    settings_box(title, [&build](std::string &) { return build(prefs()); });
+}
+
+// Changes the kept settings with `change` and keeps them; returns the new ones.
+settings prefs_change(const std::function<void(settings &)> &change)
+{
+    settings n = prefs();
+    change(n);
+    prefs_set(n);
+    return n;
+}
+
 std::string on_off(bool on)
 {
     return on ? "on" : "off";
 }
 
-const char *speed_name(fast_forward_speed s)
-{
-    switch (s) {
-    case fast_forward_speed::x2: return "2x";
-    case fast_forward_speed::x4: return "4x";
-    case fast_forward_speed::unlimited: return "unlimited";
-    }
-    return "4x";
-}
-
 void speed_box()
 {
-    settings_box("Speed", [](std::string &) {
+    prefs_box("Speed", [](const settings &s) {
         pacer &p = app_pacer();
-        const settings &s = prefs();
         return std::vector<box_item>{
             {p.paused() ? "Resume  (F2)" : "Pause  (F2)", 30, [] { ui_toggle_pause(); return true; }},
             {"Fast forward: " + on_off(p.fast_forward()) + "  (F3)", 50, [] {
                  app_pacer().toggle_fast_forward();
                  return true;
              }},
-            {std::string("Fast forward speed: ") + speed_name(s.fast_forward), 70, [] {
-                 settings n = prefs();
-                 n.fast_forward = n.fast_forward == fast_forward_speed::x2   ? fast_forward_speed::x4
-                                  : n.fast_forward == fast_forward_speed::x4 ? fast_forward_speed::unlimited
-                                                                             : fast_forward_speed::x2;
-                 prefs_set(n);
+            {std::string("Fast forward speed: ") + fast_forward_speed_name(s.fast_forward), 70, [] {
+                 settings n = prefs_change([](settings &c) {
+                     c.fast_forward = c.fast_forward == fast_forward_speed::x2   ? fast_forward_speed::x4
+                                      : c.fast_forward == fast_forward_speed::x4 ? fast_forward_speed::unlimited
+                                                                                 : fast_forward_speed::x2;
+                 });
                  app_pacer().set_fast_forward_speed(n.fast_forward);
                  return false;
              }},
             {"Fast loading of tapes: " + on_off(s.fast_loading), 90, [] {
-                 settings n = prefs();
-                 n.fast_loading = !n.fast_loading;
-                 prefs_set(n);
+                 settings n = prefs_change([](settings &c) { c.fast_loading = !c.fast_loading; });
                  app_pacer().set_fast_loading(n.fast_loading);
                  return false;
              }},
@@ -111,8 +115,7 @@ void speed_box()
 
 void picture_box()
 {
-    settings_box("Picture", [](std::string &) {
-        const settings &s = prefs();
+    prefs_box("Picture", [](const settings &s) {
         return std::vector<box_item>{
             {"Window scale: " + std::to_string(s.scale) + "x  (PgUp/PgDn)", 30, [] {
                  int next = prefs().scale % 4 + 1;
@@ -124,9 +127,7 @@ void picture_box()
                  return true;
              }},
             {"Whole-number scaling: " + on_off(s.integer_scaling), 70, [] {
-                 settings n = prefs();
-                 n.integer_scaling = !n.integer_scaling;
-                 prefs_set(n);
+                 prefs_change([](settings &c) { c.integer_scaling = !c.integer_scaling; });
                  return false;
              }},
         };
@@ -135,8 +136,7 @@ void picture_box()
 
 void keyboard_box()
 {
-    settings_box("Keyboard", [](std::string &) {
-        const settings &s = prefs();
+    prefs_box("Keyboard", [](const settings &s) {
         std::string map = s.key_map.empty() ? "none" : s.key_map.substr(s.key_map.find_last_of('/') + 1);
         return std::vector<box_item>{
             {"Type what the key says: " + on_off(s.keyboard == keyboard_mode::character), 30, [] {
@@ -227,8 +227,7 @@ void tape_box()
 
 void sound_box()
 {
-    settings_box("Sound", [](std::string &) {
-        const settings &s = prefs();
+    prefs_box("Sound", [](const settings &s) {
         return std::vector<box_item>{
             {"Volume up  (keypad +): " + std::to_string(s.volume) + "%", 30, [] {
                  ui_volume(prefs().volume + 10);

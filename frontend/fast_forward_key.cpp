@@ -1,5 +1,22 @@
 #include "fast_forward_key.h"
 
+bool hold_or_tap::down(int64_t now_ms)
+{
+    if (down_)
+        return false;
+    down_ = true;
+    since_ = now_ms;
+    return true;
+}
+
+bool hold_or_tap::up(int64_t now_ms)
+{
+    if (!down_)
+        return false;
+    down_ = false;
+    return now_ms - since_ < TAP_MS;
+}
+
 void fast_forward_key::press(int64_t now_ms, pacer &p)
 {
     if (!key_.down(now_ms))

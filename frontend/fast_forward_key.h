@@ -4,14 +4,31 @@
 // fast-forward is toggled on turns it off, and that press is not a hold.
 //
 // The program reports the key's presses and releases with a monotonic
-// time in milliseconds; the decisions go to the pacer (pacing.h). What a
-// tap is, is hold_or_tap's.
+// time in milliseconds; the decisions go to the pacer (pacing.h). Both
+// programs use it: orvane from its key poll, wxOrvane from its key events.
 #pragma once
 
-#include "hold_or_tap.h"
 #include "pacing.h"
 
 #include <cstdint>
+
+// What a tap is: a key down and up within TAP_MS; a longer press is a hold.
+// The host's auto-repeat (more key-downs without a key-up) is one press.
+class hold_or_tap {
+public:
+    static constexpr int64_t TAP_MS = 300;
+
+    // The key went down at `now_ms`. True for a new press, false for a repeat.
+    bool down(int64_t now_ms);
+    // The key came up at `now_ms`. True when the press was a tap; false for
+    // a hold, or a key-up without its key-down (the press began elsewhere).
+    bool up(int64_t now_ms);
+    bool held() const { return down_; }
+
+private:
+    bool down_ = false;
+    int64_t since_ = 0;
+};
 
 class fast_forward_key {
 public:

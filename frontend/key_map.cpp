@@ -13,15 +13,6 @@ namespace {
 
 constexpr size_t MAX_CODES = 8;
 
-std::string trim(const std::string &s)
-{
-    size_t a = s.find_first_not_of(" \t\r");
-    if (a == std::string::npos)
-        return "";
-    size_t b = s.find_last_not_of(" \t\r");
-    return s.substr(a, b - a + 1);
-}
-
 // One number, 0 to 255, decimal or 0x hexadecimal.
 bool parse_code(const std::string &word, unsigned char &code)
 {
@@ -117,37 +108,20 @@ const std::vector<unsigned char> *key_map::find(int key) const
 key_map key_map_parse(const std::string &text, std::vector<std::string> &errors)
 {
     key_map map;
-    size_t start = 0;
-    for (int line_no = 1; start < text.size(); line_no++) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = trim(text.substr(start, end - start));
-        start = end + 1;
-        if (line_no == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0)
-            line = trim(line.substr(3));  // a byte-order mark
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::string where = "line " + std::to_string(line_no) + ": ";
-        size_t eq = line.find('=');
-        if (eq == std::string::npos) {
-            errors.push_back(where + "no '=' (KEY = CODES)");
-            continue;
-        }
-        std::string name = trim(line.substr(0, eq));
-        int key = host_key_from_name(name);
+    text_assignments(text, "CODES", errors, [&](const text_assignment &a) {
+        int key = host_key_from_name(a.key);
         if (key == HOST_KEY_NONE) {
-            errors.push_back(where + "'" + name + "' is not a key name");
-            continue;
+            errors.push_back(a.where + "'" + a.key + "' is not a key name");
+            return;
         }
         std::vector<unsigned char> codes;
-        std::string why = parse_value(trim(without_comment(line.substr(eq + 1))), codes);
+        std::string why = parse_value(text_trim(without_comment(a.value)), codes);
         if (!why.empty()) {
-            errors.push_back(where + why);
-            continue;
+            errors.push_back(a.where + why);
+            return;
         }
         map.keys[key] = codes;
-    }
+    });
     return map;
 }
 

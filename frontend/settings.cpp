@@ -16,15 +16,6 @@
 
 namespace {
 
-std::string trim(const std::string &s)
-{
-    size_t a = s.find_first_not_of(" \t\r");
-    if (a == std::string::npos)
-        return "";
-    size_t b = s.find_last_not_of(" \t\r");
-    return s.substr(a, b - a + 1);
-}
-
 // A value as it is written: plain when reading it back gives it again.
 std::string quote(const std::string &value)
 {
@@ -59,7 +50,7 @@ std::string quote(const std::string &value)
 // The value after "=": quoted or plain. Returns an empty string, or what is wrong.
 std::string unquote(const std::string &raw, std::string &value)
 {
-    std::string text = trim(raw);
+    std::string text = text_trim(raw);
     value.clear();
     if (text.empty() || text[0] != '"') {
         value = text;
@@ -131,16 +122,6 @@ bool parse_bool(const std::string &v, bool &out)
 const char *yes_no(bool b)
 {
     return b ? "yes" : "no";
-}
-
-const char *speed_name(fast_forward_speed s)
-{
-    switch (s) {
-    case fast_forward_speed::x2: return "2x";
-    case fast_forward_speed::x4: return "4x";
-    case fast_forward_speed::unlimited: return "unlimited";
-    }
-    return "4x";
 }
 
 // One known setting read into `s`; an empty string, or what is wrong.
@@ -224,6 +205,16 @@ std::string home_dir()
 
 } // namespace
 
+const char *fast_forward_speed_name(fast_forward_speed s)
+{
+    switch (s) {
+    case fast_forward_speed::x2: return "2x";
+    case fast_forward_speed::x4: return "4x";
+    case fast_forward_speed::unlimited: return "unlimited";
+    }
+    return "4x";
+}
+
 std::string settings_dir()
 {
     const char *xdg = std::getenv("XDG_CONFIG_HOME");
@@ -250,7 +241,7 @@ std::string settings_text(const settings &s, const std::vector<std::string> &kep
     line("integer_scaling", yes_no(s.integer_scaling));
     line("keyboard", s.keyboard == keyboard_mode::character ? "character" : "positional");
     line("key_map", s.key_map);
-    line("fast_forward", speed_name(s.fast_forward));
+    line("fast_forward", fast_forward_speed_name(s.fast_forward));
     line("volume", std::to_string(s.volume));
     line("mute", yes_no(s.mute));
     line("fast_loading", yes_no(s.fast_loading));
@@ -271,43 +262,23 @@ settings settings_parse(const std::string &text, std::vector<std::string> &error
 {
     settings s;
     std::vector<std::string> cartridges, tapes;
-    size_t start = 0;
-    for (int line_no = 1; start < text.size(); line_no++) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string raw = text.substr(start, end - start);
-        start = end + 1;
-        if (!raw.empty() && raw.back() == '\r')
-            raw.pop_back();
-        if (line_no == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0)
-            raw = raw.substr(3);  // a byte-order mark
-        std::string line = trim(raw);
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::string where = "line " + std::to_string(line_no) + ": ";
-        size_t eq = line.find('=');
-        if (eq == std::string::npos) {
-            errors.push_back(where + "no '=' (KEY = VALUE)");
-            continue;
-        }
-        std::string key = trim(line.substr(0, eq));
-        std::string value, why;
-        why = unquote(line.substr(eq + 1), value);
+    text_assignments(text, "VALUE", errors, [&](const text_assignment &a) {
+        std::string value;
+        std::string why = unquote(a.value, value);
         if (!why.empty()) {
-            errors.push_back(where + key + ": " + why);
-            continue;
+            errors.push_back(a.where + a.key + ": " + why);
+            return;
         }
         settings before = s;
-        if (!read_setting(key, value, s, cartridges, tapes, why)) {
-            kept.push_back(raw);
-            continue;
+        if (!read_setting(a.key, value, s, cartridges, tapes, why)) {
+            kept.push_back(a.raw);
+            return;
         }
         if (!why.empty()) {
             s = before;
-            errors.push_back(where + why);
+            errors.push_back(a.where + why);
         }
-    }
+    });
     fill_recent(s.recent_cartridges, cartridges);
     fill_recent(s.recent_tapes, tapes);
     return s;

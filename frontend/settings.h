@@ -48,6 +48,9 @@ enum class fast_forward_speed {
     unlimited,
 };
 
+// The speed as the settings file and the menus write it: "2x", "4x", "unlimited".
+const char *fast_forward_speed_name(fast_forward_speed s);
+
 struct settings {
     int scale = 2;                 // window: times 320 x 250, 1 to 4
     bool fullscreen = false;

@@ -1,5 +1,7 @@
 #include "wav_file.h"
 
+#include "text_file.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -378,45 +380,36 @@ std::string wav_read_file(const std::string &path, uint64_t max_bytes, wav_recor
     out = wav_recording{};
     file_bytes = 0;
     failure = WAV_OPEN;
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::strerror(errno);
-    struct stat st;
-    std::string why;
-    if (fstat(fd, &st) != 0)
-        why = std::strerror(errno);
-    else if (S_ISDIR(st.st_mode))
-        why = std::strerror(EISDIR);
-    else if (!S_ISREG(st.st_mode))
-        why = "not a regular file";
-    else if (static_cast<uint64_t>(st.st_size) > max_bytes) {
+    regular_file f = open_regular_file(path, max_bytes);
+    if (f.too_large) {
         failure = WAV_TOO_LARGE;
-        file_bytes = static_cast<uint64_t>(st.st_size);
-        why = "larger than " + std::to_string(max_bytes) + " bytes";
+        file_bytes = f.size;
     }
+    if (!f.why.empty())
+        return f.why;
+    int fd = f.fd;
+    std::string why;
     std::vector<uint8_t> bytes;
-    if (why.empty()) {
-        try {
-            bytes.resize(static_cast<size_t>(st.st_size));
-        } catch (const std::bad_alloc &) {
-            close(fd);
-            return std::strerror(ENOMEM);
-        }
-        size_t got = 0;
-        while (got < bytes.size()) {
-            ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                why = std::strerror(errno);
-                break;
-            }
-            if (n == 0)
-                break;  // the file shrank meanwhile: what it holds now
-            got += static_cast<size_t>(n);
-        }
-        bytes.resize(got);
+    try {
+        bytes.resize(static_cast<size_t>(f.size));
+    } catch (const std::bad_alloc &) {
+        close(fd);
+        return std::strerror(ENOMEM);
     }
+    size_t got = 0;
+    while (got < bytes.size()) {
+        ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            why = std::strerror(errno);
+            break;
+        }
+        if (n == 0)
+            break;  // the file shrank meanwhile: what it holds now
+        got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
     close(fd);
     if (!why.empty())
         return why;

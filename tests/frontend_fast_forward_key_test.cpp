@@ -1,7 +1,21 @@
-// The fast-forward key: a tap toggles, a hold runs fast only while held.
+// The fast-forward key: a tap toggles, a hold runs fast only while held;
+// what a tap is.
 #include "frontend/fast_forward_key.h"
 
 #include <gtest/gtest.h>
+
+TEST(HoldOrTap, ATapToggles_AHoldActsWhileDown)
+{
+    hold_or_tap key;
+    EXPECT_TRUE(key.down(1000));
+    EXPECT_TRUE(key.held());
+    EXPECT_FALSE(key.down(1100));  // auto-repeat: the same press
+    EXPECT_TRUE(key.up(1200));     // 200 ms: a tap
+    EXPECT_FALSE(key.held());
+    EXPECT_TRUE(key.down(2000));
+    EXPECT_FALSE(key.up(2000 + hold_or_tap::TAP_MS));  // a hold
+    EXPECT_FALSE(key.up(3000));    // a key-up without its key-down
+}
 
 TEST(FastForwardKey, TapTogglesOnAndTheNextPressTurnsItOff)
 {

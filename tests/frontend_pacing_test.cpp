@@ -4,6 +4,7 @@
 #include "core/cassette.h"
 #include "core/timers.h"
 #include "frontend/pacing.h"
+#include "frontend/ring_target.h"
 #include "frontend/sound_filter.h"
 #include "frontend/tape_deck.h"
 
@@ -224,3 +225,45 @@ TEST_F(TapeDeckTest, AFileThatDoesNotLoadTakesTheTapeOut)
 }
 
 } // namespace
+
+TEST(RingTarget, UnderrunsRaiseItCalmLowersItAndRelapsesLengthenTheCalm)
+{
+    ring_target t(1, 3, 10000, 40000);
+    EXPECT_FALSE(t.update(5, 0));  // not counting yet: the ring filling at start
+    t.start(5, 0);
+    EXPECT_EQ(t.target(), 1);
+    EXPECT_FALSE(t.update(5, 9000));
+    EXPECT_TRUE(t.update(6, 9500));  // an underrun: a block more
+    EXPECT_EQ(t.target(), 2);
+    EXPECT_TRUE(t.update(8, 9600));
+    EXPECT_FALSE(t.update(9, 9700));  // at the high end it stays
+    EXPECT_EQ(t.target(), 3);
+    EXPECT_FALSE(t.update(9, 19700));  // the calm counts from the last underrun
+    EXPECT_TRUE(t.update(9, 19701));
+    EXPECT_EQ(t.target(), 2);
+    EXPECT_EQ(t.calm_ms(), 10000);
+    // Dry again soon after the lowering: back up, and the next try waits twice as long.
+    EXPECT_TRUE(t.update(10, 21000));
+    EXPECT_EQ(t.target(), 3);
+    EXPECT_EQ(t.calm_ms(), 20000);
+    EXPECT_FALSE(t.update(10, 41000));
+    EXPECT_TRUE(t.update(10, 41001));
+    EXPECT_EQ(t.target(), 2);
+    // A lowering that held for a whole calm stretch does not lengthen it.
+    EXPECT_TRUE(t.update(10, 61002));
+    EXPECT_EQ(t.target(), 1);
+    EXPECT_TRUE(t.update(11, 81003 + 1000));
+    EXPECT_EQ(t.calm_ms(), 20000);
+    EXPECT_EQ(t.target(), 2);
+    // Relapses lengthen it up to the cap only.
+    long underruns = 11;
+    for (int64_t at = 200000; at < 2000000; at += 100000) {
+        EXPECT_TRUE(t.update(underruns, at));     // lowered after the calm ...
+        EXPECT_TRUE(t.update(++underruns, at + 1));  // ... and dry at once
+    }
+    EXPECT_EQ(t.calm_ms(), 40000);
+    // Stopped (a pause): underruns then are not the host's fault.
+    t.stop();
+    EXPECT_FALSE(t.update(1000, 3000000));
+    EXPECT_FALSE(t.counting());
+}

@@ -3,10 +3,13 @@
 
 #include "frontend/recent.h"
 #include "frontend/settings.h"
+#include "frontend/text_file.h"
+#include "frontend/wav_file.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -110,6 +113,52 @@ TEST_F(SettingsTest, AFileThatCannotBeReadGivesTheDefaultsAndIsNeverWrittenUnask
     settings_store again(dir + "/new/sub/orvane.conf");
     again.load();
     EXPECT_EQ(again.get().volume, 55);
+}
+
+// The reading shared by the text files and the tapes: a FIFO is refused
+// without waiting for a writer, a file too large before it is read, and
+// each caller words the reason its own way.
+TEST_F(SettingsTest, OnlyARegularFileWithinItsSizeIsRead)
+{
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    std::string text = "left over";
+    EXPECT_EQ(text_file_read(dir + "/fifo", 1000, text), "is not a regular file");
+    EXPECT_EQ(text, "");
+    wav_recording r;
+    wav_failure failure;
+    uint64_t size = 1;
+    EXPECT_EQ(wav_read_file(dir + "/fifo", 1000, r, failure, size), "not a regular file");
+    EXPECT_EQ(failure, WAV_OPEN);
+    EXPECT_EQ(size, 0u);
+
+    write_file("big.conf", std::string(1001, 'x'));
+    EXPECT_EQ(text_file_read(dir + "/big.conf", 1000, text), "is larger than 1000 bytes");
+    regular_file f = open_regular_file(dir + "/big.conf", 1000);
+    EXPECT_TRUE(f.too_large);
+    EXPECT_EQ(f.size, 1001u);
+    EXPECT_EQ(f.fd, -1);
+    f = open_regular_file(dir + "/big.conf", 1001);
+    EXPECT_EQ(f.why, "");
+    ASSERT_GE(f.fd, 0);
+    close(f.fd);
+    EXPECT_EQ(open_regular_file(dir + "/missing", 10).why, "No such file or directory");
+}
+
+TEST_F(SettingsTest, AssignmentLinesComeInOrderWithTheirErrorsBetween)
+{
+    std::vector<std::string> errors, seen;
+    text_assignments("\xEF\xBB\xBF a = 1\r\n# note\n\n  no equals\n b=  \"x\" \r\nc = d = e",
+                     "VALUE", errors, [&](const text_assignment &a) {
+                         seen.push_back(a.where + a.key + "|" + a.value + "|" + a.raw);
+                         errors.push_back("after " + a.key);
+                     });
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0], "line 1: a| 1| a = 1");  // the mark and the CR left out
+    EXPECT_EQ(seen[1], "line 5: b|  \"x\"| b=  \"x\" ");
+    EXPECT_EQ(seen[2], "line 6: c| d = e|c = d = e");  // the first '=' splits
+    EXPECT_EQ(errors, (std::vector<std::string>{"after a", "line 4: no '=' (KEY = VALUE)", "after b", "after c"}));
+    EXPECT_EQ(text_trim(" \t x y \r"), "x y");
+    EXPECT_EQ(text_trim(" \t\r"), "");
 }
 
 TEST_F(SettingsTest, AFailedWriteSaysWhyAndTriesAgainLater)

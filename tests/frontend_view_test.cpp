@@ -1,6 +1,5 @@
 // The shared layer's window decisions: where the picture goes, the scale's
-// steps, the tap-or-hold key, the title, and where a sound starts.
-#include "frontend/hold_or_tap.h"
+// steps, the title, and where a sound starts.
 #include "frontend/picture_fit.h"
 #include "frontend/sound_onset.h"
 #include "frontend/title_text.h"
@@ -35,19 +34,6 @@ TEST(PictureFit, ScaleStepsStayWithinOneToFour)
     EXPECT_EQ(picture_scale_step(4, 1), 4);
     EXPECT_EQ(picture_scale_step(1, -1), 1);
     EXPECT_EQ(picture_scale_step(9, -1), 4);
-}
-
-TEST(HoldOrTap, ATapToggles_AHoldActsWhileDown)
-{
-    hold_or_tap key;
-    EXPECT_TRUE(key.down(1000));
-    EXPECT_TRUE(key.held());
-    EXPECT_FALSE(key.down(1100));  // auto-repeat: the same press
-    EXPECT_TRUE(key.up(1200));     // 200 ms: a tap
-    EXPECT_FALSE(key.held());
-    EXPECT_TRUE(key.down(2000));
-    EXPECT_FALSE(key.up(2000 + hold_or_tap::TAP_MS));  // a hold
-    EXPECT_FALSE(key.up(3000));    // a key-up without its key-down
 }
 
 TEST(TitleText, NamesTheCartridgeAndTapeByFileName)

@@ -16,23 +16,24 @@ int vbl;
 
 namespace {
 
-constexpr int TICK_MS = 10;
+constexpr int TICK_MS = 5;
 // Frames a tick runs at most at real time and at 2x or 4x: a host that
 // falls further behind skips the time (frontend/pacing.h restarts its count).
 constexpr long MAX_REAL_TIME_FRAMES = 3;
 constexpr long MAX_FAST_FRAMES = 12;
 // Unlimited speed: the part of each tick spent running frames.
 constexpr int UNLIMITED_BUDGET_MS = 30;
-// At real time with sound, a frame (0.8 of a block of sound) runs while
-// fewer blocks than the target wait in the ring, the one playing included.
-// The target starts at RING_LOW: the ring then holds 25 to 60 ms of sound,
-// enough to ride over a late tick, little enough that a key is heard at
-// once. A host too busy for that (the device found the ring empty) gets a
-// block more each time, up to RING_HIGH; after RING_CALM without one the
-// target comes down a block again.
-constexpr int RING_LOW = 2;
-constexpr int RING_HIGH = 6;
-constexpr auto RING_CALM = std::chrono::seconds(10);
+// At real time with sound, a frame (160 samples) runs while fewer samples
+// than the target wait in the ring, the target counted in the device's
+// calls (frontend/ring_target.h): one at first (100 samples: a frame runs
+// when the ring has run empty, and the block it makes lasts two calls), so
+// that the ring holds 0 to 25 ms of sound and a key is heard at once; a host
+// too busy for that (the device found the ring empty) gets one more each
+// time, up to RING_HIGH, and one less after RING_CALM without an underrun.
+constexpr int RING_LOW = 1;
+constexpr int RING_HIGH = 16;
+constexpr int64_t RING_CALM_MS = 10000;
+constexpr int64_t RING_MAX_CALM_MS = 160000;
 // The rewind key's tick (frontend/states.h counts its steps in these).
 constexpr auto REWIND_TICK = std::chrono::milliseconds(40);
 // A device that has played nothing for this long is stalled: the machine
@@ -41,7 +42,8 @@ constexpr auto DEVICE_STALLED = std::chrono::milliseconds(500);
 
 } // namespace
 
-RenderTimer::RenderTimer(BasicDrawPane *pane) : pane_(pane)
+RenderTimer::RenderTimer(BasicDrawPane *pane)
+    : pane_(pane), ring_target_(RING_LOW, RING_HIGH, RING_CALM_MS, RING_MAX_CALM_MS)
 {
 }
 
@@ -56,23 +58,12 @@ void RenderTimer::start()
 void RenderTimer::fast_forward_key(bool down, bool lost)
 {
     int64_t now = ms(clock::now());
-    if (down) {
-        if (!ff_key_.down(now))
-            return;  // auto-repeat
-        // A press while fast-forward is switched on switches it off, and
-        // is no hold; otherwise the machine runs fast while it is held.
-        ff_cancels_ = pace_.fast_forward();
-        if (ff_cancels_)
-            pace_.set_fast_forward_toggled(false);
-        else
-            pace_.set_fast_forward_held(true);
-        return;
-    }
-    bool tap = ff_key_.up(now);
-    pace_.set_fast_forward_held(false);
-    if (tap && !lost && !ff_cancels_)
-        pace_.set_fast_forward_toggled(true);
-    ff_cancels_ = false;
+    if (down)
+        ff_key_.press(now, pace_);
+    else if (lost)
+        ff_key_.lost(pace_);
+    else
+        ff_key_.release(now, pace_);
 }
 
 void RenderTimer::run_frame()
@@ -135,33 +126,23 @@ void RenderTimer::run_real_time(clock::time_point now)
     // The wall clock's count goes on while the device sets the pace, so
     // that losing the device changes nothing abruptly.
     long due = pace_.frames_to_run(ms(now), frames_run_, MAX_REAL_TIME_FRAMES);
-    if (underruns_seen_ < 0 && acd_waiting(acd) > 0) {
-        underruns_seen_ = acd->underruns.load(std::memory_order_relaxed);
-        target_since_ = now;
-    }
-    if (!device_playing(now) || acd_waiting(acd) == 0) {
-        // No device, or it ran dry (at start, after a pause or a fast
-        // stretch): the clock, and one frame to start the sound again.
+    if (!ring_target_.counting() && acd_waiting(acd) > 0)
+        ring_target_.start(acd->underruns.load(std::memory_order_relaxed), ms(now));
+    if (!device_playing(now)) {
+        // No device, or one that has played nothing for a while (the ring
+        // ran dry during a pause or a fast stretch): the clock, and one
+        // frame to start the sound again. A ring that has just run empty
+        // while the device plays is the target's to refill: the clock's
+        // count, behind a device slower than it, would run frames ahead.
         if (sound_is_on() && due == 0 && acd_waiting(acd) == 0)
             due = 1;
         for (long i = 0; i < due && run_current() != RUN_STOPPED; i++)
             run_frame();
         return;
     }
-    long underruns = acd->underruns.load(std::memory_order_relaxed);
-    if (underruns != underruns_seen_) {
-        if (underruns_seen_ >= 0 && ring_target_ < RING_HIGH) {
-            ring_target_++;
-            event_log("sound ring target %d blocks", ring_target_);
-        }
-        underruns_seen_ = underruns;
-        target_since_ = now;
-    } else if (now - target_since_ > RING_CALM && ring_target_ > RING_LOW) {
-        ring_target_--;
-        target_since_ = now;
-        event_log("sound ring target %d blocks", ring_target_);
-    }
-    for (long i = 0; i < MAX_REAL_TIME_FRAMES && acd_waiting(acd) < ring_target_ && run_current() != RUN_STOPPED; i++)
+    if (ring_target_.update(acd->underruns.load(std::memory_order_relaxed), ms(now)))
+        event_log("sound ring target %d samples", ring_target_.target() * ACD_DEVICE_SAMPLES);
+    for (long i = 0; i < MAX_REAL_TIME_FRAMES && acd_waiting_samples(acd) < ring_target_.target() * ACD_DEVICE_SAMPLES && run_current() != RUN_STOPPED; i++)
         run_frame();
 }
 
@@ -185,7 +166,7 @@ void RenderTimer::Notify()
     double speed = pace_.speed();
     if (speed != 1 && acd)
         // The ring runs dry on purpose while paused or fast: not the host's fault.
-        underruns_seen_ = -1;
+        ring_target_.stop();
     sound_set_held(pace_.sound_muted());
     if (speed == 0) {
         // Paused: the clock stands still with the machine.

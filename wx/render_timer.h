@@ -2,13 +2,14 @@
 // repainted. After each frame the core keeps its rewind state; while the
 // rewind key is held no frame runs and the tick steps back instead.
 //
-// It fires every 10 ms and runs the frames due then, so that the machine
+// It fires every 5 ms and runs the frames due then, so that the machine
 // is never far ahead of what the user hears and sees. How many are due
 // depends on the speed (frontend/pacing.h):
 // - real time: while the sound device plays, the device sets the pace: a
-//   frame runs whenever fewer blocks than a target wait in the sound ring
-//   (2 at first: 25 to 60 ms of sound, more on a host too busy to keep the
-//   ring from running dry), so that a key is heard soon after it is pressed. Without sound, the wall clock: 50 frames a
+//   frame runs whenever fewer samples than a target wait in the sound ring
+//   (100 at first: 0 to 25 ms of sound ahead of the device, more on a host
+//   too busy to keep the ring from running dry), so that a key is heard
+//   soon after it is pressed. Without sound, the wall clock: 50 frames a
 //   second, a host that stalls (a dialog, a long debugger command) making
 //   the machine skip that time rather than race to catch up;
 // - paused: none (the picture stays; the sound stops);
@@ -21,8 +22,9 @@
 // While the debugger holds the machine (run_control.h) a tick runs nothing.
 #pragma once
 
-#include "frontend/hold_or_tap.h"
+#include "frontend/fast_forward_key.h"
 #include "frontend/pacing.h"
+#include "frontend/ring_target.h"
 
 #include <wx/timer.h>
 
@@ -67,8 +69,7 @@ private:
 
     BasicDrawPane *pane_;
     pacer pace_;
-    hold_or_tap ff_key_;
-    bool ff_cancels_ = false;    // this press of the key switched fast-forward off
+    ::fast_forward_key ff_key_;
     long frames_run_ = 0;        // frames run, as the pacing counts them
     speed_meter meter_;
     int64_t shown_frame_ = -1;  // the frame count at the last repaint
@@ -77,7 +78,5 @@ private:
     clock::time_point played_at_;
     clock::time_point rewind_ticked_;  // the rewind key last served
     bool rewind_active_ = false;       // rewinding: no frame runs
-    int ring_target_ = 2;          // blocks the ring holds at real time
-    long underruns_seen_ = -1;     // the ring's underruns when last looked at; -1 not counting
-    clock::time_point target_since_;
+    ring_target ring_target_;      // blocks the ring holds at real time
 };

@@ -189,6 +189,19 @@ int acd_waiting(const audio_ring *ring)
     return waiting;
 }
 
+int acd_waiting_samples(const audio_ring *ring)
+{
+    if (!ring)
+        return 0;
+    int waiting = 0;
+    for (const auto &p : ring->play_pos) {
+        int pos = p.load(std::memory_order_relaxed);
+        if (acd_unplayed(pos, ring->block_size))
+            waiting += ring->block_size - pos;
+    }
+    return waiting;
+}
+
 std::string sound_open(bool &init_failed)
 {
     init_failed = false;
@@ -206,7 +219,7 @@ std::string sound_open(bool &init_failed)
     wanted.freq = 8000;
     wanted.format = AUDIO_U8;
     wanted.channels = 1;
-    wanted.samples = ACD_BLOCK_SIZE;
+    wanted.samples = ACD_DEVICE_SAMPLES;
     wanted.callback = audiocallback;
     wanted.userdata = acd;
     // No obtained spec: SDL converts to whatever the device wants, and the

@@ -1,6 +1,6 @@
 // The program's sound output: the machine's 200-sample blocks go into a ring
 // of ten blocks on the emulation thread, and SDL's audio thread plays them at
-// 8000 Hz, unsigned 8-bit, mono.
+// 8000 Hz, unsigned 8-bit, mono, half a block at each call.
 //
 // The ring is shared by the two threads without a lock. The emulation side
 // writes a whole block, then publishes it by setting its play position to 0
@@ -21,6 +21,10 @@
 
 constexpr int ACD_BLOCKS = 10;
 constexpr int ACD_BLOCK_SIZE = 200;
+// Samples the device takes at each call (12.5 ms): half a block, so that a
+// sound is handed to the device at most 12.5 ms after its block is due and
+// the device's own buffer holds no more than that.
+constexpr int ACD_DEVICE_SAMPLES = 100;
 
 struct audio_ring {
     unsigned char *block_ptr[ACD_BLOCKS];      // block_size + 1 bytes each, zeroed at creation
@@ -70,6 +74,8 @@ int64_t sound_device_samples();
 
 // Blocks published and not yet played to their end (0 to 10).
 int acd_waiting(const audio_ring *ring);
+// Samples published and not yet played (0 to 2000).
+int acd_waiting_samples(const audio_ring *ring);
 
 // Opens SDL's audio subsystem and device on the ring and starts playing.
 // Returns an empty string, or the message to show (SDL's error included).

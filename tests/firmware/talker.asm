@@ -122,27 +122,7 @@ INT1W2  BTJOP #01,P4,INT1W2
         POP A
         RETI
 
-; 36 frames (voiced, unvoiced and repeated) and a stop frame: 24 bytes to
-; start, then 22 groups of eight.
-GROUPCNT EQU 22.
-PHRASE
-        BYTE $41, $2A, $3A, $23, $2D, $9C, $26, $BD, $EA, $8A, $B0, $70
-        BYTE $5A, $9C, $A6, $3B, $D2, $C2, $69, $0B, $BB, $CE, $08, $0B
-        BYTE $A7, $05, $48, $D2, $75, $29, $45, $77, $84, $85, $D3, $60
-        BYTE $56, $9D, $91, $16, $4E, $93, $D7, $74, $45, $58, $38, $ED
-        BYTE $66, $2B, $86, $CE, $08, $0B, $A7, $43, $2B, $BA, $22, $2D
-        BYTE $9C, $2E, $BB, $EA, $8E, $B0, $70, $1A, $82, $A6, $33, $D2
-        BYTE $C2, $69, $02, $92, $72, $2D, $F2, $D0, $1D, $69, $E1, $B4
-        BYTE $19, $45, $67, $84, $85, $D3, $E1, $56, $5D, $91, $16, $4E
-        BYTE $BB, $1D, $F2, $AE, $33, $D2, $C2, $69, $52, $87, $AE, $08
-        BYTE $0B, $A7, $C5, $2A, $BA, $23, $2D, $9C, $36, $BF, $EA, $8C
-        BYTE $B0, $70, $1A, $80, $A4, $5D, $97, $D4, $75, $47, $58, $38
-        BYTE $0D, $FA, $D0, $19, $69, $E1, $34, $39, $45, $57, $84, $85
-        BYTE $D3, $EE, $B6, $AC, $E9, $8C, $B0, $70, $3A, $94, $AE, $2B
-        BYTE $D2, $C2, $E9, $32, $87, $EE, $08, $0B, $A7, $C1, $2B, $3A
-        BYTE $23, $2D, $9C, $3A, $20, $19, $D7, $52, $34, $DD, $91, $16
-        BYTE $4E, $9B, $D6, $75, $46, $58, $38, $1D, $F6, $D0, $15, $69
-        BYTE $E1, $B4, $1B, $0F, $00, $00, $00, $00
+        INCLUDE "phrase36.inc"
 
         ORG $FFFC
         WORD INT1

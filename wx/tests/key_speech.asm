@@ -88,37 +88,7 @@ FEED    LDA *R(SRC)
 FEED1   DJNZ R(COUNT),FEED
         RETS
 
-; Sends the byte in A and returns once the I/O processor has taken it.
-SEND    CLR R(TAKEN)
-        MOVP A,P48
-        ORP #01,P6              ; B0 high
-SENDW   BTJZ #1,R(TAKEN),SENDW
-        RETS
-
-; INT1: with A0 high the I/O processor has taken our byte; with A0 low it
-; has a byte for us, which goes to the log.
-INT1    PUSH A
-        BTJOP #01,P4,INT1ACK
-        MOVP P48,A
-        STA *R(RXPTR)
-        INC R(RXPTR)
-        ADC #0,R(RXPTR-1)
-        ORP #02,P6              ; B1 high: seen
-INT1W1  BTJZP #01,P4,INT1W1
-        ANDP #FD,P6             ; B1 low
-        ANDP #FE,P6             ; B0 low
-        POP A
-        RETI
-INT1ACK ANDP #FE,P6             ; B0 low
-INT1W2  BTJOP #01,P4,INT1W2
-        MOV #1,R(TAKEN)
-        POP A
-        RETI
-
-; Four voiced frames (energy 9, pitch 20 to 32), 200 bits.
-FRAMES  BYTE $49, $F1, $2A, $3C, $4C, $1C, $25, $C3, $AB, $F0, $30, $71, $94
-        BYTE $1C, $AF, $C2, $C3, $C4, $51, $0A, $BC, $0A, $0F, $13, $47
-FRAMEND
+        INCLUDE "speech_link.inc"
 
         ORG $FFFC
         WORD INT1
