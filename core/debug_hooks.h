@@ -50,6 +50,14 @@ void orv_trace_files_stopped();
 extern bool orv_history_recording;
 void orv_history_loop_begin(unsigned short stop_pc);
 void orv_history_loop_end(orv_stop why);
+// A call that runs until a stop has completed frame `frame` (counted from the
+// call's start) and goes on: the history may close its record there and open
+// the next, with a save, so that a long run is not made again from its start.
+void orv_history_frame_done(int frame);
+// The frame loop as the history makes a call again: a run until a stop starts
+// at frame `first_frame` and, when `last_frame` is not negative, returns
+// after completing that frame.
+orv_stop orv_loop_span(unsigned short stop_pc, int first_frame, int last_frame);
 void orv_history_step();
 void orv_history_key(unsigned char code);
 // Something the history cannot make again happened (a state loaded, a

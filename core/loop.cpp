@@ -149,12 +149,15 @@ orv_stop orv_loop_frame(unsigned short stop_pc)
     return ORV_STOP_FRAME;
 }
 
-orv_stop orv_loop_until_stop(unsigned short stop_pc)
+// Runs frames until something stops the run, from frame `first_frame` of
+// the call (or the frame a debugger's stop left open). With `last_frame` not
+// negative, a run made again by the history ends once that frame is complete.
+orv_stop orv_loop_until_stop(unsigned short stop_pc, int first_frame, int last_frame)
 {
     ask_bkpt = 0;
     orv_stop why;
     const orv_loop_resume resume = orv_take_resume();
-    for (int frame = resume.open ? resume.frame : 0;; frame++) {
+    for (int frame = resume.open ? resume.frame : first_frame;; frame++) {
         why = orv_run_frame<true>(stop_pc, resume.open && frame == resume.frame);
         if (why != ORV_STOP_FRAME) {
             orv_note_stop(frame);
@@ -170,6 +173,10 @@ orv_stop orv_loop_until_stop(unsigned short stop_pc)
             orv_last_stop_point = ORV_POINT_FRAME_END;
             break;
         }
+        if (frame == last_frame)
+            return ORV_STOP_FRAME;
+        if (orv_history_recording)
+            orv_history_frame_done(frame);
     }
     if (orv_host.stopped)
         orv_host.stopped();
@@ -195,18 +202,20 @@ int orv_step()
     return cycles;
 }
 
-orv_stop orv_loop(unsigned short stop_pc)
+orv_stop orv_loop_span(unsigned short stop_pc, int first_frame, int last_frame)
 {
     if (orv_history_recording)
         orv_history_loop_begin(stop_pc);
-    const orv_stop why =
-        orv_host.style == ORV_LOOP_UNTIL_STOP ? orv_loop_until_stop(stop_pc) : orv_loop_frame(stop_pc);
+    const orv_stop why = orv_host.style == ORV_LOOP_UNTIL_STOP ? orv_loop_until_stop(stop_pc, first_frame, last_frame)
+                                                               : orv_loop_frame(stop_pc);
     if (orv_history_recording)
         orv_history_loop_end(why);
     if (why != ORV_STOP_FRAME && orv_trace_files_open)
         orv_trace_files_stopped();
     return why;
 }
+
+orv_stop orv_loop(unsigned short stop_pc) { return orv_loop_span(stop_pc, 0, -1); }
 
 int orv_reset()
 {

@@ -6,7 +6,9 @@
 // stopped), each run of debugger steps (how many), and each change made
 // between runs that the history can make again (a key, a video RAM watch, a
 // reset). The machine is saved at the start of a call about once a second of
-// machine time. Where a call stopped is kept as the event clock at that
+// machine time; a call that runs until a stop is cut into pieces of about a
+// second at the ends of its frames, each written down as a call of its own
+// with its save, so that a long run is never made again from its start. Where a call stopped is kept as the event clock at that
 // point with the kind of point (before an instruction, after one, between
 // frames): within one call the clock grows with every instruction, so the
 // two name one place.
@@ -48,10 +50,15 @@ struct hist_input {
 struct hist_op {
     enum kind_t : uint8_t { LOOP, STEPS, CALL } kind = LOOP;
     // LOOP: the call, and where it ended (`complete`: a frame-style call
-    // that ran its frame to the end; otherwise the stop's point, clock, answer
+    // that ran its frame to the end, or a piece of a run until a stop that
+    // ran to `last_frame`; otherwise the stop's point, clock, answer
     // and the break request then).
     unsigned short stop_pc = 0;
     orv_loop_style style = ORV_LOOP_FRAME;
+    // A run until a stop is written down in pieces of about a second, each
+    // closed at the end of a frame: the frames of the call it runs.
+    int first_frame = 0;
+    int last_frame = -1;
     bool complete = false;
     orv_stop why = ORV_STOP_FRAME;
     orv_stop_point point = ORV_POINT_AFTER;
@@ -136,10 +143,15 @@ void forget()
 
 // Before a call or a change: a save, when the last is a second old (or there
 // is none); the oldest go once there are enough.
+bool save_due()
+{
+    return dbg_history_saves.empty() ||
+           seconds_between(dbg_history_saves.back().clock, g_timer_clock) * VELD_CYCLES_PER_SECOND >= SAVE_EVERY_CYCLES;
+}
+
 void maybe_save()
 {
-    if (!dbg_history_saves.empty() &&
-        seconds_between(dbg_history_saves.back().clock, g_timer_clock) * VELD_CYCLES_PER_SECOND < SAVE_EVERY_CYCLES)
+    if (!save_due())
         return;
     dbg_history_saves.push_back({ops_end(), orv_state_save(), orv_resume, g_timer_clock});
     dbg_history_saves.back().state.shrink_to_fit();
@@ -239,7 +251,7 @@ void replay_op(size_t index)
     }
     case hist_op::LOOP: {
         orv_host.style = op.style;
-        const orv_stop why = orv_loop(op.stop_pc);
+        const orv_stop why = orv_loop_span(op.stop_pc, op.first_frame, op.complete ? op.last_frame : -1);
         if (target_here)
             break;
         bool same = op.complete ? why == ORV_STOP_FRAME
@@ -360,6 +372,26 @@ void orv_history_loop_end(orv_stop why)
     op.point = orv_last_stop_point;
     op.end = g_timer_clock;
     op.ask_bkpt = ask_bkpt;
+}
+
+void orv_history_frame_done(int frame)
+{
+    if (!dbg_history_in_loop || dbg_history_ops.empty() || !save_due())
+        return;
+    hist_op &piece = dbg_history_ops.back();
+    if (piece.kind != hist_op::LOOP)
+        return;
+    piece.complete = true;
+    piece.why = ORV_STOP_FRAME;
+    piece.last_frame = frame;
+    piece.end = g_timer_clock;
+    piece.ask_bkpt = ask_bkpt;
+    const unsigned short stop_pc = piece.stop_pc;
+    const orv_loop_style style = piece.style;
+    hist_op &next = new_op(hist_op::LOOP);  // the save is taken here
+    next.stop_pc = stop_pc;
+    next.style = style;
+    next.first_frame = frame + 1;
 }
 
 void orv_history_step()

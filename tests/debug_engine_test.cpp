@@ -446,6 +446,49 @@ TEST_F(DebugEngineTest, BackToAHitLongPassedIsWhereAStoppedRunStood)
     EXPECT_TRUE(same(now(), stopped_there));
 }
 
+// A run until a stop that goes on for longer than the history keeps (the
+// window program's way of running) is written down in pieces, each with a
+// save: the history reaches back its usual minute, not to the run's start,
+// and back to a hit inside it is where a run stopped there stood.
+TEST_F(DebugEngineTest, ALongRunUntilAStopIsKeptInPiecesOfASecond)
+{
+    constexpr int FRAMES = 3300;  // more than ORV_HISTORY_SECONDS of machine time
+    orv_host.style = ORV_LOOP_UNTIL_STOP;
+    orv_host.frame_end = count_frame;
+    orv_host.stop_key = &stop_key;
+    orv_host.key_poll = host_keys;
+    stop_after = FRAMES;
+    std::string why;
+    ASSERT_GT(orv_break_add("WORK", "R10 == 3", 0, why), 0);
+    frames_seen = 0;
+    stop_key = 0;
+    hashes last_hit;
+    int hits = 0;
+    while (orv_loop(0xFFFF) == ORV_STOP_DEBUG) {
+        last_hit = now();
+        hits++;
+    }
+    ASSERT_GT(hits, 5);
+
+    boot();
+    orv_history_enable(true);
+    frames_seen = 0;
+    stop_key = 0;
+    EXPECT_EQ(orv_loop(0xFFFF), ORV_STOP_KEY);
+    EXPECT_GT(orv_history_seconds(), ORV_HISTORY_SECONDS - 2.0);
+    EXPECT_LT(orv_history_seconds(), ORV_HISTORY_SECONDS + 2.0);
+    ASSERT_GT(orv_break_add("WORK", "R10 == 3", 0, why), 0);
+    ASSERT_EQ(orv_back_to_hit(), "");
+    EXPECT_TRUE(same(now(), last_hit)) << differing(now(), last_hit);
+    // From there the run goes on as the unstopped one did.
+    orv_break_clear();
+    const hashes back_there = now();
+    for (int i = 0; i < 50; i++)
+        orv_step();
+    ASSERT_EQ(orv_step_back(50), "");
+    EXPECT_TRUE(same(now(), back_there)) << differing(now(), back_there);
+}
+
 TEST_F(DebugEngineTest, StepBackSaysWhenItCannot)
 {
     EXPECT_EQ(orv_step_back(1), "There is no history to step back in: it is not kept");
