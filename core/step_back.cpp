@@ -480,32 +480,28 @@ orv_stop orv_history_replay_before(bool may_stop)
     return ORV_STOP_FRAME;
 }
 
-orv_stop orv_history_replay_after(orv_stop why)
+namespace {
+
+// A call made again ends where the written-down one stopped: at this kind of
+// point, at the same clock, with the same answer and break request.
+orv_stop replay_stop_at(orv_stop_point point, orv_stop why)
 {
     const replay_state &r = dbg_replay;
     if (why != ORV_STOP_FRAME || !r.cur)
         return why;
     const hist_op &op = *r.cur;
-    if (op.kind == hist_op::LOOP && !op.complete && op.point == ORV_POINT_AFTER && same_time(g_timer_clock, op.end)) {
+    if (op.kind == hist_op::LOOP && !op.complete && op.point == point && same_time(g_timer_clock, op.end)) {
         ask_bkpt = op.ask_bkpt;
         return op.why;
     }
     return why;
 }
 
-orv_stop orv_history_replay_frame_end(orv_stop why)
-{
-    const replay_state &r = dbg_replay;
-    if (why != ORV_STOP_FRAME || !r.cur)
-        return why;
-    const hist_op &op = *r.cur;
-    if (op.kind == hist_op::LOOP && !op.complete && op.point == ORV_POINT_FRAME_END &&
-        same_time(g_timer_clock, op.end)) {
-        ask_bkpt = op.ask_bkpt;
-        return op.why;
-    }
-    return why;
-}
+} // namespace
+
+orv_stop orv_history_replay_after(orv_stop why) { return replay_stop_at(ORV_POINT_AFTER, why); }
+
+orv_stop orv_history_replay_frame_end(orv_stop why) { return replay_stop_at(ORV_POINT_FRAME_END, why); }
 
 // ---- What programs call -------------------------------------------------------
 
