@@ -4,6 +4,7 @@
 // themselves or at the program's exit, the symbols loaded.
 #include "wx/debug_show.h"
 #include "wx/run_control.h"
+#include "wx/tests/run_fixture.h"
 
 #include "core/debug_engine.h"
 #include "core/loop.h"
@@ -23,19 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class BreakTest : public ::testing::Test {
+class BreakTest : public RunningMachineTest {
 protected:
     void SetUp() override
     {
-        orv_clear_globals();
-        orv_host = {};
-        orv_host.style = ORV_LOOP_FRAME;
-        bool builtin = false;
-        ASSERT_EQ(orv_load_firmware("no such directory", false, &builtin), nullptr);
-        orv_cold_start();
-        run_continue();
-        hook_calls = 0;
-        run_stopped_hook = [] { hook_calls++; };
+        RunningMachineTest::SetUp();
         dir = fs::temp_directory_path() / ("wx_break_" + std::to_string(getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -44,8 +37,7 @@ protected:
     {
         traces_close();
         orv_clear_globals();
-        run_continue();
-        run_stopped_hook = nullptr;
+        RunningMachineTest::TearDown();
         fs::remove_all(dir);
     }
     // An address the firmware passes in every frame: where it was when a
@@ -62,10 +54,8 @@ protected:
         std::snprintf(text, sizeof text, "%04X", address);
         return text;
     }
-    static int hook_calls;
     fs::path dir;
 };
-int BreakTest::hook_calls;
 
 TEST_F(BreakTest, TheListShowsEachBreakpointAndWatchpointAsTheEngineHasIt)
 {

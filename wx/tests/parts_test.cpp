@@ -1,6 +1,7 @@
 // The window's host-free parts: whether the machine runs, the status bar's
 // layout, screenshot names and the start-up failure text.
 #include "wx/run_control.h"
+#include "wx/tests/run_fixture.h"
 #include "wx/screenshot.h"
 #include "wx/startup.h"
 #include "wx/status_layout.h"
@@ -21,28 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RunControlTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        orv_clear_globals();
-        orv_host = {};
-        orv_host.style = ORV_LOOP_FRAME;
-        bool builtin = false;
-        ASSERT_EQ(orv_load_firmware("no such directory", false, &builtin), nullptr);
-        orv_cold_start();
-        run_continue();
-        hook_calls = 0;
-        run_stopped_hook = [] { hook_calls++; };
-    }
-    void TearDown() override
-    {
-        run_continue();
-        run_stopped_hook = nullptr;
-    }
-    static int hook_calls;
-};
-int RunControlTest::hook_calls;
+using RunControlTest = RunningMachineTest;
 
 TEST_F(RunControlTest, AStoppedMachineRunsNothingUntilItContinues)
 {
